@@ -1,0 +1,24 @@
+#include "BenchParts.h"
+
+#include <QApplication>
+
+#include <cstring>
+
+// druckserver-bench [read|job|render|pdf]: runs one part, or all of them.
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const char* only = argc > 1 ? argv[1] : "";
+    auto wanted = [only](const char* name) { return !*only || std::strcmp(only, name) == 0; };
+    if (wanted("read"))
+        benchRead();
+    if (wanted("job"))
+        benchJob();
+    if (wanted("render"))
+        benchRender();
+    if (wanted("pdf"))
+        benchPdf();
+    return 0;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QPainter>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class QPaintDevice;
+
+// The engine's "device context": a painter on a paint device with its resolution.
+// One engine draws through it on a printer (QPrinter), a PDF page (QPdfWriter), a
+// preview bitmap (QImage) and the watermark editor's surface.
+//
+// Coordinates handed to the engine are device pixels of the canvas (the outputs pass
+// the printable height in those units). The canvas also carries the renderer's state
+// from one line to the next (escape modes, the document's horizontal scale), so one
+// canvas belongs to one document at a time.
+class Canvas
+{
+public:
+    // The device must outlive the canvas. The painter is begun lazily (or by STARTPRINT2).
+    explicit Canvas(QPaintDevice* device);
+    // Draws through a painter that is already active on its device (owned by the caller).
+    explicit Canvas(QPainter* activePainter);
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    QPaintDevice* device() const { return m_device; }
+    QPainter& painter();
+    bool isActive() const;
+    bool begin();   // begins the painter on the device; false when the device refuses
+    bool end();     // ends the painter; false when the device reported a failure
+    bool newPage(); // next page of a paged device (printer, PDF)
+
+    // Logical dots per inch of the device.
+    int dpiX() const;
+    int dpiY() const;
+    // Drawable size in device pixels.
+    int widthPixels() const;
+    int heightPixels() const;
+
+    // The natural width, in inches, of the widest line of the document about to be drawn
+    // (see LineMeasurer). The renderer derives one horizontal scale for the whole
+    // document from it; 0 means "unknown", and lines are then drawn at natural width.
+    void setWidestLineInches(double inches) { m_widestLineInches = inches; }
+    double widestLineInches() const { return m_widestLineInches; }
+
+    // Renderer state kept between PRINTLINE5 calls; owned by the engine's renderer.
+    struct RendererState;
+    RendererState& rendererState();
+
+private:
+    QPaintDevice* m_device = nullptr;
+    QPainter m_ownPainter;
+    QPainter* m_painter = nullptr;
+    double m_widestLineInches = 0.0;
+    std::unique_ptr<RendererState> m_state;
+};

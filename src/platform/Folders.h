@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Where the program finds its files.
+namespace folders {
+
+// The AppData folder: holds the print file "d.dat", the default settings file PS.INI
+// and the scratch PDF. $APPDATA when set, else ~/.local/share/druckserver.
+QString appDataFolder();
+
+// The program folder: holds Wasser.txt and the background pictures.
+// $DRUCKSERVER_HOME when set; else the executable's folder when it holds Wasser.txt or
+// is writable; else ~/.local/share/druckserver.
+QString programFolder();
+
+// The user's home folder (the default PDF folder).
+QString homeFolder();
+
+// folder + native separator + name, with exactly one separator between them.
+QString join(const QString& folder, const QString& name);
+
+} // namespace folders

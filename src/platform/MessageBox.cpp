@@ -1,0 +1,119 @@
+#include "MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+
+namespace msgbox {
+namespace {
+
+QList<Shown>& shownBoxes()
+{
+    static QList<Shown> boxes;
+    return boxes;
+}
+
+std::optional<Answer>& nextAnswer()
+{
+    static std::optional<Answer> answer;
+    return answer;
+}
+
+Answer defaultAnswer(Buttons buttons)
+{
+    switch (buttons) {
+    case Buttons::OkCancel:
+        return Answer::Ok;
+    case Buttons::YesNo:
+        return Answer::Yes;
+    case Buttons::Ok:
+        break;
+    }
+    return Answer::Ok;
+}
+
+QMessageBox::Icon toQt(Icon icon)
+{
+    switch (icon) {
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+bool isHeadless()
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return true;
+    const QString platform = QGuiApplication::platformName();
+    return platform == u"offscreen" || platform == u"minimal";
+}
+
+Answer show(const QString& text, const QString& title, Icon icon, Buttons buttons)
+{
+    const QString shownTitle = title.isEmpty() ? QStringLiteral("Druckserver") : title;
+    shownBoxes().append({shownTitle, text});
+
+    if (auto answer = std::exchange(nextAnswer(), std::nullopt))
+        return *answer;
+
+    if (isHeadless()) {
+        QString line = shownTitle + QStringLiteral(": ") + text;
+        line.replace(QStringLiteral("\r\n"), QStringLiteral("\\n")).replace(u'\n', QStringLiteral("\\n"));
+        std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+        std::fflush(stderr);
+        return defaultAnswer(buttons);
+    }
+
+    QMessageBox box(toQt(icon), shownTitle, text);
+    switch (buttons) {
+    case Buttons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Buttons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case Buttons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    }
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    switch (box.exec()) {
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Ok;
+    }
+}
+
+void setNextAnswer(Answer answer)
+{
+    nextAnswer() = answer;
+}
+
+const QList<Shown>& history()
+{
+    return shownBoxes();
+}
+
+void clearHistory()
+{
+    shownBoxes().clear();
+}
+
+} // namespace msgbox

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Every message box of the program goes through here. With a display it shows a real
+// box; headless (QT_QPA_PLATFORM=offscreen or minimal, or no GUI application) it writes
+// one line "title: text" to standard error and answers with the default button, so a
+// headless server never blocks. Tests read what was shown through history() and may
+// answer the next box with setNextAnswer().
+namespace msgbox {
+
+enum class Icon { None, Information, Exclamation, Critical, Question };
+enum class Buttons { Ok, OkCancel, YesNo };
+enum class Answer { Ok, Cancel, Yes, No };
+
+struct Shown
+{
+    QString title;
+    QString text;
+};
+
+// A box without an explicit title carries the program's name, as the platform does.
+Answer show(const QString& text, const QString& title = QString(), Icon icon = Icon::None,
+            Buttons buttons = Buttons::Ok);
+
+bool isHeadless();
+
+// Test hooks.
+void setNextAnswer(Answer answer);
+const QList<Shown>& history();
+void clearHistory();
+
+} // namespace msgbox

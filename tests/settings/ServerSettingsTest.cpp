@@ -1,0 +1,76 @@
+#include "ReadingRules.h"
+#include "ServerSettings.h"
+#include "TempFolders.h"
+#include "VBRegEdit.h"
+
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+TEST(ServerSettings, AMissingFileGivesEveryDefault)
+{
+    TempFolders dirs;
+    LoadServerSettings(dirs.settingsFile());
+    const ServerSettingsRecord& s = ServerSettings();
+    EXPECT_EQ(s.SignPitch, 12);
+    EXPECT_EQ(s.BarCodePitch, 12);
+    EXPECT_EQ(s.Fontname, "Courier New");
+    EXPECT_EQ(s.AddEscSequenz, "");
+    EXPECT_EQ(s.PDFFolder, keys::pdfFolderDefault());
+    EXPECT_FALSE(s.PDFMSG || s.PDFDLG || s.PDFShow || s.MailDelete || s.PdfCut || s.PdfEdit || s.PdfBitmap ||
+                 s.PdfMailAnhang);
+    EXPECT_TRUE(s.PdfPrint);
+    EXPECT_EQ(s.Waterlayer, 0);
+    EXPECT_EQ(readServerNumber(dirs.settingsFile(), keys::LinesPerPage), 65);
+    EXPECT_EQ(readServerNumber(dirs.settingsFile(), keys::LinesPerPageQ), 48);
+    EXPECT_EQ(readServerNumber(dirs.settingsFile(), keys::AutoLandscape), 138);
+    EXPECT_EQ(readServerNumber(dirs.settingsFile(), keys::Polling), 100);
+    EXPECT_EQ(readServerNumber(dirs.settingsFile(), keys::AutoStartDelay), 3000);
+    EXPECT_FALSE(QFileInfo::exists(dirs.settingsFile())) << "reading never creates the file";
+}
+
+TEST(ServerSettings, KeysAreReadByTheRulesWhateverTheirSpelling)
+{
+    TempFolders dirs;
+    TempFolders::writeFile(dirs.settingsFile(), "[pserver]\n"
+                                                "barcodepitch= 20\n"
+                                                "PDFShow=\n"
+                                                "PDFMSG=0abc\n"
+                                                "WaterLayer=12\n"
+                                                "PdfPrint=0\n"
+                                                "SignPitch=10.5\n"
+                                                "Fontname=  Lucida Console  \n"
+                                                "PdfPassword=\" geheim \"\n");
+    LoadServerSettings(dirs.settingsFile());
+    const ServerSettingsRecord& s = ServerSettings();
+    EXPECT_EQ(s.BarCodePitch, 20);
+    EXPECT_TRUE(s.PDFShow) << "present but empty is true";
+    EXPECT_FALSE(s.PDFMSG);
+    EXPECT_EQ(s.Waterlayer, 1);
+    EXPECT_FALSE(s.PdfPrint);
+    EXPECT_EQ(s.SignPitch, 10);
+    EXPECT_EQ(s.Fontname, "Lucida Console");
+    EXPECT_EQ(s.PdfPassword, "geheim") << "quoted blanks are trimmed by the string rule";
+}
+
+TEST(ServerSettings, TheFileNamesTheAppDataFolder)
+{
+    TempFolders dirs;
+    EXPECT_EQ(DefaultSettingsFile(), dirs.appData() + "/PS.INI");
+}
+
+TEST(VBRegEdit, FaxNumberRoundTripAndMissingValuesGiveEmptyText)
+{
+    TempFolders dirs;
+    using VBRegEdit::Root;
+    EXPECT_EQ(VBRegEdit::QueryRegValue(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer"), "");
+    VBRegEdit::SetRegString(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer", "0301234567");
+    EXPECT_EQ(VBRegEdit::QueryRegValue(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX", "Rufnummer"),
+              "0301234567");
+    VBRegEdit::SetRegString(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer", "");
+    EXPECT_EQ(VBRegEdit::QueryRegValue(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer"), "");
+    registryStore().setValue(RegistryStore::Root::LocalMachine, "Software\\Microsoft\\Windows\\Currentversion\\run",
+                             "Count", {RegistryStore::Type::DWord, {}, 42});
+    EXPECT_EQ(VBRegEdit::QueryRegValue(Root::LocalMachine, "software\\microsoft\\windows\\currentversion\\RUN", "Count"),
+              "42");
+}

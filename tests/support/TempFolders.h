@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+// A private AppData folder, program folder and configuration folder for one test.
+// While it lives, APPDATA, DRUCKSERVER_HOME and XDG_CONFIG_HOME point at them and the
+// process-wide AppDataFolder is set, so nothing touches the user's real files.
+class TempFolders
+{
+public:
+    TempFolders();
+    ~TempFolders();
+
+    QString root() const { return m_dir.path(); }
+    QString appData() const;
+    QString program() const;
+    QString config() const;
+    QString settingsFile() const; // PS.INI in the AppData folder
+    QString printFile() const;    // d.dat in the AppData folder
+
+    // Writes a file (bytes as given) and returns its path.
+    static QString writeFile(const QString& path, const QByteArray& bytes);
+    // Writes "[section]\nkey=value" lines into the default settings file.
+    void setSetting(const QString& section, const QString& key, const QString& value) const;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldAppData, m_oldHome, m_oldConfig;
+};
+
+// Path of a file under tests/data.
+QString testDataPath(const QString& name);
