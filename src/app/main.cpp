@@ -1,4 +1,35 @@
-int main()
+#include "frmPS.h"
+
+#include <QApplication>
+
+#include <csignal>
+#include <cstdlib>
+
+namespace {
+
+frmPS* server = nullptr;
+
+extern "C" void endAtOnce(int)
 {
-    return 0;
+    std::_Exit(0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Druckserver"));
+    app.setQuitOnLastWindowClosed(false);
+
+    // A request to end the session ends the server at once, like closing its form.
+    std::signal(SIGTERM, endAtOnce);
+    std::signal(SIGHUP, endAtOnce);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, [] { server->Form_QueryUnload(); });
+
+    frmPS ps;
+    server = &ps;
+    if (!ps.Form_Load())
+        return 0;
+    return app.exec();
 }

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class SingleInstance;
+
+// The server form: never shown, it lives as long as the process. It owns the tray icon,
+// the polling timer and the start-up settings, and hands every print file it finds to a
+// new print dialog.
+class frmPS : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit frmPS(QObject* parent = nullptr);
+    ~frmPS() override;
+
+    // Start-up. Returns false when another instance already runs: the user was told and
+    // the process should end.
+    bool Form_Load();
+
+    // Tray mouse notification; only 513 (left button down) acts.
+    void Form_MouseMove(int button, int shift, int x, int y);
+
+    // Any request to close the server form ends the process at once.
+    [[noreturn]] void Form_QueryUnload();
+
+    // Reads the AppData folder and the start-up settings and sets the polling interval.
+    void InitPS();
+
+    // Hooks filled by the print dialog and the settings window.
+    void setPrintDialogOpenQuery(std::function<bool()> query) { m_printDialogOpen = std::move(query); }
+    void setSettingsWindowOpener(std::function<void()> opener) { m_openSettingsWindow = std::move(opener); }
+    // What one polling tick does; connected by the print-file poller.
+    void setPollingTick(std::function<void()> tick) { m_pollingTick = std::move(tick); }
+
+    // Enables or disables polling. A Polling value of 0 keeps the timer from firing even
+    // while it is enabled, which is how a 0 interval stops polling.
+    void setPollingEnabled(bool enabled);
+    bool isPollingEnabled() const { return m_pollingEnabled; }
+
+    // Switches the tray icon between idle ("Bereit") and reading ("Druckt !").
+    void showTrayIdle();
+    void showTrayReading();
+
+    qint32 JobCounter = 0;
+    QString PrintFilePath;
+    qint32 LinesPerPage = 0;
+    qint32 LinesPerPageQ = 0;
+    qint32 AutoLandscape = 0;
+    QString IniOverride;
+    QString FoundPrintFile;
+    QIcon Picture2; // idle
+    QIcon Picture3; // reading
+    QTimer tmrGetFile;
+
+private:
+    void applyTimer();
+
+    std::unique_ptr<SingleInstance> m_instance;
+    std::function<bool()> m_printDialogOpen;
+    std::function<void()> m_openSettingsWindow;
+    std::function<void()> m_pollingTick;
+    bool m_pollingEnabled = false;
+};

@@ -1,0 +1,114 @@
+#include "MessageBox.h"
+#include "ServerSettings.h"
+#include "TempFolders.h"
+#include "TrayLibrary.h"
+#include "frmPS.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString serverBinary()
+{
+    return QStringLiteral(DRUCKSERVER_BINARY_DIR "/druckserver");
+}
+
+QProcessEnvironment serverEnvironment(const TempFolders& dirs)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("APPDATA", dirs.appData());
+    env.insert("DRUCKSERVER_HOME", dirs.program());
+    env.insert("XDG_CONFIG_HOME", dirs.config());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    return env;
+}
+
+} // namespace
+
+TEST(Startup, InitPsReadsTheStartupKeysAndAZeroPollingStopsTheTimer)
+{
+    TempFolders dirs;
+    dirs.setSetting("Pserver", "LinesPerPage", "70.5");
+    dirs.setSetting("Pserver", "AutoLandscape", "abc");
+    dirs.setSetting("Pserver", "Polling", "0");
+    frmPS ps;
+    ps.InitPS();
+    EXPECT_EQ(AppDataFolder(), dirs.appData());
+    EXPECT_EQ(ps.PrintFilePath, dirs.appData() + "/d.dat");
+    EXPECT_EQ(ps.LinesPerPage, 70);
+    EXPECT_EQ(ps.LinesPerPageQ, 48);
+    EXPECT_EQ(ps.AutoLandscape, 0);
+    ps.setPollingEnabled(true);
+    EXPECT_FALSE(ps.tmrGetFile.isActive()) << "Polling 0 stops polling";
+
+    dirs.setSetting("Pserver", "Polling", "250");
+    ps.InitPS();
+    EXPECT_TRUE(ps.tmrGetFile.isActive());
+    EXPECT_EQ(ps.tmrGetFile.interval(), 250);
+}
+
+TEST(Startup, OnlyALeftClickOpensTheSettingsWindowAndNotWhileAPrintDialogIsOpen)
+{
+    TempFolders dirs;
+    frmPS ps;
+    ASSERT_TRUE(ps.Form_Load());
+    EXPECT_EQ(ps.JobCounter, 1);
+    EXPECT_EQ(tray::currentTooltip(), "Bereit");
+
+    int opened = 0;
+    bool dialogOpen = true;
+    ps.setSettingsWindowOpener([&] { ++opened; });
+    ps.setPrintDialogOpenQuery([&] { return dialogOpen; });
+    tray::simulateMouse(tray::LeftButtonDown);
+    EXPECT_EQ(opened, 0) << "a print dialog is open";
+    dialogOpen = false;
+    tray::simulateMouse(tray::RightButtonDown);
+    tray::simulateMouse(tray::LeftDoubleClick);
+    EXPECT_EQ(opened, 0) << "right click and double click do nothing";
+    tray::simulateMouse(tray::LeftButtonDown);
+    EXPECT_EQ(opened, 1);
+
+    ps.showTrayReading();
+    EXPECT_EQ(tray::currentTooltip(), "Druckt !");
+    ps.showTrayIdle();
+    EXPECT_EQ(tray::currentTooltip(), "Bereit");
+}
+
+TEST(Startup, ASecondStartSaysSoAndEndsWhileTheFirstRunsOnAndACrashLeavesNoStaleLock)
+{
+    TempFolders dirs;
+    QProcess first;
+    first.setProcessEnvironment(serverEnvironment(dirs));
+    first.start(serverBinary(), {});
+    ASSERT_TRUE(first.waitForStarted());
+    // The first instance holds the lock from the moment its lock file exists.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(dirs.appData() + "/.druckserver.lock"); }, 5000));
+    QTest::qWait(100);
+
+    QProcess second;
+    second.setProcessEnvironment(serverEnvironment(dirs));
+    QElapsedTimer clock;
+    clock.start();
+    second.start(serverBinary(), {});
+    ASSERT_TRUE(second.waitForFinished(2000)) << "the second start must end by itself";
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(QString::fromLocal8Bit(second.readAllStandardError()).contains("Hinweis: Wird bereits ausgeführt !"));
+    EXPECT_EQ(first.state(), QProcess::Running) << "the first instance keeps running";
+
+    first.kill(); // SIGKILL: no chance to clean up
+    first.waitForFinished();
+    QProcess third;
+    third.setProcessEnvironment(serverEnvironment(dirs));
+    third.start(serverBinary(), {});
+    ASSERT_TRUE(third.waitForStarted());
+    EXPECT_FALSE(third.waitForFinished(800)) << "after a crash a new start runs";
+    third.kill();
+    third.waitForFinished();
+}
