@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Job.h"
+#include "PictureHolder.h"
+
+#include <QtGlobal>
+
+// What an output routine reads from and reports to the print dialog that runs it: the
+// job, the page range, the slot's picture mode and watermark choice, the two picture
+// holders, and the slot's progress bars. The print dialog implements it; the PDF
+// converter for the command line implements it without any window.
+class OutputContext
+{
+public:
+    virtual ~OutputContext() = default;
+
+    virtual Job& job() = 0;
+
+    // The page range of the running output (set by the dispatcher before it outputs).
+    qint32 FromPage = 0;
+    qint32 ToPage = 0;
+
+    // Background-picture mode of a slot: 2 every page, 1 page 1 only, anything else none.
+    virtual qint16 PicPageMode(qint16 slot) const = 0;
+    // Position of the slot's watermark entry: 0 is "Ohne", p >= 1 stands for the job's
+    // watermark p - 1; below 0 when the list is empty.
+    virtual qint32 WatermarkPosition(qint16 slot) const = 0;
+    // The chosen background picture (Picture1) and the work picture of the attachment
+    // pages (Picture2).
+    virtual PictureHolder& Picture1() = 0;
+    virtual PictureHolder& Picture2() = 0;
+
+    // The slot's two progress bars: pages of the running copy, and all pages of all copies.
+    virtual void setProgressMaximum(qint16 slot, qint32 pages, qint32 total) = 0;
+    virtual void setProgressValue(qint16 slot, qint32 pages, qint32 total) = 0;
+
+    // Lets pending window messages run, so timers and other dialogs stay responsive
+    // while an output runs.
+    virtual void processEvents() {}
+};
