@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// The text of a job: lines 0 to lineBound() of pages 0 to pageCount(), addressed as
+// (line, page) like the table the outputs read. Every cell starts as empty text.
+//
+// Storage grows only with what is stored: a page keeps the run of lines from the first
+// to the last one written, so a job with a huge page length or top margin, or with many
+// empty pages, costs memory in proportion to its text, not to its nominal size. The line
+// bound is the largest one any page was opened with, so when the top margin changes
+// between pages the table grows and no stored line is lost.
+class PageTable
+{
+public:
+    // Empty text when (line, page) lies outside the table or was never written.
+    QString operator()(qint64 line, qint64 page) const;
+
+    // Stores text at (line, page). Returns false, storing nothing, when the cell lies
+    // outside lines 0 to lineBound() or pages 0 to pageCount().
+    bool set(qint64 line, qint64 page, const QString& text);
+
+    // Adds one page whose lines run from 0 to `lines` (negative: line 0 only) and returns
+    // its number. The previous page gives back the spare room it reserved while filling.
+    qint32 addPage(qint64 lines);
+
+    qint32 pageCount() const { return qint32(m_pages.size()) - 1; }
+    qint64 lineBound() const { return m_lineBound; }
+
+private:
+    struct Page
+    {
+        qint64 first = 0;      // line number of lines[0]
+        QList<QString> lines;  // the written run; empty when nothing was written
+    };
+    QList<Page> m_pages{Page{}}; // index 0 is page 0, which stays empty
+    qint64 m_lineBound = 0;
+};
