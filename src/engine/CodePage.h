@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+// The DOS code pages print files arrive in. Only the upper half (0x80..0xFF) differs from
+// ASCII; control codes (0x00..0x1F, 0x7F) map to themselves and never to the graphic
+// symbols the code pages show for them on screen, because the renderer acts on them.
+namespace codepage {
+
+inline constexpr int Default = 437;
+
+// 437 or 850; every other number (a typing error in the settings file) falls back to 437.
+int normalized(int codePage);
+
+// The 256 UTF-16 code units of the code page, indexed by byte.
+const char16_t* table(int codePage);
+
+inline QChar toUnicode(uchar byte, int codePage) { return QChar(table(codePage)[byte]); }
+QString decode(QByteArrayView bytes, int codePage);
+
+// The reverse mapping; characters the code page lacks become '?'. Used to write print
+// files the way a DOS program would.
+QByteArray encode(QStringView text, int codePage);
+
+// The code page the settings ask for: key CodePage in section Pserver of the default
+// settings file.
+int fromSettings();
+
+} // namespace codepage

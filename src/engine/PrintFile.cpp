@@ -1,0 +1,160 @@
+#include "PrintFile.h"
+
+#include "CodePage.h"
+#include "EscapeTable.h"
+#include "PrintFileLock.h"
+#include "PrintFileRecords.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// A file that changed less than this long ago is taken to be still in writing.
+constexpr qint64 QuietMs = 300;
+
+// What OPENDAT saw of a file it refused as busy. While it keeps refusing the same path, a
+// change of size or time stamp between two looks restarts the quiet time, which also
+// catches writers on file systems with coarse or skewed time stamps.
+struct Observation
+{
+    QString path;
+    qint64 size = -1;
+    qint64 modifiedMs = 0;
+    qint64 changedAtMs = 0;
+};
+
+struct Reader
+{
+    PrintFileRecords records;
+    qsizetype next = 0;
+    QString programFolder;
+    Observation seen;
+};
+
+Reader& reader()
+{
+    static Reader instance;
+    return instance;
+}
+
+QString withoutNul(const QString& text)
+{
+    const qsizetype nul = text.indexOf(QChar(0));
+    return nul < 0 ? text : text.left(nul);
+}
+
+// Records this look at the file and answers whether it changed within the quiet time.
+bool changedRecently(const QString& path, qint64 size, qint64 modifiedMs, qint64 nowMs)
+{
+    Observation& seen = reader().seen;
+    if (seen.path != path) {
+        // First look: the time stamp tells when it changed, unless it lies in the future.
+        seen = {path, size, modifiedMs, modifiedMs <= nowMs ? modifiedMs : nowMs};
+    } else if (seen.size != size || seen.modifiedMs != modifiedMs) {
+        seen.size = size;
+        seen.modifiedMs = modifiedMs;
+        seen.changedAtMs = nowMs;
+    }
+    return nowMs - seen.changedAtMs < QuietMs;
+}
+
+void forgetObservation()
+{
+    reader().seen = Observation{};
+}
+
+} // namespace
+
+int OPENDAT(const QString& pathArgument)
+{
+    CLOSEDAT();
+    const QString path = withoutNul(pathArgument);
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        forgetObservation();
+        return -1;
+    }
+
+    QFileInfo info(path);
+    info.setCaching(false);
+    const qint64 size = info.size();
+    const qint64 modifiedMs = info.lastModified().toMSecsSinceEpoch();
+    if (changedRecently(path, size, modifiedMs, QDateTime::currentMSecsSinceEpoch())
+        || printFileWriteLocked(file.handle()))
+        return -1;
+
+    // A writer that starts while we read would leave a partial job: compare afterwards.
+    QByteArray bytes = file.readAll();
+    file.close();
+    info.refresh();
+    if (bytes.size() != size || info.size() != size || info.lastModified().toMSecsSinceEpoch() != modifiedMs) {
+        changedRecently(path, info.size(), info.lastModified().toMSecsSinceEpoch(),
+                        QDateTime::currentMSecsSinceEpoch());
+        return -1;
+    }
+
+    forgetObservation();
+    Reader& r = reader();
+    r.records.load(std::move(bytes), codepage::fromSettings());
+    r.next = 0;
+    return r.records.count() == 0 ? 0 : 1;
+}
+
+void SETAPPPATH(const QString& programFolder)
+{
+    reader().programFolder = withoutNul(programFolder);
+}
+
+QString appPath()
+{
+    return reader().programFolder;
+}
+
+QString GETRECORD()
+{
+    Reader& r = reader();
+    if (r.next >= r.records.count())
+        return endRecord();
+    return r.records.record(r.next++);
+}
+
+qint32 GETSIGNTALLY(const QString& record)
+{
+    const char16_t* pos = reinterpret_cast<const char16_t*>(record.constData());
+    const char16_t* end = pos + record.size();
+    qint32 tally = 0;
+    while (pos < end) {
+        const char16_t c = *pos++;
+        if (c == 0x1B) {
+            // The command (a plain character, never LF, CR or ESC) and its parameters.
+            if (pos < end && *pos != u'\n' && *pos != u'\r' && *pos != 0x1B && !escape::isParameter(QChar(*pos)))
+                ++pos;
+            while (pos < end && escape::isParameter(QChar(*pos)))
+                ++pos;
+            continue;
+        }
+        if (c < 0x20 || c == 0x7F || escape::isParameter(QChar(c)))
+            continue;
+        ++tally;
+    }
+    return tally;
+}
+
+void FILERESET()
+{
+    reader().next = 0;
+}
+
+void CLOSEDAT()
+{
+    Reader& r = reader();
+    r.records.clear();
+    r.next = 0;
+}
+
+QString endRecord()
+{
+    return QStringLiteral("\x1b" "EOF");
+}
