@@ -1,0 +1,51 @@
+#include "Printers.h"
+
+#include <QPrinterInfo>
+
+namespace printers {
+namespace {
+
+QString& current()
+{
+    static QString name;
+    static bool initialised = false;
+    if (!initialised) {
+        initialised = true;
+        name = QPrinterInfo::defaultPrinterName();
+    }
+    return name;
+}
+
+} // namespace
+
+QStringList installedPrinters()
+{
+    return QPrinterInfo::availablePrinterNames();
+}
+
+QString currentPrinter()
+{
+    return current();
+}
+
+void setCurrentPrinter(const QString& name)
+{
+    current() = name;
+}
+
+QString spoolerTitle(const QString& title)
+{
+    QString clean;
+    clean.reserve(title.size());
+    for (const QChar c : title) {
+        if (c.category() == QChar::Other_Control || c.isSurrogate() || c.unicode() >= 0xF000 && c.unicode() <= 0xF0FF)
+            continue;
+        clean.append(c);
+    }
+    // Shorten to 255 bytes of UTF-8 without splitting a character.
+    while (clean.toUtf8().size() > 255)
+        clean.chop(1);
+    return clean;
+}
+
+} // namespace printers

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The installed printers and the program's current printer. The current printer starts
+// as the system's default printer; an output switches it for its duration and back.
+namespace printers {
+
+// Device names of the installed printers, in the order the system lists them.
+QStringList installedPrinters();
+QString currentPrinter();
+void setCurrentPrinter(const QString& name);
+
+// A document title the spooler accepts: valid UTF-8 of at most 255 bytes without control
+// characters (the spooler would otherwise replace it with "Untitled"). Cut on a
+// character boundary.
+QString spoolerTitle(const QString& title);
+
+} // namespace printers
