@@ -38,7 +38,7 @@ QString spoolerTitle(const QString& title)
     QString clean;
     clean.reserve(title.size());
     for (const QChar c : title) {
-        if (c.category() == QChar::Other_Control || c.isSurrogate() || c.unicode() >= 0xF000 && c.unicode() <= 0xF0FF)
+        if (c.category() == QChar::Other_Control || c.isSurrogate() || (c.unicode() >= 0xF000 && c.unicode() <= 0xF0FF))
             continue;
         clean.append(c);
     }
