@@ -19,9 +19,9 @@
 //           run-length (c 1) the runs that make up as many bytes; other modes only the header
 //
 // Lengths that depend on bytes not yet available answer with at least one more than is
-// available, so the caller sees the sequence as cut short; every answer depends only on
-// the bytes it looked at, so reading a shorter slice that still holds the whole sequence
-// gives the same length.
+// available, so the caller sees the sequence as cut short. Clamped to what is available,
+// the answer for any slice that still holds the whole sequence is the same: the record
+// split (which sees the rest of the file) and the decoder (which sees one record) agree.
 
 namespace {
 
