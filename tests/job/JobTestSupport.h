@@ -7,6 +7,14 @@
 #include <QRect>
 #include <QString>
 
+#include <ostream>
+
+// Readable failure messages for text.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
 // Records everything a job reports, in order.
 struct RecordingObserver : JobObserver
 {

@@ -1,4 +1,4 @@
-#include "Job.h"
+#include "JobTestSupport.h"
 #include "TempFolders.h"
 #include "WatermarkList.h"
 
