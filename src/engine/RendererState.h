@@ -1,9 +1,14 @@
 #pragma once
 
 #include "Canvas.h"
+#include "RendererLine.h"
+#include "RendererModes.h"
 
-// What the line renderer carries from one PRINTLINE5 call to the next on one canvas.
-// Filled in by the renderer.
+// What the line renderer carries from one PRINTLINE5 call to the next on one canvas:
+// the print modes in force (they span lines, as on the printer) and a line buffer that
+// is reused so drawing a page allocates little.
 struct Canvas::RendererState
 {
+    RendererModes modes;
+    RendererLine line;
 };

@@ -1,0 +1,224 @@
+#include "BoxDrawing.h"
+
+#include <QColor>
+#include <QPainter>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+enum Style : char { None = '.', Light = 'L', Heavy = 'H', Double = 'D' };
+enum Direction { Up, Right, Down, Left };
+
+// The arms of U+2500..U+257F, in the order up, right, down, left. Dashed lines,
+// rounded corners and diagonals share the arms of their plain forms; draw() adds the
+// difference.
+constexpr const char* Arms[128] = {
+    ".L.L", ".H.H", "L.L.", "H.H.", ".L.L", ".H.H", "L.L.", "H.H.", // 2500
+    ".L.L", ".H.H", "L.L.", "H.H.", ".LL.", ".HL.", ".LH.", ".HH.", // 2508
+    "..LL", "..LH", "..HL", "..HH", "LL..", "LH..", "HL..", "HH..", // 2510
+    "L..L", "L..H", "H..L", "H..H", "LLL.", "LHL.", "HLL.", "LLH.", // 2518
+    "HLH.", "HHL.", "LHH.", "HHH.", "L.LL", "L.LH", "H.LL", "L.HL", // 2520
+    "H.HL", "H.LH", "L.HH", "H.HH", ".LLL", ".LLH", ".HLL", ".HLH", // 2528
+    ".LHL", ".LHH", ".HHL", ".HHH", "LL.L", "LL.H", "LH.L", "LH.H", // 2530
+    "HL.L", "HL.H", "HH.L", "HH.H", "LLLL", "LLLH", "LHLL", "LHLH", // 2538
+    "HLLL", "LLHL", "HLHL", "HLLH", "HHLL", "LLHH", "LHHL", "HHLH", // 2540
+    "LHHH", "HLHH", "HHHL", "HHHH", ".L.L", ".H.H", "L.L.", "H.H.", // 2548
+    ".D.D", "D.D.", ".DL.", ".LD.", ".DD.", "..LD", "..DL", "..DD", // 2550
+    "LD..", "DL..", "DD..", "L..D", "D..L", "D..D", "LDL.", "DLD.", // 2558
+    "DDD.", "L.LD", "D.DL", "D.DD", ".DLD", ".LDL", ".DDD", "LD.D", // 2560
+    "DL.L", "DD.D", "LDLD", "DLDL", "DDDD", ".LL.", "..LL", "L..L", // 2568
+    "LL..", "....", "....", "....", "...L", "L...", ".L..", "..L.", // 2570
+    "...H", "H...", ".H..", "..H.", ".H.L", "L.H.", ".L.H", "H.L.", // 2578
+};
+
+// Number of dashes of the dashed lines, 0 for solid ones.
+int dashCount(char32_t c)
+{
+    if (c >= 0x2504 && c <= 0x2507)
+        return 3;
+    if (c >= 0x2508 && c <= 0x250B)
+        return 4;
+    if (c >= 0x254C && c <= 0x254F)
+        return 2;
+    return 0;
+}
+
+struct Geometry
+{
+    QPainter& painter;
+    QRectF cell;
+    double t;       // light line width
+    double g;       // distance of each line of a double line from the centre
+    double overlap; // reach beyond the cell edge
+    std::array<Style, 4> arms;
+    int dashes;
+
+    double centre(bool horizontalAxis) const { return horizontalAxis ? cell.center().x() : cell.center().y(); }
+    double thickness(Style s) const { return s == Heavy ? 2 * t : t; }
+
+    // Fills the stroke of arm `d` that runs at `offset` across its axis, from the cell
+    // edge to `end` along it.
+    void stroke(Direction d, double offset, double width, double end) const
+    {
+        const bool horizontal = d == Left || d == Right;
+        const double sign = d == Left || d == Up ? -1 : 1;
+        const double half = (horizontal ? cell.width() : cell.height()) / 2;
+        const double edge = centre(horizontal) + sign * (half + overlap);
+        const double from = std::min(edge, end);
+        const double to = std::max(edge, end);
+        const double across = centre(!horizontal) + offset;
+        if (dashes == 0) {
+            fill(horizontal, from, to, across, width);
+            return;
+        }
+        // Dashed lines span the whole cell; draw their dashes once, for the first arm.
+        if (d != Right && d != Down)
+            return;
+        const double start = centre(horizontal) - half;
+        const double segment = 2 * half / dashes;
+        for (int i = 0; i < dashes; ++i) {
+            const double a = start + i * segment + segment * 0.2;
+            fill(horizontal, a, a + segment * 0.6, across, width);
+        }
+    }
+
+    void fill(bool horizontal, double from, double to, double across, double width) const
+    {
+        const QRectF r = horizontal ? QRectF(from, across - width / 2, to - from, width)
+                                    : QRectF(across - width / 2, from, width, to - from);
+        painter.fillRect(r, Qt::black);
+    }
+
+    // Where a line at `side` (-1 or +1 across the arm) coming from the edge of arm `d`
+    // stops at the perpendicular arms `near` (on its own side) and `far`.
+    double doubleLineEnd(Direction d, Style near, Style far) const
+    {
+        const double c = centre(d == Left || d == Right);
+        const double sign = d == Left || d == Up ? -1 : 1;
+        if (near == Double)
+            return c + sign * (g - t / 2); // meets the near line of the perpendicular pair
+        if (near != None)
+            return c;
+        if (far == Double)
+            return c - sign * (g + t / 2); // turns the corner along the far line
+        if (far != None)
+            return c - sign * thickness(far) / 2;
+        return c;
+    }
+
+    double singleLineEnd(Direction d, Style a, Style b) const
+    {
+        const double c = centre(d == Left || d == Right);
+        const double sign = d == Left || d == Up ? -1 : 1;
+        if (a == Double && b == Double)
+            return c + sign * (g - t / 2); // a T on a double line stops at its near line
+        if (a == Double || b == Double)
+            return c - sign * (g + t / 2); // a corner reaches the double line's far side
+        return c - sign * std::max(thickness(a), thickness(b)) / 2;
+    }
+
+    void drawArm(Direction d) const
+    {
+        const Style s = arms[d];
+        if (s == None)
+            return;
+        const bool horizontal = d == Left || d == Right;
+        // The perpendicular arms on the negative (up or left) and positive side.
+        const Style a = horizontal ? arms[Up] : arms[Left];
+        const Style b = horizontal ? arms[Down] : arms[Right];
+        if (s == Double) {
+            stroke(d, -g, t, doubleLineEnd(d, a, b));
+            stroke(d, g, t, doubleLineEnd(d, b, a));
+        } else {
+            stroke(d, 0, thickness(s), singleLineEnd(d, a, b));
+        }
+    }
+};
+
+void drawDiagonals(QPainter& painter, const QRectF& cell, char32_t c, double t)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, t, Qt::SolidLine, Qt::FlatCap));
+    if (c == 0x2571 || c == 0x2573)
+        painter.drawLine(cell.bottomLeft(), cell.topRight());
+    if (c == 0x2572 || c == 0x2573)
+        painter.drawLine(cell.topLeft(), cell.bottomRight());
+    painter.restore();
+}
+
+void drawBlock(QPainter& painter, const QRectF& cell, char32_t c, double overlap)
+{
+    const QRectF r = cell.adjusted(-overlap, -overlap, overlap, overlap);
+    const double w = r.width();
+    const double h = r.height();
+    auto fillPart = [&](double x0, double y0, double x1, double y1) {
+        painter.fillRect(QRectF(r.left() + x0 * w, r.top() + y0 * h, (x1 - x0) * w, (y1 - y0) * h), Qt::black);
+    };
+    if (c == 0x2580) {
+        fillPart(0, 0, 1, 0.5);
+    } else if (c >= 0x2581 && c <= 0x2588) {
+        fillPart(0, 1 - (c - 0x2580) / 8.0, 1, 1);
+    } else if (c >= 0x2589 && c <= 0x258F) {
+        fillPart(0, 0, (0x2590 - c) / 8.0, 1);
+    } else if (c == 0x2590) {
+        fillPart(0.5, 0, 1, 1);
+    } else if (c >= 0x2591 && c <= 0x2593) {
+        // Shades as flat grey: a dot pattern would beat against the printer's own raster.
+        const int grey = c == 0x2591 ? 191 : c == 0x2592 ? 128 : 64;
+        painter.fillRect(r, QColor(grey, grey, grey));
+    } else if (c == 0x2594) {
+        fillPart(0, 0, 1, 1 / 8.0);
+    } else if (c == 0x2595) {
+        fillPart(7 / 8.0, 0, 1, 1);
+    } else if (c >= 0x2596) {
+        // Quadrants: bit 0 upper left, 1 upper right, 2 lower left, 3 lower right.
+        static constexpr int Quadrants[10] = {4, 8, 1, 1 | 4 | 8, 1 | 8, 1 | 2 | 4, 1 | 2 | 8, 2, 2 | 4, 2 | 4 | 8};
+        const int q = Quadrants[c - 0x2596];
+        if (q & 1)
+            fillPart(0, 0, 0.5, 0.5);
+        if (q & 2)
+            fillPart(0.5, 0, 1, 0.5);
+        if (q & 4)
+            fillPart(0, 0.5, 0.5, 1);
+        if (q & 8)
+            fillPart(0.5, 0.5, 1, 1);
+    }
+}
+
+} // namespace
+
+namespace boxdrawing {
+
+void draw(QPainter& painter, const QRectF& cell, char32_t c, double lineWidth, double overlap)
+{
+    if (!isBoxCharacter(c) || cell.width() <= 0 || cell.height() <= 0)
+        return;
+    if (c >= 0x2580) {
+        drawBlock(painter, cell, c, overlap);
+        return;
+    }
+    // Keep lines, and the two lines of a double line, inside narrow cells (condensed or
+    // scaled-down documents) so neighbouring verticals never merge.
+    const double room = std::min(cell.width(), cell.height());
+    const double t = std::clamp(lineWidth, 0.0, room / 6);
+    const double g = std::min(1.25 * t, room * 0.3);
+    if (c >= 0x2571 && c <= 0x2573) {
+        drawDiagonals(painter, cell, c, t);
+        return;
+    }
+    const char* arms = Arms[c - 0x2500];
+    Geometry geometry{painter,
+                      cell,
+                      t,
+                      g,
+                      overlap,
+                      {Style(arms[0]), Style(arms[1]), Style(arms[2]), Style(arms[3])},
+                      dashCount(c)};
+    for (Direction d : {Up, Right, Down, Left})
+        geometry.drawArm(d);
+}
+
+} // namespace boxdrawing

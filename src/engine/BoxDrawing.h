@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QRectF>
+
+class QPainter;
+
+// Box-drawing and block characters (U+2500..U+259F) drawn as geometry instead of font
+// glyphs. Fonts draw frame characters at their own size and position, so frames break
+// into pieces as soon as the cell is wider or taller than the font's idea of it. Here
+// every line runs through the centre of its cell and reaches the cell edges, so frames
+// join across cells and across lines whatever the font, the pitch and the line spacing.
+namespace boxdrawing {
+
+inline bool isBoxCharacter(char32_t c)
+{
+    return c >= 0x2500 && c <= 0x259F;
+}
+
+// Draws `c` into `cell` (device pixels, floating point). `lineWidth` is the width of a
+// light line; heavy lines are twice as wide, double lines are two light lines. Strokes
+// that end at the cell edge reach `overlap` beyond it, so neighbouring cells meet without
+// a hairline gap on anti-aliased or vector devices. Characters outside the range draw
+// nothing.
+void draw(QPainter& painter, const QRectF& cell, char32_t c, double lineWidth, double overlap);
+
+} // namespace boxdrawing

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "RendererLine.h"
+#include "RendererModes.h"
+
+#include <QString>
+
+// Measures the natural width of a document's lines, so the outputs can hand the widest
+// to the canvas (Canvas::setWidestLineInches) before the first line is drawn and the
+// renderer can pick one horizontal scale for the whole document.
+//
+// Lines must be added in document order: escape codes carry their modes from line to
+// line exactly as when drawing (a condensed listing stays condensed until DC2).
+class LineMeasurer
+{
+public:
+    // `signPitch` and `leftMargin` as later passed to PRINTLINE5.
+    LineMeasurer(qint32 signPitch, qint32 leftMargin);
+
+    void add(const QString& line);
+    // The width of the widest line added so far, left margin included, in inches; blanks
+    // at the end of a line do not count. 0 before any line with ink.
+    double widestInches() const { return m_widest; }
+
+private:
+    double m_pitchScale;
+    double m_margin;
+    double m_widest = 0;
+    RendererModes m_modes;
+    RendererLine m_line;
+};

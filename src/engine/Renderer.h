@@ -1,0 +1,54 @@
+#pragma once
+
+#include "RendererLine.h"
+
+#include <QtGlobal>
+
+class QPainter;
+
+// Draws interpreted lines (RendererLine) onto a painter.
+//
+// Geometry: the line's band is given in device pixels; horizontally every item stands at
+// margin + its grid position, in inches, times dots per inch times the document's one
+// horizontal scale. Nothing is rounded to whole device pixels: on a 72 dpi PDF page a
+// rounding per column would let columns drift by several points across a line.
+//
+// Text goes out as glyph runs on the cell grid (real text on vector devices, so a PDF
+// stays searchable), box-drawing characters as geometry, bar codes as filled bars.
+class Renderer
+{
+public:
+    struct Geometry
+    {
+        double bandTop = 0;         // top of the line's band, device pixels
+        double bandHeight = 0;      // height of one band; a double-height line takes two
+        double dotsPerInchX = 72;
+        double dotsPerInchY = 72;
+        double horizontalScale = 1; // the document's scale, at most 1
+        double marginInches = 0;
+        double pointSize = 12;      // SignPitch
+        double barHeightPoints = 12; // BarCodePitch
+    };
+
+    Renderer(QPainter& painter, const Geometry& geometry);
+
+    void draw(const RendererLine& line);
+
+    // SignPitch as a factor of the 12-point cell (a tenth of an inch); absurd values
+    // (0, negative, huge) fall back to 12 points or are clamped.
+    static double pointSize(qint32 signPitch);
+    static double pitchScale(qint32 signPitch) { return pointSize(signPitch) / 12.0; }
+    // LeftSpace cells of a tenth of an inch; negative margins count as none.
+    static double marginInches(qint32 leftMargin);
+
+private:
+    void drawGlyphs(const RendererLine& line, size_t from, size_t to);
+    void drawUnderline(double x0, double x1, double baseline, double position, double thickness);
+    double deviceX(double inches) const;
+
+    QPainter& m_painter;
+    Geometry m_geometry;
+    double m_regionTop = 0;
+    double m_regionHeight = 0;
+    bool m_doubleHeightLine = false;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "RendererLine.h"
+#include "RendererModes.h"
+
+#include <QStringView>
+
+// Interprets one record of a print job: its escape codes and control codes switch the
+// print modes, its characters become items on the cell grid.
+//
+// Records carry parameter bytes of escape sequences as U+F000 + byte (the reader's
+// encoding); sequences added by the settings in front of a record carry them as plain
+// characters. Both are understood. Unknown sequences are skipped with their parameters;
+// nothing in a record makes the parser fail.
+namespace renderer {
+
+// Fills `line` from `text`, starting in `modes` and with font `fontName`, and leaves in
+// `modes` what is in force after the line. `pitchScale` is SignPitch / 12: cells are a
+// tenth of an inch at 12 points.
+void parseLine(QStringView text, RendererModes& modes, const QString& fontName, double pitchScale,
+               RendererLine& line);
+
+// The font family ESC k n selects, or an empty string when the typeface number is not
+// one this renderer maps (the current font then stays).
+QString typefaceFamily(int typeface);
+
+} // namespace renderer
