@@ -1,0 +1,292 @@
+#include "PdfOutput.h"
+
+#include "Canvas.h"
+#include "Folders.h"
+#include "MessageBox.h"
+#include "OutputContext.h"
+#include "PageDrawing.h"
+#include "PdfComponent.h"
+#include "PdfImagePages.h"
+#include "RendererState.h"
+#include "ServerSettings.h"
+#include "ShellOpen.h"
+#include "frmPdfDialog.h"
+
+#include <QDir>
+#include <QImage>
+#include <QObject>
+#include <QWidget>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
+
+namespace {
+
+// One component per output context. The entry is shared so that a running output keeps
+// its component even if the context goes away while the output lets events run.
+struct ComponentEntry
+{
+    PdfComponent pdf;
+    bool busy = false; // an output of this context is running
+};
+
+std::map<const OutputContext*, std::shared_ptr<ComponentEntry>>& components()
+{
+    static std::map<const OutputContext*, std::shared_ptr<ComponentEntry>> entries;
+    return entries;
+}
+
+std::shared_ptr<ComponentEntry> entryFor(OutputContext& dialog)
+{
+    auto& entries = components();
+    auto found = entries.find(&dialog);
+    if (found != entries.end())
+        return found->second;
+    auto entry = std::make_shared<ComponentEntry>();
+    entries.emplace(&dialog, entry);
+    if (auto* object = dynamic_cast<QObject*>(&dialog)) {
+        const OutputContext* key = &dialog;
+        QObject::connect(object, &QObject::destroyed, [key] { components().erase(key); });
+    }
+    return entry;
+}
+
+QString pdfFolder()
+{
+    const QString folder = ServerSettings().PDFFolder;
+    return folder.isEmpty() ? keys::pdfFolderDefault() : folder;
+}
+
+QString appDataFolderForProbe()
+{
+    const QString folder = AppDataFolder();
+    return folder.isEmpty() ? folders::appDataFolder() : folder;
+}
+
+// Asks the component which resolution its pages draw at, by making a throwaway document
+// "Test.pdf" in the AppData folder, and keeps that resolution for the pages to come. The
+// probe is not the user's document: when it cannot be written the surface still reports
+// the component's resolution, so nothing is lost and the output goes on.
+void probeResolution(PdfComponent& pdf)
+{
+    pdf.startEngine();
+    pdf.beginDocument(folders::join(appDataFolderForProbe(), QStringLiteral("Test.pdf")), 0);
+    pdf.beginPage();
+    const int dpiX = pdf.surface().dpiX();
+    const int dpiY = pdf.surface().dpiY();
+    pdf.endPage();
+    pdf.endDocument();
+    pdf.stopEngine();
+    pdf.setHorizontalResolution(dpiX);
+    pdf.setVerticalResolution(dpiY);
+    pdf.setNumericSetting(0);
+}
+
+// Everything a page drawing needs besides the page number.
+struct PageJob
+{
+    OutputContext& dialog;
+    qint16 slot = 0;
+    QSize page;
+    double widestLine = 0;
+    bool bitmap = false;
+    RendererModes carriedModes; // print modes from one page bitmap to the next
+};
+
+// Draws page `p` straight onto the surface: text stays text in the document.
+void drawDirect(PageJob& job, Canvas& surface, qint32 p, qint32 firstLineFlag)
+{
+    surface.setWidestLineInches(job.widestLine);
+    pages::drawJobPage(surface, job.dialog, job.slot, p, {job.page.width(), job.page.height()}, firstLineFlag);
+}
+
+// Draws page `p` into a white bitmap and copies that onto the page, so the page becomes
+// one picture (pseudo-graphics then look exactly as on screen). The bitmap is finer than
+// the page by a whole factor and reports a resolution finer by the same factor, so the
+// renderer lays out the same page and the text stays legible at 200 dots per inch or
+// more. The bitmap lives for this page only.
+bool drawThroughBitmap(PageJob& job, Canvas& surface, qint32 p, qint32 firstLineFlag)
+{
+    int factor = pdfgeometry::bitmapFactor(std::min(surface.dpiX(), surface.dpiY()));
+    QImage bitmap(job.page.width() * factor, job.page.height() * factor, QImage::Format_RGB32);
+    if (bitmap.isNull() && factor > 1) {
+        factor = 1;
+        bitmap = QImage(job.page.width(), job.page.height(), QImage::Format_RGB32);
+    }
+    if (bitmap.isNull())
+        return false;
+    bitmap.setDotsPerMeterX(qRound(surface.dpiX() * factor / 0.0254));
+    bitmap.setDotsPerMeterY(qRound(surface.dpiY() * factor / 0.0254));
+    bitmap.fill(Qt::white);
+    {
+        Canvas canvas(&bitmap);
+        canvas.setWidestLineInches(job.widestLine);
+        canvas.rendererState().modes = job.carriedModes;
+        pages::drawJobPage(canvas, job.dialog, job.slot, p, {bitmap.width(), bitmap.height()}, firstLineFlag);
+        job.carriedModes = canvas.rendererState().modes;
+    }
+    surface.painter().drawImage(QRect(QPoint(0, 0), job.page), bitmap);
+    return true;
+}
+
+// The steps shared by both outputs; `choosePath` names the file once the page size is
+// known and the progress bars are set, just before the document begins.
+PdfOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
+                      const std::function<QString()>& choosePath)
+{
+    const std::shared_ptr<ComponentEntry> entry = entryFor(dialog);
+    if (entry->busy)
+        return PdfOutcome::failed(QStringLiteral("Für diesen Auftrag wird gerade schon ein PDF-Dokument erzeugt."));
+    entry->busy = true;
+    struct Release
+    {
+        ComponentEntry& entry;
+        ~Release() { entry.busy = false; }
+    } release{*entry};
+
+    PdfComponent& pdf = entry->pdf;
+    // Another job's dialog may reload the settings while this output lets events run;
+    // this document keeps those it started with.
+    const ServerSettingsRecord settings = ServerSettings();
+    Job& job = dialog.job();
+
+    pdf.setPdfSignatur(settings.PdfSignatur);
+    pdf.setPdfPassword(settings.PdfPassword);
+    pdf.setPermissionCode(PdfComponent::permissionCode(settings.PdfPrint, settings.PdfCut, settings.PdfEdit));
+    pdf.setDateText(QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
+
+    probeResolution(pdf);
+    pdf.startEngine();
+
+    const bool landscape = job.Landscape();
+    const QSize page = pdfgeometry::pagePixels(variant, landscape, pdf.horizontalResolution(), pdf.verticalResolution());
+    dialog.setProgressMaximum(Index, job.PageCount(), job.PageCount());
+
+    const QString path = choosePath();
+    const PdfOutcome begun = pdf.beginDocument(path, 0);
+    if (!begun.ok()) {
+        pdf.stopEngine();
+        return begun;
+    }
+
+    PageJob pageJob{dialog, Index, page, pages::widestLineInches(job, settings.SignPitch, job.LeftSpace),
+                    settings.PdfBitmap, {}};
+    const qint32 from = dialog.FromPage;
+    const qint32 to = dialog.ToPage;
+    for (qint32 p = from; p <= to; ++p) {
+        pdf.beginPage(page.width(), page.height(), 0);
+        Canvas& surface = pdf.surface();
+        dialog.setProgressValue(Index, p, p);
+        const qint32 firstLineFlag = p == from ? 1 : 0;
+        if (!pageJob.bitmap)
+            drawDirect(pageJob, surface, p, firstLineFlag);
+        else if (!drawThroughBitmap(pageJob, surface, p, firstLineFlag)) {
+            pdf.stopEngine();
+            return PdfOutcome::failed(
+                QStringLiteral("Für die Seite %1 war nicht genug Speicher frei; die PDF-Datei %2 wurde nicht erzeugt.")
+                    .arg(p)
+                    .arg(QDir::toNativeSeparators(path)));
+        }
+        if (p < to)
+            pdf.endPage();
+    }
+
+    if (variant == PdfVariant::File || settings.PdfMailAnhang)
+        PdfImagePages(dialog, job.AnHaenge, page.height(), page.width(), dialog.Picture2(), landscape, pdf);
+
+    pdf.endPage();
+    const PdfOutcome ended = pdf.endDocument();
+    pdf.stopEngine();
+    return ended;
+}
+
+// The file name as the outputs choose it: the job's name, else the stamp's, and with
+// PDFDLG the user's answer, which the job keeps. An empty answer keeps the proposed name,
+// so the file the reader and the message are pointed at is the file that was written.
+QString chooseName(OutputContext& dialog, const QString& stamp)
+{
+    Job& job = dialog.job();
+    if (!job.pdfName.isEmpty())
+        return pdfFilePath(job.pdfName);
+    const QString proposed = pdfBaseName(QString(), stamp);
+    if (ServerSettings().PDFDLG) {
+        const QString answer = askPdfFileName(pdfFolder(), proposed, dynamic_cast<QWidget*>(&dialog));
+        if (!answer.isEmpty()) {
+            job.pdfName = answer;
+            return pdfFilePath(answer);
+        }
+    }
+    return pdfFilePath(proposed);
+}
+
+} // namespace
+
+QString documentStamp(const QDateTime& when)
+{
+    return when.toString(QStringLiteral("yyyyMMddhhmmss"));
+}
+
+QString pdfBaseName(const QString& pdfName, const QString& stamp)
+{
+    return pdfName.isEmpty() ? QStringLiteral("PDFDOC") + stamp : pdfName;
+}
+
+QString pdfFilePath(const QString& baseName)
+{
+    QString name = baseName + QStringLiteral(".pdf");
+    name.replace(u'\\', u'/');
+    return QDir::toNativeSeparators(folders::join(pdfFolder(), name));
+}
+
+PdfOutcome writeJobPdf(OutputContext& dialog, qint16 Index, const QString& path, PdfVariant variant)
+{
+    return makeJobPdf(dialog, Index, variant, [&path] { return path; });
+}
+
+PdfOutcome PrintToPdf(OutputContext& dialog, qint16 Index, QString& stamp)
+{
+    return makeJobPdf(dialog, Index, PdfVariant::File, [&] {
+        stamp = dialog.job().pdfName.isEmpty() ? documentStamp() : QString();
+        return chooseName(dialog, stamp);
+    });
+}
+
+PdfOutcome PrintToMailPdf(OutputContext& dialog, qint32 Index, QString& stamp)
+{
+    const qint16 slot = qint16(std::clamp<qint32>(Index, 0, 0x7fff));
+    return makeJobPdf(dialog, slot, PdfVariant::Mail, [&] {
+        stamp = documentStamp();
+        return chooseName(dialog, stamp);
+    });
+}
+
+PdfOutcome outputPdfAndReport(OutputContext& dialog, qint16 Index, bool onlyBackground)
+{
+    QString stamp;
+    const PdfOutcome outcome = PrintToPdf(dialog, Index, stamp);
+    if (!outcome.ok() || onlyBackground)
+        return outcome;
+
+    const ServerSettingsRecord& settings = ServerSettings();
+    const QString baseName = pdfBaseName(dialog.job().pdfName, stamp);
+    if (settings.PDFShow) {
+        shell::open(pdfFilePath(baseName), QStringLiteral("1"), settings.PDFFolder);
+    } else if (settings.PDFMSG) {
+        msgbox::show(QStringLiteral("PDF-Dokument mit Dateiname ") + QStringLiteral("\r\n") + baseName +
+                         QStringLiteral(".pdf") + QStringLiteral("\r\n") + QStringLiteral("erzeugt !"),
+                     QStringLiteral("Hinweis"));
+    }
+    return outcome;
+}
+
+PdfComponent& pdfComponentFor(OutputContext& dialog)
+{
+    return entryFor(dialog)->pdf;
+}
+
+void releasePdfComponent(const OutputContext& dialog)
+{
+    components().erase(&dialog);
+}
