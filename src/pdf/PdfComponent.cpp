@@ -1,0 +1,286 @@
+#include "PdfComponent.h"
+
+#include "Canvas.h"
+#include "PdfFinish.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QTemporaryFile>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+constexpr int MinResolution = 1;
+constexpr int MaxResolution = 9600;
+// PDF viewers handle pages up to 200 inches; larger requests are clamped to that.
+constexpr double MaxPageInches = 200.0;
+
+QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Hidden files beside the target: same folder, so the final rename is atomic.
+QString temporaryPattern(const QString& folder)
+{
+    return folder + QStringLiteral("/.druckserver-pdf-XXXXXX.part");
+}
+
+QPageLayout pageLayout(int widthPixels, int heightPixels, int xRes, int yRes)
+{
+    const double width = std::clamp(std::max(widthPixels, 1) / double(xRes), 1.0 / 72, MaxPageInches);
+    const double height = std::clamp(std::max(heightPixels, 1) / double(yRes), 1.0 / 72, MaxPageInches);
+    // A page wider than high is a landscape page of the portrait size, so a page of
+    // A4 proportions in either direction is reported as A4.
+    const bool landscape = width > height;
+    const QSizeF portrait = landscape ? QSizeF(height, width) : QSizeF(width, height);
+    const QPageSize size(portrait, QPageSize::Inch, QString(), QPageSize::FuzzyMatch);
+    return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                       QPageLayout::Point);
+}
+
+void makeReadableLikeNewFile(const QString& path, const QString& target)
+{
+    // Temporary files are private; the finished document gets the rights an existing
+    // file had, or those of an ordinary new file.
+    const QFileInfo old(target);
+    const QFileDevice::Permissions rights = old.exists() ? old.permissions()
+                                                         : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                               QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                                               QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    QFile::setPermissions(path, rights);
+}
+
+} // namespace
+
+// One document from begin to end. Members are destroyed in reverse order: the canvas
+// lets go of the writer before the writer lets go of its file.
+struct PdfComponent::Document
+{
+    QString target;
+    PdfOutcome failure;
+    std::unique_ptr<QTemporaryFile> pages;
+    std::unique_ptr<QPdfWriter> writer;
+    std::unique_ptr<Canvas> canvas;
+    bool pageOpen = false;
+    int pageCount = 0;
+
+    bool failed() const { return !failure.ok(); }
+};
+
+PdfComponent::PdfComponent() = default;
+
+PdfComponent::~PdfComponent()
+{
+    abandonDocument();
+}
+
+qint32 PdfComponent::permissionCode(bool print, bool copy, bool edit)
+{
+    if (!print && !copy && !edit)
+        return 0;
+    return 1 + (print ? PdfMayPrint : 0) + (edit ? PdfMayModify : 0) + (copy ? PdfMayCopy : 0);
+}
+
+bool PdfComponent::startEngine(const QString& enginePath)
+{
+    Q_UNUSED(enginePath);
+    m_started = true;
+    return true;
+}
+
+void PdfComponent::stopEngine()
+{
+    abandonDocument();
+    m_started = false;
+}
+
+bool PdfComponent::hasDocument() const
+{
+    return m_doc != nullptr;
+}
+
+bool PdfComponent::hasPage() const
+{
+    return m_doc && m_doc->pageOpen;
+}
+
+PdfOutcome PdfComponent::beginDocument(const QString& path, int flags)
+{
+    Q_UNUSED(flags);
+    abandonDocument();
+    m_doc = std::make_unique<Document>();
+    Document& doc = *m_doc;
+
+    const QFileInfo target(path);
+    doc.target = target.absoluteFilePath();
+    const QString folder = target.absolutePath();
+    if (!m_started)
+        doc.failure = PdfOutcome::failed(QStringLiteral("Die PDF-Komponente ist nicht gestartet."));
+    else if (path.isEmpty())
+        doc.failure = PdfOutcome::failed(QStringLiteral("Für das PDF-Dokument wurde kein Dateiname angegeben."));
+    else if (!QFileInfo(folder).isDir())
+        doc.failure = PdfOutcome::failed(QStringLiteral("Der Ordner %1 existiert nicht.").arg(native(folder)));
+    else if (target.isDir())
+        doc.failure = PdfOutcome::failed(
+            QStringLiteral("%1 ist ein Ordner, dort kann keine PDF-Datei angelegt werden.").arg(native(doc.target)));
+    if (doc.failed())
+        return doc.failure;
+
+    doc.pages = std::make_unique<QTemporaryFile>(temporaryPattern(folder));
+    if (!doc.pages->open()) {
+        doc.failure = PdfOutcome::failed(QStringLiteral("Der Ordner %1 ist nicht beschreibbar.").arg(native(folder)));
+        doc.pages.reset();
+        return doc.failure;
+    }
+    doc.writer = std::make_unique<QPdfWriter>(doc.pages.get());
+    doc.writer->setResolution(m_xRes);
+    doc.writer->setCreator(QStringLiteral("Druckserver"));
+    doc.writer->setTitle(target.completeBaseName());
+    doc.canvas = std::make_unique<Canvas>(doc.writer.get());
+    return PdfOutcome::done();
+}
+
+void PdfComponent::beginPage()
+{
+    const QSizeF a4 = QPageSize(QPageSize::A4).size(QPageSize::Inch);
+    beginPage(qRound(a4.width() * m_xRes), qRound(a4.height() * m_yRes));
+}
+
+void PdfComponent::beginPage(int widthPixels, int heightPixels, int flags)
+{
+    Q_UNUSED(flags);
+    if (!m_doc || m_doc->failed())
+        return;
+    Document& doc = *m_doc;
+    endPage();
+
+    // The document draws at the resolution it was begun with; pages begun after a
+    // change of resolution are sized with the new one.
+    doc.writer->setPageLayout(pageLayout(widthPixels, heightPixels, m_xRes, m_yRes));
+    const bool ok = doc.pageCount == 0 ? doc.canvas->begin() : doc.canvas->newPage();
+    if (!ok) {
+        doc.failure = PdfOutcome::failed(QStringLiteral("Die Seite %1 der PDF-Datei %2 konnte nicht angelegt werden.")
+                                             .arg(doc.pageCount + 1)
+                                             .arg(native(doc.target)));
+        return;
+    }
+    ++doc.pageCount;
+    doc.pageOpen = true;
+}
+
+void PdfComponent::endPage()
+{
+    if (m_doc)
+        m_doc->pageOpen = false;
+}
+
+Canvas& PdfComponent::surface()
+{
+    if (m_doc && m_doc->pageOpen && !m_doc->failed())
+        return *m_doc->canvas;
+
+    // A surface that draws nowhere but still reports the component's resolution, so a
+    // caller that measures it without a page gets the same answer as with one.
+    if (!m_nowhere) {
+        m_nowhereImage = std::make_unique<QImage>(1, 1, QImage::Format_RGB32);
+        m_nowhere = std::make_unique<Canvas>(m_nowhereImage.get());
+    }
+    if (!m_nowhere->isActive()) {
+        m_nowhereImage->setDotsPerMeterX(qRound(m_xRes / 0.0254));
+        m_nowhereImage->setDotsPerMeterY(qRound(m_yRes / 0.0254));
+    }
+    return *m_nowhere;
+}
+
+void PdfComponent::setHorizontalResolution(int dpi)
+{
+    if (dpi >= MinResolution && dpi <= MaxResolution)
+        m_xRes = dpi;
+}
+
+void PdfComponent::setVerticalResolution(int dpi)
+{
+    if (dpi >= MinResolution && dpi <= MaxResolution)
+        m_yRes = dpi;
+}
+
+void PdfComponent::setDateText(const QString& text)
+{
+    m_dateText = text;
+    m_creationDate = QDateTime::fromString(text.trimmed(), QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+}
+
+PdfOutcome PdfComponent::endDocument()
+{
+    if (!m_doc)
+        return PdfOutcome::failed(QStringLiteral("Es wurde kein PDF-Dokument begonnen."));
+    // A document without pages still becomes a readable file: one empty A4 page.
+    if (!m_doc->failed() && m_doc->pageCount == 0)
+        beginPage();
+    endPage();
+
+    std::unique_ptr<Document> doc = std::move(m_doc);
+    if (doc->failed())
+        return doc->failure;
+    return finishDocument(*doc);
+}
+
+PdfOutcome PdfComponent::finishDocument(Document& doc)
+{
+    const QString target = native(doc.target);
+    const PdfOutcome notWritten =
+        PdfOutcome::failed(QStringLiteral("Die PDF-Datei %1 konnte nicht geschrieben werden.").arg(target));
+
+    if (!doc.canvas->end())
+        return notWritten;
+    doc.canvas.reset();
+    doc.writer.reset();
+    if (!doc.pages->flush() || doc.pages->error() != QFileDevice::NoError)
+        return notWritten;
+    doc.pages->close();
+
+    // The finishing pass writes a second hidden file, which is renamed into place only
+    // when it is complete. Both temporary files go when `doc` goes.
+    const QString folder = QFileInfo(doc.target).absolutePath();
+    QTemporaryFile finished(temporaryPattern(folder));
+    if (!finished.open())
+        return PdfOutcome::failed(QStringLiteral("Der Ordner %1 ist nicht beschreibbar.").arg(native(folder)));
+    finished.close();
+
+    PdfFinishOptions options;
+    options.ownerPassword = m_ownerPassword;
+    options.openPassword = m_openPassword;
+    options.permissionCode = m_permissionCode;
+    options.creationDate = m_creationDate;
+    const QString problem = finishPdf(doc.pages->fileName(), finished.fileName(), options);
+    if (!problem.isEmpty())
+        return PdfOutcome::failed(
+            QStringLiteral("Die PDF-Datei %1 konnte nicht fertiggestellt werden (%2).").arg(target, problem));
+
+    makeReadableLikeNewFile(finished.fileName(), doc.target);
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(finished.fileName()).toStdString(),
+                            QFile::encodeName(doc.target).toStdString(), error);
+    if (error)
+        return PdfOutcome::failed(QStringLiteral("Die PDF-Datei %1 konnte nicht gespeichert werden (%2).")
+                                      .arg(target, QString::fromLocal8Bit(error.message())));
+    finished.setAutoRemove(false);
+    return PdfOutcome::done();
+}
+
+void PdfComponent::abandonDocument()
+{
+    if (!m_doc)
+        return;
+    // Ending the painter lets the writer finish into the temporary file, which is then
+    // removed with it; nothing of the document is left.
+    m_doc.reset();
+}

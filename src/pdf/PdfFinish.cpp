@@ -1,0 +1,149 @@
+#include "PdfFinish.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+// Use std::shared_ptr throughout; the library's own pointer type is legacy.
+#define POINTERHOLDER_TRANSITION 4
+#include <qpdf/Pipeline.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// Hands the writer each page content stream decoded. The data is pulled from a copy of
+// the original stream, which still reads from the source file, when the writer reaches
+// the stream: nothing is decoded ahead of time and nothing is kept afterwards.
+class ContentInflater : public QPDFObjectHandle::StreamDataProvider
+{
+public:
+    // Arranges for `stream` to be written decoded, if its only filter is one the library
+    // decodes losslessly. Streams that are shared between pages are handled once.
+    void take(QPDFObjectHandle stream, const std::shared_ptr<ContentInflater>& self)
+    {
+        if (!stream.isStream())
+            return;
+        const QPDFObjGen og = stream.getObjGen();
+        if (m_sources.count(og))
+            return;
+        QPDFObjectHandle filter = stream.getDict().getKey("/Filter");
+        if (filter.isArray() && filter.getArrayNItems() == 1)
+            filter = filter.getArrayItem(0);
+        if (!filter.isName() || filter.getName() != "/FlateDecode")
+            return;
+        if (!stream.getDict().getKey("/DecodeParms").isNull())
+            return;
+        m_sources.emplace(og, stream.copyStream());
+        stream.replaceStreamData(self, QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
+    }
+
+    void provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) override
+    {
+        auto it = m_sources.find(og);
+        if (it == m_sources.end())
+            throw std::logic_error("content stream without source");
+        bool attempted = false;
+        if (!it->second.pipeStreamData(pipeline, &attempted, 0, qpdf_dl_generalized, true) || !attempted)
+            throw std::runtime_error("damaged content stream");
+    }
+
+private:
+    std::map<QPDFObjGen, QPDFObjectHandle> m_sources;
+};
+
+void uncompressContents(QPDF& pdf)
+{
+    auto inflater = std::make_shared<ContentInflater>();
+    for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
+        QPDFObjectHandle contents = page.getObjectHandle().getKey("/Contents");
+        if (contents.isArray()) {
+            for (int i = 0; i < contents.getArrayNItems(); ++i)
+                inflater->take(contents.getArrayItem(i), inflater);
+        } else {
+            inflater->take(contents, inflater);
+        }
+    }
+}
+
+void setCreationDate(QPDF& pdf, const QDateTime& when)
+{
+    QPDFObjectHandle trailer = pdf.getTrailer();
+    QPDFObjectHandle info = trailer.getKey("/Info");
+    if (!info.isDictionary()) {
+        info = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        trailer.replaceKey("/Info", info);
+    }
+    info.replaceKey("/CreationDate", QPDFObjectHandle::newString(pdfDateString(when).toStdString()));
+}
+
+std::string randomPassword()
+{
+    QByteArray bytes(24, Qt::Uninitialized);
+    QRandomGenerator::system()->generate(bytes.begin(), bytes.end());
+    return bytes.toBase64().toStdString();
+}
+
+void encrypt(QPDFWriter& writer, const PdfFinishOptions& options)
+{
+    const std::string open = options.openPassword.toStdString();
+    const std::string owner = options.ownerPassword.isEmpty() ? randomPassword() : options.ownerPassword.toStdString();
+    const qint32 code = options.permissionCode;
+    const bool print = code & PdfMayPrint;
+    const bool modify = code & PdfMayModify;
+    const bool copy = code & PdfMayCopy;
+    // Accessibility extraction stays allowed: screen readers are not the copying the
+    // code is meant to prevent.
+    writer.setR6EncryptionParameters(open.c_str(), owner.c_str(), true, copy, modify, modify, modify, modify,
+                                     print ? qpdf_r3p_full : qpdf_r3p_none, true);
+}
+
+} // namespace
+
+QString pdfDateString(const QDateTime& when)
+{
+    const int offset = when.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return QStringLiteral("D:%1%2%3'%4'")
+        .arg(when.toString(QStringLiteral("yyyyMMddHHmmss")))
+        .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString finishPdf(const QString& source, const QString& target, const PdfFinishOptions& options)
+{
+    try {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        const QByteArray sourceName = QFile::encodeName(source);
+        pdf.processFile(sourceName.constData());
+
+        if (options.uncompressContent)
+            uncompressContents(pdf);
+        if (options.creationDate.isValid())
+            setCreationDate(pdf, options.creationDate);
+        // The writer's XMP packet repeats the document information with its own dates;
+        // without it the document information above is the only account.
+        pdf.getRoot().removeKey("/Metadata");
+
+        const QByteArray targetName = QFile::encodeName(target);
+        QPDFWriter writer(pdf, targetName.constData());
+        // Everything else passes through as the writer stored it: no stream is decoded
+        // and compressed again, and the decoded content streams stay decoded.
+        writer.setDecodeLevel(qpdf_dl_none);
+        writer.setCompressStreams(false);
+        if (options.encrypts())
+            encrypt(writer, options);
+        writer.write();
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    }
+    return {};
+}

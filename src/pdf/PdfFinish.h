@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// The pass over a finished QPdfWriter file that adds what the writer cannot do itself:
+// encryption with passwords and permissions, a chosen creation date, and content
+// streams stored uncompressed. It reads one file and writes another, streaming stream
+// data from the source file, so a long document is never held in memory.
+struct PdfFinishOptions
+{
+    // Opens the document with full rights. When encryption is wanted but this is empty,
+    // a random one is used so the permissions still bind whoever opens the file.
+    QString ownerPassword;
+    // Needed to open the document at all; empty means anyone may open it.
+    QString openPassword;
+    // 0 with both passwords empty: no encryption. Otherwise the file is encrypted with
+    // AES-256 and these bits of the code grant: 2 printing, 4 changing, 8 copying.
+    qint32 permissionCode = 0;
+    // The document's creation date; an invalid value keeps the one the writer stored.
+    QDateTime creationDate;
+    // Page content streams are decoded and stored without a filter. Images and fonts
+    // keep their compression.
+    bool uncompressContent = true;
+
+    bool encrypts() const { return permissionCode != 0 || !ownerPassword.isEmpty() || !openPassword.isEmpty(); }
+};
+
+// Permission bits of the code.
+enum PdfPermissionBit : qint32
+{
+    PdfMayPrint = 2,
+    PdfMayModify = 4,
+    PdfMayCopy = 8,
+};
+
+// Rewrites `source` into `target` (overwritten if present). Returns an empty text on
+// success, otherwise the reason the pass failed; `target` may then hold a partial file,
+// which the caller removes.
+QString finishPdf(const QString& source, const QString& target, const PdfFinishOptions& options);
+
+// A date in the form PDF document information uses: D:YYYYMMDDHHmmSS+HH'mm'.
+QString pdfDateString(const QDateTime& when);

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+// The small window that asks for the base name of a PDF file. It shows the target
+// folder (fixed), the editable base name and the fixed extension, and accepts the name
+// only while every folder the name leads through exists below the target folder.
+// Whichever way the window closes, pdfFile() afterwards holds the text of the name box;
+// the caller takes it as the base name, even an empty one.
+class frmPdfDialog : public QDialog
+{
+    Q_OBJECT
+    Q_PROPERTY(QString pdfFile READ pdfFile WRITE setPdfFile)
+    Q_PROPERTY(QString PdfPath READ PdfPath WRITE setPdfPath)
+
+public:
+    explicit frmPdfDialog(QWidget* parent = nullptr);
+
+    QString pdfFile() const { return m_pdfFile; }
+    // Stores the name and puts it into the name box, which checks it again.
+    void setPdfFile(const QString& name);
+
+    QString PdfPath() const { return m_pdfPath; }
+    // Stores the folder and shows it with a separator appended, always.
+    void setPdfPath(const QString& folder);
+
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Text1_Change();
+    // True when folder + separator + name is non-empty and every prefix of it that ends
+    // in a separator ("\" counts as one too) names an existing folder. The part after
+    // the last separator, the file name itself, is not tested.
+    bool FoldersExist(const QString& name) const;
+
+    QString m_pdfFile;
+    QString m_pdfPath;
+    QGroupBox* m_frame1 = nullptr;
+    QLineEdit* m_text1 = nullptr;
+    QLineEdit* m_text2 = nullptr;
+    QLineEdit* m_text3 = nullptr;
+    QPushButton* m_okButton = nullptr;
+};
+
+// Asks for the base name of a PDF file in `folder`, proposing `proposedName`, and
+// returns the answer with "\" read as a folder separator (turned into "/"). Without a
+// display the window is not shown and the proposed name comes back at once, so a
+// headless server never waits.
+QString askPdfFileName(const QString& folder, const QString& proposedName, QWidget* parent = nullptr);
+
+// Test hook: the next askPdfFileName() returns `name` without showing anything.
+void setNextPdfFileName(const QString& name);
