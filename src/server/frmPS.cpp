@@ -14,10 +14,8 @@ frmPS::frmPS(QObject* parent) : QObject(parent)
 {
     Picture2 = trayIcons::idle();
     Picture3 = trayIcons::reading();
-    connect(&tmrGetFile, &QTimer::timeout, this, [this] {
-        if (m_pollingTick)
-            m_pollingTick();
-    });
+    connect(&tmrGetFile, &QTimer::timeout, this, &frmPS::tmrGetFile_Timer);
+    m_printDialogOpen = [this] { return isPrintDialogOpen(); };
 }
 
 frmPS::~frmPS() = default;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QIcon>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -9,6 +11,7 @@
 #include <memory>
 
 class SingleInstance;
+class frmGUI;
 
 // The server form: never shown, it lives as long as the process. It owns the tray icon,
 // the polling timer and the start-up settings, and hands every print file it finds to a
@@ -37,8 +40,13 @@ public:
     // Hooks filled by the print dialog and the settings window.
     void setPrintDialogOpenQuery(std::function<bool()> query) { m_printDialogOpen = std::move(query); }
     void setSettingsWindowOpener(std::function<void()> opener) { m_openSettingsWindow = std::move(opener); }
-    // What one polling tick does; connected by the print-file poller.
-    void setPollingTick(std::function<void()> tick) { m_pollingTick = std::move(tick); }
+    // One polling tick: picks up the print file, reads it into a new print dialog and
+    // shows it (or leaves it hidden to print by itself).
+    void tmrGetFile_Timer();
+    // True while any print dialog is loaded, shown or hidden.
+    bool isPrintDialogOpen() const;
+    // The print dialogs still loaded, oldest first.
+    QList<frmGUI*> openDialogs() const;
 
     // Enables or disables polling. A Polling value of 0 keeps the timer from firing even
     // while it is enabled, which is how a 0 interval stops polling.
@@ -62,10 +70,11 @@ public:
 
 private:
     void applyTimer();
+    void failJob(frmGUI* job, const QString& text, const QString& title);
 
     std::unique_ptr<SingleInstance> m_instance;
     std::function<bool()> m_printDialogOpen;
     std::function<void()> m_openSettingsWindow;
-    std::function<void()> m_pollingTick;
+    QList<QPointer<frmGUI>> m_dialogs;
     bool m_pollingEnabled = false;
 };

@@ -1,0 +1,49 @@
+#include "frmGUI.h"
+
+#include "PrinterOutput.h"
+#include "ReadingRules.h"
+
+#include <algorithm>
+
+namespace {
+
+// A range box as a page number: its whole number clamped to 1..PageCount, or the
+// fallback when the box does not start with a number.
+qint32 pageFromBox(const QString& text, qint32 fallback, qint32 pageCount)
+{
+    if (pageCount < 1)
+        return fallback;
+    const QString trimmed = text.trimmed();
+    const bool numeric = !trimmed.isEmpty() && (trimmed[0].isDigit() || trimmed[0] == u'+' || trimmed[0] == u'-' ||
+                                                trimmed[0] == u'.');
+    const qint32 page = numeric ? rules::wholeNumber(trimmed) : fallback;
+    return std::clamp(page, 1, std::max(pageCount, 1));
+}
+
+} // namespace
+
+OutputOutcome frmGUI::PrintToDevice(qint16 Ausgabe, QObject* /*frmPS*/, qint16 Index)
+{
+    const int range = rangeOption();
+    if (range == 0) {
+        FromPage = 1;
+        ToPage = PageCount();
+    } else if (range == 1) {
+        FromPage = pageFromBox(fromPageText(), 1, PageCount());
+        ToPage = pageFromBox(toPageText(), PageCount(), PageCount());
+        if (PageCount() < 1)
+            FromPage = 1;
+    }
+
+    switch (Ausgabe) {
+    case 3:
+    case 4:
+        return PrintToPrinter(*this, Index);
+    case 2:
+    case 5:
+        return {OutputOutcome::Status::Failed,
+                QStringLiteral("Diese Ausgabe ist in dieser Version noch nicht verfügbar. Es wurde nichts erzeugt.")};
+    default:
+        return {OutputOutcome::Status::Nothing, {}};
+    }
+}
