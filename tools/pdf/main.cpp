@@ -1,0 +1,26 @@
+#include "PdfConverter.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+// druckserver-pdf PRINTFILE OUTPUT.pdf [SETTINGS.INI]
+// Converts a print file into a PDF as the server's "Pdf-Dokument" output would, without
+// a window. Exit code 0 when the file was written, 1 with a message otherwise.
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 3 || args.size() > 4) {
+        std::fprintf(stderr, "Aufruf: druckserver-pdf DRUCKDATEI AUSGABE.pdf [EINSTELLUNGEN.INI]\n");
+        return 1;
+    }
+    const PdfOutcome outcome = convertPrintFileToPdf(args[1], args[2], args.size() > 3 ? args[3] : QString());
+    if (!outcome.ok()) {
+        std::fprintf(stderr, "%s\n", outcome.message.toLocal8Bit().constData());
+        return 1;
+    }
+    return 0;
+}
