@@ -40,6 +40,7 @@ void preparePrinter(QPrinter& printer, const QString& name, bool landscape)
 {
     printer.setPrinterName(name);
     printer.setOutputFormat(QPrinter::NativeFormat);
+    printer.setColorMode(QPrinter::Color);
     const QPageSize size = QPrinterInfo::printerInfo(name).defaultPageSize();
     printer.setPageSize(size.isValid() ? size : QPageSize(QPageSize::A4));
     printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
