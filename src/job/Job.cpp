@@ -172,18 +172,27 @@ void Job::AddLineToArray(const QString& record)
     }
 
     QString text = ServerSettings().AddEscSequenz + record;
-    text.replace(QChar(u'\f'), QStringLiteral("^N"));
-    text.remove(QStringLiteral("^Q"));
+    // Most lines hold no marker at all; one look at the characters spares the searches.
+    bool markers = false;
+    bool nul = false;
+    for (QChar c : std::as_const(text)) {
+        markers = markers || c == u'\f' || c == u'^';
+        nul = nul || c == u'\0';
+    }
+    if (markers) {
+        text.replace(QChar(u'\f'), QStringLiteral("^N"));
+        text.remove(QStringLiteral("^Q"));
+    }
 
     // The new page is opened before the break is looked at, so a break at the very start
     // of the job or right after a full page leaves an empty page.
     if (m_currentLine == 0)
         StartNewPage();
 
-    const qsizetype breakAt = text.indexOf(QStringLiteral("^N"));
+    const qsizetype breakAt = markers ? text.indexOf(QStringLiteral("^N")) : -1;
     if (breakAt < 0) {
         PageLines.set(m_currentLine, PageCount(), text);
-        if (text.contains(QChar(u'\0')))
+        if (nul)
             msgbox::show(text);
         ++m_currentLine;
         if (m_currentLine > qint64(PageLen) + Topspace)

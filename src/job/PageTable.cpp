@@ -16,8 +16,12 @@ bool PageTable::set(qint64 line, qint64 page, const QString& text)
     if (page < 0 || page >= m_pages.size() || line < 0 || line > m_lineBound)
         return false;
     Page& p = m_pages[page];
-    if (p.lines.isEmpty())
+    if (p.lines.isEmpty()) {
+        // Room for the rest of the page, which is filled line by line; addPage gives back
+        // what stays unused.
         p.first = line;
+        p.lines.reserve(std::clamp<qint64>(m_lineBound - line + 1, 1, 256));
+    }
     qint64 index = line - p.first;
     if (index < 0 || index >= p.lines.size()) {
         if (text.isEmpty())
@@ -31,9 +35,9 @@ bool PageTable::set(qint64 line, qint64 page, const QString& text)
         }
     }
     // A record read from a file may carry spare capacity; a job keeps many thousands of
-    // lines, so each one holds exactly its text.
+    // lines, so a line with much spare room is copied to one that fits its text.
     QString stored = text;
-    if (stored.capacity() > stored.size())
+    if (stored.capacity() - stored.size() > stored.size() / 4 + 8)
         stored.squeeze();
     p.lines[index] = std::move(stored);
     return true;

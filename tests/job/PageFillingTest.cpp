@@ -181,3 +181,15 @@ TEST_F(PageFilling, AddWatermarkGrowsTheListAndKeepsEntries)
     job.AddWatermark(QStringLiteral("ignored"), std::numeric_limits<qint32>::max());
     EXPECT_EQ(job.Watermarks(), (QStringList{{}, QStringLiteral("Entwurf|Arial"), {}, QStringLiteral("Kopie|Arial")}));
 }
+
+TEST_F(PageFilling, StoredLinesHoldNoSpareRoom)
+{
+    // A job keeps every line of a long print file; a record handed over with a large
+    // buffer must not keep that buffer alive.
+    QString record;
+    record.reserve(100000);
+    record.append(QStringLiteral("short text"));
+    job.AddLineToArray(record);
+    EXPECT_EQ(job.GetPageLine(1, 1), u"short text");
+    EXPECT_LT(job.GetPageLine(1, 1).capacity(), 64);
+}
