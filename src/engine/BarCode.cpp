@@ -5,6 +5,7 @@
 
 #include <zint.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -70,13 +71,12 @@ QByteArray normalizedData(int type, QByteArray data)
         }
         return plain;
     }
-    // The numeric symbologies: digits only, so a stray blank does not spoil the code.
-    QByteArray digits;
-    for (char c : data) {
-        if (c >= '0' && c <= '9')
-            digits += c;
-    }
-    return digits;
+    return data;
+}
+
+bool allDigits(const QByteArray& data)
+{
+    return std::all_of(data.begin(), data.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Full length of the numeric symbologies with their check digit.
@@ -135,6 +135,14 @@ BarCode BarCode::fromEscapeData(const QByteArray& bytes)
 
     const QByteArray data = normalizedData(type, bytes.mid(6));
     if (data.isEmpty())
+        return code;
+    // Numeric symbologies take digits only, EAN and UPC with or without their check
+    // digit; anything else is refused as the printer would refuse it.
+    const bool numeric = type != 5 && type != 6;
+    if (numeric && !allDigits(data))
+        return code;
+    if (fullLength(type) && data.size() != fullLength(type) && data.size() != fullLength(type) - 1 &&
+        !(type == 4 && data.size() == 6))
         return code;
     const bool checkDigit = flags & 1;
     const bool humanReadable = !(flags & 2);

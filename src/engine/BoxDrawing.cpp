@@ -192,7 +192,7 @@ void drawBlock(QPainter& painter, const QRectF& cell, char32_t c, double overlap
 
 namespace boxdrawing {
 
-void draw(QPainter& painter, const QRectF& cell, char32_t c, double lineWidth, double overlap)
+void draw(QPainter& painter, const QRectF& cell, char32_t c, double lineWidth, double overlap, double minimumWidth)
 {
     if (!isBoxCharacter(c) || cell.width() <= 0 || cell.height() <= 0)
         return;
@@ -203,7 +203,7 @@ void draw(QPainter& painter, const QRectF& cell, char32_t c, double lineWidth, d
     // Keep lines, and the two lines of a double line, inside narrow cells (condensed or
     // scaled-down documents) so neighbouring verticals never merge.
     const double room = std::min(cell.width(), cell.height());
-    const double t = std::clamp(lineWidth, 0.0, room / 6);
+    const double t = std::max(std::min(lineWidth, room / 6), minimumWidth);
     const double g = std::min(1.25 * t, room * 0.3);
     if (c >= 0x2571 && c <= 0x2573) {
         drawDiagonals(painter, cell, c, t);

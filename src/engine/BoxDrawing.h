@@ -19,8 +19,10 @@ inline bool isBoxCharacter(char32_t c)
 // Draws `c` into `cell` (device pixels, floating point). `lineWidth` is the width of a
 // light line; heavy lines are twice as wide, double lines are two light lines. Strokes
 // that end at the cell edge reach `overlap` beyond it, so neighbouring cells meet without
-// a hairline gap on anti-aliased or vector devices. Characters outside the range draw
-// nothing.
-void draw(QPainter& painter, const QRectF& cell, char32_t c, double lineWidth, double overlap);
+// a hairline gap on anti-aliased or vector devices. In narrow cells lines get thinner,
+// but never thinner than `minimumWidth` (one pixel on bitmaps, where thinner lines may
+// fall between pixel centres and vanish). Characters outside the range draw nothing.
+void draw(QPainter& painter, const QRectF& cell, char32_t c, double lineWidth, double overlap,
+          double minimumWidth = 0);
 
 } // namespace boxdrawing

@@ -4,6 +4,7 @@
 #include "GlyphCache.h"
 
 #include <QGlyphRun>
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <algorithm>
@@ -64,7 +65,11 @@ void Renderer::draw(const RendererLine& line)
     m_painter.save();
     m_painter.setPen(Qt::black);
     const double pixelsPerInch = m_geometry.dotsPerInchX * m_geometry.horizontalScale;
-    const double lineWidth = m_geometry.pointSize * BoxLineFactor / 72.0 * m_geometry.dotsPerInchY;
+    // On bitmaps a line thinner than a pixel may fall between pixel centres and vanish;
+    // vector devices get the exact width.
+    m_minimumStroke = m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Raster ? 1.0 : 0.0;
+    const double lineWidth =
+        std::max(m_geometry.pointSize * BoxLineFactor / 72.0 * m_geometry.dotsPerInchY, m_minimumStroke);
     const double overlap = BoxOverlapInches * m_geometry.dotsPerInchY;
 
     size_t i = 0;
@@ -80,7 +85,7 @@ void Renderer::draw(const RendererLine& line)
         }
         if (item.kind == RendererItem::Box) {
             const QRectF cell(deviceX(item.x), m_regionTop, item.width * pixelsPerInch, m_regionHeight);
-            boxdrawing::draw(m_painter, cell, item.ch, lineWidth, overlap);
+            boxdrawing::draw(m_painter, cell, item.ch, lineWidth, overlap, m_minimumStroke);
         } else if (item.kind == RendererItem::Code && item.barCode >= 0 &&
                    size_t(item.barCode) < line.barCodes.size()) {
             const BarCode& code = line.barCodes[size_t(item.barCode)];
@@ -184,6 +189,6 @@ void Renderer::drawGlyphs(const RendererLine& line, size_t from, size_t to)
 
 void Renderer::drawUnderline(double x0, double x1, double baseline, double position, double thickness)
 {
-    const double height = std::max(thickness, m_geometry.dotsPerInchY / 300.0);
+    const double height = std::max({thickness, m_geometry.dotsPerInchY / 300.0, m_minimumStroke});
     m_painter.fillRect(QRectF(x0, baseline + position - height / 2, x1 - x0, height), Qt::black);
 }

@@ -51,4 +51,5 @@ private:
     double m_regionTop = 0;
     double m_regionHeight = 0;
     bool m_doubleHeightLine = false;
+    double m_minimumStroke = 0; // device pixels
 };

@@ -1,0 +1,113 @@
+// Bar codes of ESC ( B must scan: every page is checked with a real decoder (zbarimg).
+
+#include "BarCode.h"
+#include "RenderTestSupport.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace rendertest;
+
+namespace {
+
+// What zbarimg reads from `image`, one "TYPE:data" line per symbol.
+QStringList scan(const QImage& image)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("page.png"));
+    if (!image.save(file))
+        return {QStringLiteral("cannot save")};
+    QProcess zbar;
+    zbar.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), file});
+    zbar.waitForFinished(60000);
+    QStringList found = QString::fromUtf8(zbar.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    found.sort();
+    return found;
+}
+
+bool haveZbar()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("zbarimg")).isEmpty();
+}
+
+// A page with one bar code per line group, after a label and with blank lines below.
+QStringList barCodePage(const QList<QString>& codes)
+{
+    QStringList lines;
+    for (const QString& code : codes) {
+        lines << QStringLiteral("Code  ") + code + QStringLiteral(" Ende");
+        for (int i = 0; i < 5; ++i)
+            lines << QString();
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST(BarCode, EverySymbologyPrintedByTheEscapeSequenceScans)
+{
+    if (!haveZbar())
+        GTEST_SKIP() << "zbarimg not installed";
+    const QStringList lines = barCodePage({barCode(5, "DRUCK-39"), barCode(0, "400638133393"),
+                                           barCode(1, "9638507"), barCode(3, "03600029145"),
+                                           barCode(6, "{BRechnung-128"), barCode(2, "12345670")});
+    for (int dpi : {150, 300}) {
+        PageSetup setup;
+        setup.dpi = dpi;
+        const RenderedPage page = renderPage(lines, setup);
+        EXPECT_EQ(scan(page.image), (QStringList{"CODE-128:Rechnung-128", "CODE-39:DRUCK-39", "EAN-13:0036000291452",
+                                                 "EAN-13:4006381333931", "EAN-8:96385074", "I2/5:12345670"}))
+            << "zbarimg reports UPC-A as EAN-13 with a leading zero"
+            << dpi << " dpi";
+    }
+}
+
+TEST(BarCode, EncodedAndPlainParametersAndCheckDigitsGiveTheSameCode)
+{
+    if (!haveZbar())
+        GTEST_SKIP() << "zbarimg not installed";
+    // The same EAN-13 with its check digit given (right and wrong), and as plain
+    // characters the way a settings prefix carries a sequence.
+    const QByteArray data = "400638133393";
+    QString plain = QString(QChar(0x1B)) + QStringLiteral("(B");
+    plain += QChar(char16_t(6 + data.size()));
+    plain += QChar(0);
+    for (int b : {0, 3, 0, 0, 0, 0})
+        plain += QChar(char16_t(b));
+    plain += QString::fromLatin1(data);
+    for (const QString& code : {barCode(0, data + "1"), barCode(0, data + "7"), plain}) {
+        const RenderedPage page = renderPage(barCodePage({code}));
+        EXPECT_EQ(scan(page.image), QStringList{"EAN-13:4006381333931"});
+    }
+}
+
+TEST(BarCode, BarsHaveTheirHeightAndTheTextGoesOnAfterThem)
+{
+    PageSetup setup;
+    setup.dpi = 300;
+    setup.barCodePitch = 24;
+    const RenderedPage page =
+        renderPage({QStringLiteral("AB") + barCode(5, "X1", 3, 2) + QStringLiteral("C"), QStringLiteral("AB")}, setup);
+    const QRect band = bandRect(page, 1);
+    const BarCode code = BarCode::fromEscapeData(QByteArray("\x05\x03\x00\x00\x00\x02X1", 8));
+    ASSERT_TRUE(code.isValid());
+    EXPECT_EQ(code.text(), QStringLiteral("*X1*"));
+    const double codeStart = 2 * 30.0; // after "AB"
+    const double codeEnd = codeStart + code.widthInches() * 300;
+    // Human-readable text suppressed (flag bit 1): only bars, 24 points tall, from the
+    // top of the band.
+    const QRect bars = inkBounds(page.image, QRect(int(codeStart) + 1, 0, int(codeEnd - codeStart) - 2, 1000));
+    EXPECT_NEAR(bars.top(), band.top(), 2);
+    EXPECT_NEAR(bars.height(), 100, 2) << "24 points at 300 dpi";
+    // "C" stands right after the code's full width, quiet zones included.
+    const QRect c = inkBounds(page.image, QRect(int(codeEnd) + 1, band.top(), 60, int(page.bandHeight)));
+    EXPECT_NEAR(c.left(), codeEnd + 3, 4);
+
+    EXPECT_FALSE(BarCode::fromEscapeData(QByteArray("\x00\x02\x00\x00\x00\x00" "12ab", 10)).isValid());
+    EXPECT_FALSE(BarCode::fromEscapeData(QByteArray("\x09\x02\x00\x00\x00\x00" "1234", 10)).isValid())
+        << "an unknown type";
+    EXPECT_FALSE(BarCode::fromEscapeData(QByteArray("\x05\x02", 2)).isValid());
+}
