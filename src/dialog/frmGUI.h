@@ -1,0 +1,200 @@
+#pragma once
+
+#include "Job.h"
+#include "JobObserver.h"
+#include "OutputContext.h"
+#include "OutputOutcome.h"
+#include "PictureHolder.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class UpDownButtons;
+
+// The print dialog of one job. It is the job (the page model the reader fills), the
+// window that shows it, and the context the output routines read. Each print file gets
+// its own instance; it lives until it unloads (Start without repeat, or Cancel), then it
+// deletes itself.
+//
+// Order of use by the poller: construct (the lists are filled and the first entries
+// selected), setIniFile, init (the saved state of that settings file is restored and the
+// countdown armed), AddLineToArray per record, jobComplete (an armed countdown starts
+// only now, so a short delay can never output a partly read job), caption, show, unless
+// the job runs hidden.
+//
+// Only the first output slot (index 0) is built; routines that take a slot ignore the
+// others. Controls carry their names as object names (ImageCombo1, Text1, Command3, ...).
+class frmGUI : public QDialog, public Job, public JobObserver, public OutputContext
+{
+    Q_OBJECT
+
+public:
+    explicit frmGUI(QWidget* parent = nullptr);
+    ~frmGUI() override;
+
+    // Restores the dialog state saved in the job's settings file and arms the countdown.
+    // Every step stands alone: one that cannot be applied is skipped. Never reports.
+    void init();
+
+    // The job is completely read: an armed countdown starts now. A delay below 1 ms
+    // starts the output at the next turn of the event loop.
+    void jobComplete();
+
+    qint32 AutoStartDelay = 0; // milliseconds, from the key of the same name
+
+    // Output dispatch. StartOutput hands the kind of the slot's selected destination to
+    // PrintToDevice (or to the test hook when one is set). PrintToDevice sets the page
+    // range and runs the output of that kind; frmPS is accepted and not used.
+    OutputOutcome StartOutput(qint16 Index);
+    OutputOutcome PrintToDevice(qint16 Ausgabe, QObject* frmPS, qint16 Index);
+    static std::function<OutputOutcome(frmGUI&, qint16 Ausgabe, qint16 Index)>& outputHook();
+
+    // The installed printers in the order the system lists them; a test may replace the
+    // list (an empty function restores the system's).
+    static std::function<QStringList()>& printerNamesHook();
+
+    // What the outputs read of the controls. Slots other than 0 read as empty (kind 0).
+    QString destinationText(qint16 slot) const;
+    qint16 destinationKind(qint16 slot) const;
+    QString copiesText(qint16 slot) const;
+    QString faxNumberText(qint16 slot) const;
+    QString emailText(qint16 slot) const;
+    // 0 "alles", 1 "von Seite", -1 when neither is selected.
+    int rangeOption() const;
+    QString fromPageText() const;
+    QString toPageText() const;
+
+    // The countdown bar in seconds (single precision, as the bar holds it).
+    double countdownSeconds() const { return m_countdownValue; }
+    double countdownMaximum() const { return m_countdownMaximum; }
+
+    // OutputContext
+    Job& job() override { return *this; }
+    qint16 PicPageMode(qint16 slot) const override;
+    qint32 WatermarkPosition(qint16 slot) const override;
+    PictureHolder& Picture1() override { return m_picture1; }
+    PictureHolder& Picture2() override { return m_picture2; }
+    void setProgressMaximum(qint16 slot, qint32 pages, qint32 total) override;
+    void setProgressValue(qint16 slot, qint32 pages, qint32 total) override;
+    void processEvents() override;
+
+    // JobObserver
+    void pageCountChanged(qint32 pageCount) override;
+    void pagePictureGeometryChanged(const QRect& picture, const QRect& shadow) override;
+    void emailChanged(const QString& recipients) override;
+    void faxChanged(const QString& number) override;
+
+    // Event handlers, public so that the poller and tests can drive the dialog as a user
+    // would.
+    void Command2_Click(); // "&Abbruch (Esc)"
+    void Command3_Click(); // "&Start (Enter)"
+    void Command4_Click(); // "AbbruchAutostart"
+    void AutostartTimer_Timer();
+    void tmrCountdown_Timer();
+
+    QTimer AutostartTimer;
+    QTimer tmrCountdown;
+
+signals:
+    // The dialog is about to unload; it deletes itself afterwards.
+    void unloaded();
+
+protected:
+    // Esc and the window's close button cancel like "&Abbruch (Esc)".
+    void reject() override;
+
+private:
+    // frmGUI_Layout.cpp
+    void buildControls();
+    void buildJobColumn();
+    void buildSlotColumn();
+    void buildBottom();
+    void connectControls();
+
+    // frmGUI.cpp
+    void ResetDialog();
+    void FillLists();
+    void LoadWatermarks();
+    void ImageCombo1_Click(qint16 Index);
+    void Option1_Click(qint16 Index);
+    void Text1_Change(qint16 Index);
+    void Combo1_Click();
+    void showThumbnail();
+    void unloadDialog();
+    void showOutputFailure(const OutputOutcome& outcome);
+
+    // frmGUI_Settings.cpp
+    void SaveDialogSettings();
+    void restoreSlot(qint16 slot);
+    void armCountdown();
+    void setCountdownValue(float seconds);
+    void stopCountdown();
+    QString settingsFile() const;
+
+    // Shared controls.
+    QGroupBox* Frame3 = nullptr;
+    QGroupBox* Frame5 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QFrame* m_pagePicture = nullptr;
+    QFrame* m_pageShadow = nullptr;
+    QLabel* Image1 = nullptr;
+    QGroupBox* Frame6 = nullptr;
+    QButtonGroup* m_rangeGroup = nullptr;
+    QRadioButton* Option2_0 = nullptr;
+    QRadioButton* Option2_1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    UpDownButtons* UpDown2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    UpDownButtons* UpDown3 = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QFrame* frmAutostart = nullptr;
+    QProgressBar* PBCountdown = nullptr;
+    QPushButton* Command4 = nullptr;
+
+    // Slot 0.
+    QGroupBox* Frame1 = nullptr;
+    QComboBox* ImageCombo1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QButtonGroup* m_pictureModeGroup = nullptr;
+    std::array<QRadioButton*, 3> Option1{}; // index = mode: 0 "nicht drucken", 1 "nur 1.Seite", 2 "alle Seiten"
+    QGroupBox* Frame4 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    UpDownButtons* UpDown1 = nullptr;
+    QGroupBox* Frame7 = nullptr;
+    QComboBox* Combo2 = nullptr;
+    QGroupBox* frmEmail = nullptr;
+    QLineEdit* Text4 = nullptr;
+    QGroupBox* frmFax = nullptr;
+    QLineEdit* Text5 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QProgressBar* ProgressBar2 = nullptr;
+
+    std::array<qint16, 3> m_picPageMode{};
+    PictureHolder m_picture1;
+    PictureHolder m_picture2;
+    float m_countdownMaximum = 0;
+    float m_countdownValue = 0;
+    bool m_countdownArmed = false; // init armed it and nothing stopped it yet
+    bool m_jobComplete = false;
+    bool m_outputRunning = false;
+    bool m_unloading = false;
+};

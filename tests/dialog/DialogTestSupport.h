@@ -1,0 +1,81 @@
+#pragma once
+
+#include "frmGUI.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPointer>
+#include <QStringList>
+#include <QTest>
+
+#include <functional>
+#include <vector>
+
+// One output the dialog started: the kind and slot it handed over, and when.
+struct OutputCall
+{
+    qint16 kind = 0;
+    qint16 slot = 0;
+    qint64 atMs = 0;
+};
+
+// Routes the dialog's output and printer list to the test for as long as it lives.
+class DialogHooks
+{
+public:
+    explicit DialogHooks(QStringList printers = {})
+    {
+        m_clock.start();
+        frmGUI::printerNamesHook() = [printers] { return printers; };
+        frmGUI::outputHook() = [this](frmGUI& dialog, qint16 kind, qint16 slot) {
+            calls.push_back({kind, slot, m_clock.elapsed()});
+            return onOutput ? onOutput(dialog) : OutputOutcome::done();
+        };
+    }
+    ~DialogHooks()
+    {
+        frmGUI::outputHook() = nullptr;
+        frmGUI::printerNamesHook() = nullptr;
+    }
+    DialogHooks(const DialogHooks&) = delete;
+    DialogHooks& operator=(const DialogHooks&) = delete;
+
+    void restartClock() { m_clock.restart(); }
+    qint64 elapsed() const { return m_clock.elapsed(); }
+
+    std::vector<OutputCall> calls;
+    std::function<OutputOutcome(frmGUI&)> onOutput;
+
+private:
+    QElapsedTimer m_clock;
+};
+
+// A dialog as the poller makes one: loaded, given its settings file, initialised.
+inline frmGUI* loadDialog(const QString& iniFile, bool runInit = true)
+{
+    auto* dialog = new frmGUI;
+    dialog->setIniFile(iniFile);
+    if (runInit)
+        dialog->init();
+    return dialog;
+}
+
+// Waits until the dialog has deleted itself (it unloads with deleteLater).
+inline bool waitUntilDeleted(const QPointer<frmGUI>& dialog, int timeoutMs = 2000)
+{
+    return QTest::qWaitFor([&] { return dialog.isNull(); }, timeoutMs);
+}
+
+inline QStringList fileLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLocal8Bit(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+template <typename T>
+T* control(QObject* dialog, const char* name)
+{
+    return dialog->findChild<T*>(QString::fromLatin1(name));
+}
