@@ -1,5 +1,6 @@
 #include "frmGUI.h"
 
+#include "PdfOutput.h"
 #include "PrinterOutput.h"
 #include "ReadingRules.h"
 
@@ -39,10 +40,16 @@ OutputOutcome frmGUI::PrintToDevice(qint16 Ausgabe, QObject* /*frmPS*/, qint16 I
     case 3:
     case 4:
         return PrintToPrinter(*this, Index);
+    case 5: {
+        const PdfOutcome pdf = outputPdfAndReport(*this, Index, OnlyBackground);
+        if (!pdf.ok())
+            return {OutputOutcome::Status::Failed, pdf.message};
+        return {OutputOutcome::Status::Done, {}};
+    }
     case 2:
-    case 5:
         return {OutputOutcome::Status::Failed,
-                QStringLiteral("Diese Ausgabe ist in dieser Version noch nicht verfügbar. Es wurde nichts erzeugt.")};
+                QStringLiteral("Der Versand per E-Mail ist in dieser Version noch nicht verfügbar. Es wurde nichts "
+                               "gesendet.")};
     default:
         return {OutputOutcome::Status::Nothing, {}};
     }
