@@ -193,7 +193,8 @@ Canvas& PdfComponent::surface()
         m_nowhereImage = std::make_unique<QImage>(1, 1, QImage::Format_RGB32);
         m_nowhere = std::make_unique<Canvas>(m_nowhereImage.get());
     }
-    if (!m_nowhere->isActive()) {
+    if (m_nowhere->dpiX() != m_xRes || m_nowhere->dpiY() != m_yRes) {
+        m_nowhere->end();
         m_nowhereImage->setDotsPerMeterX(qRound(m_xRes / 0.0254));
         m_nowhereImage->setDotsPerMeterY(qRound(m_yRes / 0.0254));
     }
