@@ -1,0 +1,88 @@
+#include "PdfTools.h"
+#include "TempFolders.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Tool = QStringLiteral(DRUCKSERVER_BINARY_DIR "/druckserver-pdf");
+
+// `pages` pages of `lines` CP437 lines ("Seite p Zeile l" with umlauts and a box),
+// each page ended by a form feed.
+QString writePrintFile(const QString& path, int pages, int lines)
+{
+    QByteArray bytes;
+    for (int p = 1; p <= pages; ++p) {
+        for (int l = 1; l <= lines; ++l)
+            bytes += QStringLiteral("Seite %1 Zeile %2 ").arg(p).arg(l).toLatin1() +
+                     "Gr\x94\xe1" "e \x81" "ber \xc9\xcd\xbb\r\n";
+        bytes += "\f\r\n";
+    }
+    return TempFolders::writeFile(path, bytes);
+}
+
+pdftools::ToolResult runTool(const QStringList& args)
+{
+    return pdftools::run(Tool, args);
+}
+
+} // namespace
+
+TEST(PdfTool, ConvertsAPrintFileWithTheGivenSettings)
+{
+    TempFolders dirs;
+    const QString printFile = writePrintFile(dirs.root() + "/liste.dat", 3, 4);
+    const QString pdf = dirs.root() + "/liste.pdf";
+
+    const pdftools::ToolResult result = runTool({printFile, pdf});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QString info = pdftools::info(pdf).out;
+    EXPECT_EQ(pdftools::infoValue(info, "Pages"), "3");
+    EXPECT_EQ(pdftools::infoValue(info, "Page size"), "595 x 842 pts (A4)");
+    EXPECT_TRUE(pdftools::infoValue(info, "Encrypted").startsWith("yes (print:yes copy:no")) << "default: code 3";
+    const QStringList pages = pdftools::text(pdf).out.split(u'\f');
+    ASSERT_GE(pages.size(), 3);
+    // Box-drawing characters are drawn as lines, not as text.
+    EXPECT_TRUE(pages[1].contains("Seite 2 Zeile 4 Größe über")) << pages[1].toStdString();
+    EXPECT_FALSE(pages[0].contains("Seite 2"));
+    EXPECT_TRUE(QFileInfo::exists(printFile)) << "the print file is left in place";
+
+    // A settings file of its own: three lines a page and no permissions.
+    const QString ini = TempFolders::writeFile(dirs.root() + "/eigen.ini",
+                                               "[Pserver]\nLinesPerPage=3\nPdfPrint=0\n");
+    const QString small = dirs.root() + "/klein.pdf";
+    ASSERT_EQ(runTool({printFile, small, ini}).exitCode, 0);
+    const QString smallInfo = pdftools::info(small).out;
+    EXPECT_EQ(pdftools::infoValue(smallInfo, "Encrypted"), "no");
+    EXPECT_EQ(pdftools::infoValue(smallInfo, "Pages"), "6") << "4 lines on 3-line pages";
+}
+
+TEST(PdfTool, FailsWithAGermanMessageAndLeavesNothingBehind)
+{
+    TempFolders dirs;
+    const QString printFile = writePrintFile(dirs.root() + "/a.dat", 1, 2);
+
+    pdftools::ToolResult result = runTool({dirs.root() + "/fehlt.dat", dirs.root() + "/x.pdf"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("Die Druckdatei") && result.err.contains("fehlt.dat")) << result.err.toStdString();
+
+    const QString missingFolder = dirs.root() + "/nicht/da";
+    result = runTool({printFile, missingFolder + "/x.pdf"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(missingFolder)) << result.err.toStdString();
+
+    result = runTool({printFile, "/proc/sys/x.pdf"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("/proc/sys")) << result.err.toStdString();
+
+    result = runTool({printFile});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("Aufruf: druckserver-pdf"));
+
+    const QStringList left = QDir(dirs.root()).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(left, QStringList{"a.dat"});
+}
