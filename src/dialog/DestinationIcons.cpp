@@ -58,14 +58,14 @@ void drawPrinterBody(QPainter& p)
 {
     p.setPen(QPen(QColor(70, 70, 70), 1));
     p.setBrush(Qt::white);
-    p.drawRect(QRectF(4.5, 0.5, 7, 6));   // paper going in
+    p.drawRect(QRectF(4.5, 0.5, 7, 6)); // paper going in
     p.setBrush(QColor(160, 160, 170));
-    p.drawRect(QRectF(0.5, 6.5, 15, 6));  // housing
+    p.drawRect(QRectF(0.5, 6.5, 15, 6)); // housing
     p.setBrush(Qt::white);
-    p.drawRect(QRectF(3.5, 10.5, 9, 5));  // paper coming out
+    p.drawRect(QRectF(3.5, 10.5, 9, 5)); // paper coming out
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(40, 180, 40));
-    p.drawRect(QRectF(12, 8, 2, 1.5));    // power light
+    p.drawRect(QRectF(12, 8, 2, 1.5)); // power light
 }
 
 void drawFax(QPainter& p)

@@ -8,7 +8,12 @@
 // (an unknown output kind) and is treated like Done.
 struct OutputOutcome
 {
-    enum class Status { Done, Failed, Nothing };
+    enum class Status
+    {
+        Done,
+        Failed,
+        Nothing
+    };
     Status status = Status::Done;
     QString message; // German text naming the cause, for Failed
 

@@ -62,6 +62,10 @@ frmGUI::~frmGUI()
     AutostartTimer.stop();
     tmrCountdown.stop();
     setObserver(nullptr);
+    // The controls outlive this part of the object while the widget base tears them
+    // down; none of their signals may reach the handlers any more.
+    for (QObject* child : findChildren<QObject*>())
+        child->blockSignals(true);
 }
 
 std::function<OutputOutcome(frmGUI&, qint16, qint16)>& frmGUI::outputHook()
@@ -106,8 +110,7 @@ void frmGUI::FillLists()
         ImageCombo1->clear();
         ImageCombo1->addItem(destinationIcon(5), QStringLiteral("Pdf-Dokument"), 5);
         ImageCombo1->addItem(destinationIcon(2), QStringLiteral("e-Mail"), 2);
-        const QStringList printers =
-            printerNamesHook() ? printerNamesHook()() : QPrinterInfo::availablePrinterNames();
+        const QStringList printers = printerNamesHook() ? printerNamesHook()() : QPrinterInfo::availablePrinterNames();
         for (const QString& name : printers) {
             const qint16 kind = name.contains(QLatin1StringView("FRITZfax"), Qt::CaseSensitive) ? 4 : 3;
             ImageCombo1->addItem(destinationIcon(kind), name, kind);
@@ -207,8 +210,8 @@ void frmGUI::showThumbnail()
         Image1->clear();
         return;
     }
-    Image1->setPixmap(QPixmap::fromImage(
-        m_picture1.picture().scaled(Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    Image1->setPixmap(
+        QPixmap::fromImage(m_picture1.picture().scaled(Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -227,7 +230,8 @@ void frmGUI::Command3_Click()
     try {
         outcome = StartOutput(0);
     } catch (...) {
-        outcome = OutputOutcome::failure(QStringLiteral("Die Ausgabe wurde durch einen unerwarteten Fehler abgebrochen."));
+        outcome =
+            OutputOutcome::failure(QStringLiteral("Die Ausgabe wurde durch einen unerwarteten Fehler abgebrochen."));
     }
     m_outputRunning = false;
 

@@ -80,18 +80,23 @@ void frmGUI::buildJobColumn()
 {
     Frame3 = makeFrame(this, "Frame3", QStringLiteral("Druckauftrag"), {8, 4, 256, 336});
 
-    Frame5 = makeFrame(Frame3, "Frame5", QStringLiteral("Hintergrundgrafik"), {8, 20, 240, 186});
-    Combo1 = make<QComboBox>(Frame5, "Combo1", {10, 22, 220, 24});
+    Frame5 = makeFrame(Frame3, "Frame5", QStringLiteral("Hintergrundgrafik"), {8, 20, 240, 192});
+    Combo1 = make<QComboBox>(Frame5, "Combo1", {10, 20, 220, 22});
 
     // The page picture shows the orientation of the job; the thumbnail of the chosen
-    // background sits on it, as the picture will lie on the printed page.
-    m_pageShadow = make<QFrame>(Frame5, "PageShadow", twips({360, 840, 1455, 1815}));
+    // background sits on it, as the picture will lie on the printed page. The job places
+    // page and shadow in twips within this area, which starts a little lower than the
+    // frame so the page keeps clear of the picture list.
+    auto* pageArea = new QWidget(Frame5);
+    pageArea->setGeometry(0, 6, 240, 184);
+    pageArea->lower();
+    m_pageShadow = make<QFrame>(pageArea, "PageShadow", twips({360, 840, 1455, 1815}));
     m_pageShadow->setAutoFillBackground(true);
     QPalette shadowPalette = m_pageShadow->palette();
     shadowPalette.setColor(QPalette::Window, QColor(96, 96, 96));
     m_pageShadow->setPalette(shadowPalette);
 
-    m_pagePicture = make<QFrame>(Frame5, "PagePicture", twips({240, 720, 1455, 1815}));
+    m_pagePicture = make<QFrame>(pageArea, "PagePicture", twips({240, 720, 1455, 1815}));
     m_pagePicture->setFrameStyle(QFrame::Box | QFrame::Plain);
     m_pagePicture->setAutoFillBackground(true);
     QPalette pagePalette = m_pagePicture->palette();
@@ -102,7 +107,7 @@ void frmGUI::buildJobColumn()
     Image1 = make<QLabel>(m_pagePicture, "Image1", m_pagePicture->rect().adjusted(4, 4, -4, -4));
     Image1->setAlignment(Qt::AlignCenter);
 
-    Frame6 = makeFrame(Frame3, "Frame6", QStringLiteral("Druckbereich"), {8, 210, 240, 96});
+    Frame6 = makeFrame(Frame3, "Frame6", QStringLiteral("Druckbereich"), {8, 214, 240, 94});
     m_rangeGroup = new QButtonGroup(this);
     Option2_0 = make<QRadioButton>(Frame6, "Option2_0", {10, 20, 120, 22}, QStringLiteral("alles"));
     Option2_1 = make<QRadioButton>(Frame6, "Option2_1", {10, 44, 84, 22}, QStringLiteral("von Seite"));
@@ -115,7 +120,7 @@ void frmGUI::buildJobColumn()
     Text3 = makeNumberBox(Frame6, "Text3", {98, 68, 48, 22}, QString());
     UpDown3 = makeSpinButtons(Frame6, "UpDown3", {146, 68, 16, 22}, Text3);
 
-    Check2 = make<QCheckBox>(Frame3, "Check2", {12, 310, 236, 22}, QStringLiteral("Probedruck (Druckwiederholung)"));
+    Check2 = make<QCheckBox>(Frame3, "Check2", {12, 311, 236, 22}, QStringLiteral("Probedruck (Druckwiederholung)"));
 }
 
 void frmGUI::buildSlotColumn()

@@ -130,15 +130,3 @@ TEST(DialogCountdown, ZeroDelayOutputsAHiddenJobAsSoonAsItIsComplete)
     EXPECT_TRUE(dialog.isNull() || !dialog->isVisible()) << "the hidden job was never shown";
     EXPECT_TRUE(waitUntilDeleted(dialog));
 }
-
-TEST(DialogCountdown, WithoutAutoStartTheJobWaitsForTheUser)
-{
-    TempFolders dirs;
-    DialogHooks hooks;
-    QPointer<frmGUI> dialog = loadDialog(dirs.settingsFile());
-    dialog->jobComplete();
-    EXPECT_FALSE(dialog->AutostartTimer.isActive());
-    EXPECT_FALSE(dialog->tmrCountdown.isActive());
-    EXPECT_TRUE(control<QFrame>(dialog, "frmAutostart")->isHidden());
-    delete dialog;
-}

@@ -44,8 +44,7 @@ TEST(DialogLists, DestinationsAreThePdfThenMailThenThePrintersWithTheirKinds)
     auto* list = control<QComboBox>(dialog, "ImageCombo1");
     ASSERT_NE(list, nullptr);
 
-    EXPECT_EQ(entries(list),
-              QStringList({"Pdf-Dokument", "e-Mail", "Buero Laser", "HP FRITZfax 2", "fritzfax klein"}));
+    EXPECT_EQ(entries(list), QStringList({"Pdf-Dokument", "e-Mail", "Buero Laser", "HP FRITZfax 2", "fritzfax klein"}));
     const std::vector<int> kinds = {5, 2, 3, 4, 3};
     for (int i = 0; i < list->count(); ++i) {
         EXPECT_EQ(list->itemData(i, Qt::UserRole).toInt(), kinds[size_t(i)]) << i;
@@ -221,5 +220,54 @@ TEST(DialogLists, CopiesSetTheOverallBarMaximumAndAnyTextIsKept)
     spin->stepUp();
     EXPECT_EQ(copies->text(), "8");
     EXPECT_EQ(overall->maximum(), 8);
+    delete dialog;
+}
+
+TEST(DialogLayout, ControlsFitTheirFramesAndDoNotOverlap)
+{
+    TempFolders dirs;
+    DialogHooks hooks({"Buero Laser"});
+    TempFolders::writeFile(dirs.program() + "/Wasser.txt", "Kopie|Arial|120| 1| 0| 0| 0| 0| 0| 0| 12| 0\r\n");
+    writePicture(dirs.program() + "/logo.bmp", "BMP", QColor(30, 120, 200));
+    dirs.setSetting("Pserver", "AutoStart", "1");
+    dirs.setSetting("PDevice", "Picture", "logo.bmp");
+    writePicture(dirs.appData() + "/logo.bmp", "BMP");
+    QPointer<frmGUI> dialog = loadDialog(dirs.settingsFile());
+    dialog->PageLen = 2;
+    for (int line = 1; line <= 9; ++line)
+        dialog->AddLineToArray(QStringLiteral("Zeile %1").arg(line));
+    dialog->setWindowTitle("Druckdialog Job  2");
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.data()));
+    EXPECT_EQ(dialog->size(), QSize(535, 406));
+
+    // Siblings that are shown never overlap (the e-mail and fax boxes share one place but
+    // are never shown together; the page shadow lies under the page on purpose).
+    const QList<QWidget*> all = dialog->findChildren<QWidget*>();
+    for (QWidget* w : all) {
+        if (w->isHidden() || !w->parentWidget() || w->objectName().isEmpty())
+            continue;
+        EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()))
+            << w->objectName().toStdString() << " leaves its parent";
+        for (QWidget* other : all) {
+            if (other == w || other->isHidden() || other->parentWidget() != w->parentWidget() ||
+                other->objectName().isEmpty() || w->objectName() == "PageShadow" || other->objectName() == "PageShadow")
+                continue;
+            EXPECT_FALSE(w->geometry().intersects(other->geometry()))
+                << w->objectName().toStdString() << " overlaps " << other->objectName().toStdString();
+        }
+    }
+
+    // The thumbnail of the chosen picture sits on the white page.
+    const QImage shot = dialog->grab().toImage();
+    const QWidget* page = control<QWidget>(dialog, "PagePicture");
+    const QPoint centre = page->mapTo(dialog.data(), page->rect().center());
+    const QColor ink = shot.pixelColor(centre);
+    EXPECT_GT(ink.blue(), 150) << "the picture is drawn on the page";
+    EXPECT_LT(ink.red(), 100);
+    const QString grabTo = qEnvironmentVariable("DIALOG_GRAB");
+    if (!grabTo.isEmpty())
+        shot.save(grabTo);
+    dialog->Command4_Click();
     delete dialog;
 }

@@ -95,8 +95,8 @@ TEST(DialogSettings, ValuesThatNoLongerFitLeaveTheFirstEntries)
 {
     JobFolders s;
     DialogHooks hooks({"Buero Laser"});
-    s.set("PDevice", "Repeat", " 1"); // the profile reader drops the blank
-    s.set("PDevice", "Picture", "brief.bmp"); // not in the settings folder
+    s.set("PDevice", "Repeat", " 1");            // the profile reader drops the blank
+    s.set("PDevice", "Picture", "brief.bmp");    // not in the settings folder
     s.set("PDevice", "Printer0", "buero laser"); // names compare with case
     s.set("PDevice", "Water0", "Gibt es nicht");
     s.set("PDevice", "PicPage0", "7");
@@ -113,17 +113,6 @@ TEST(DialogSettings, ValuesThatNoLongerFitLeaveTheFirstEntries)
     EXPECT_EQ(dialog->copiesText(0), "zwei") << "the copies text is kept as typed, trimmed";
     EXPECT_EQ(dialog->AutoStartDelay, 3000);
     delete dialog;
-
-    // A dialog restored from a file without any key shows the defaults.
-    JobFolders empty;
-    QPointer<frmGUI> fresh = loadDialog(empty.jobFile);
-    EXPECT_FALSE(control<QCheckBox>(fresh, "Check2")->isChecked());
-    EXPECT_EQ(fresh->destinationText(0), "Pdf-Dokument");
-    EXPECT_EQ(fresh->copiesText(0), "1");
-    EXPECT_EQ(fresh->rangeOption(), 0);
-    EXPECT_FALSE(fresh->AutoStart);
-    EXPECT_FALSE(fresh->OnlyBackground);
-    delete fresh;
 }
 
 TEST(DialogSettings, CancelSavesTheStateAndTheNextJobShowsItAgain)

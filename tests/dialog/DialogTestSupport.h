@@ -74,8 +74,7 @@ inline QStringList fileLines(const QString& path)
     return QString::fromLocal8Bit(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
-template <typename T>
-T* control(QObject* dialog, const char* name)
+template <typename T> T* control(QObject* dialog, const char* name)
 {
     return dialog->findChild<T*>(QString::fromLatin1(name));
 }
