@@ -268,8 +268,9 @@ PdfOutcome PdfComponent::finishDocument(Document& doc)
 
     makeReadableLikeNewFile(finished.fileName(), doc.target);
     std::error_code error;
-    std::filesystem::rename(QFile::encodeName(finished.fileName()).toStdString(),
-                            QFile::encodeName(doc.target).toStdString(), error);
+    // Replaces an existing file in one step (also on Windows, unlike QFile::rename).
+    std::filesystem::rename(std::filesystem::path(finished.fileName().toStdU16String()),
+                            std::filesystem::path(doc.target.toStdU16String()), error);
     if (error)
         return PdfOutcome::failed(QStringLiteral("Die PDF-Datei %1 konnte nicht gespeichert werden (%2).")
                                       .arg(target, QString::fromLocal8Bit(error.message())));

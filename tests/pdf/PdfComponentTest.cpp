@@ -200,7 +200,7 @@ TEST(PdfComponent, AFileAppearsOnlyWhenCompleteAndALateFailureOrAbandonLeavesNot
     TempFolders dirs;
     const QString folder = dirs.root() + "/out";
     QDir().mkpath(folder);
-    const QString path = folder + "/doc.pdf";
+    const QString path = folder + "/Brief für Müller.pdf";
     TempFolders::writeFile(path, "alter Inhalt");
 
     PdfComponent pdf;
@@ -212,7 +212,7 @@ TEST(PdfComponent, AFileAppearsOnlyWhenCompleteAndALateFailureOrAbandonLeavesNot
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), "alter Inhalt") << "readers see the old file until the new one is complete";
     ASSERT_TRUE(pdf.endDocument().ok());
-    EXPECT_EQ(entries(folder), QStringList{"doc.pdf"}) << "no temporary file stays beside it";
+    EXPECT_EQ(entries(folder), QStringList{"Brief für Müller.pdf"}) << "no temporary file stays beside it";
     EXPECT_TRUE(pdftools::text(path).out.contains("neu"));
 
     // The target turns into a folder while the document is written: the final rename
@@ -239,7 +239,7 @@ TEST(PdfComponent, AFileAppearsOnlyWhenCompleteAndALateFailureOrAbandonLeavesNot
         gone.beginPage(595, 842);
     }
     pdf.stopEngine();
-    EXPECT_EQ(entries(folder), (QStringList{"doc.pdf", "spaet.pdf"}));
+    EXPECT_EQ(entries(folder), (QStringList{"Brief für Müller.pdf", "spaet.pdf"}));
 }
 
 TEST(PdfComponent, MisuseIsAbsorbedAndEvenADocumentWithoutPagesIsReadable)
