@@ -45,6 +45,21 @@ inline void feed(Job& job, const QStringList& records)
         job.AddLineToArray(record);
 }
 
+// The text of every page, lines 1 to OutputLineCount with trailing empty lines dropped.
+inline QList<QStringList> pagesOf(const Job& job)
+{
+    QList<QStringList> pages;
+    for (qint32 page = 1; page <= job.PageCount(); ++page) {
+        QStringList lines;
+        for (qint32 line = 1; line <= job.OutputLineCount(); ++line)
+            lines.append(job.GetPageLine(line, page));
+        while (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        pages.append(lines);
+    }
+    return pages;
+}
+
 // Records "L1" .. "Ln".
 inline QStringList numberedLines(int count, const QString& prefix = QStringLiteral("L"))
 {
