@@ -98,8 +98,7 @@ void benchRead()
     bench::report("read: scan + reset + feed", passSeconds * 1000.0, "ms");
     bench::report("read: records per second (both passes)", double(records) / passSeconds, "records/s");
     // The machine may be shared: processor time tells what the reader costs by itself.
-    bench::report("read: records per processor second (both passes)", double(records) / passCpuSeconds,
-                  "records/s");
+    bench::report("read: records per processor second (both passes)", double(records) / passCpuSeconds, "records/s");
     bench::report("read: records per second (with OPENDAT)", double(records) / (passSeconds + openMs / 1000.0),
                   "records/s");
     bench::report("read: peak RSS", double(bench::peakRssKiB()) / 1024.0, "MiB");

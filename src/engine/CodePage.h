@@ -17,7 +17,10 @@ int normalized(int codePage);
 // The 256 UTF-16 code units of the code page, indexed by byte.
 const char16_t* table(int codePage);
 
-inline QChar toUnicode(uchar byte, int codePage) { return QChar(table(codePage)[byte]); }
+inline QChar toUnicode(uchar byte, int codePage)
+{
+    return QChar(table(codePage)[byte]);
+}
 QString decode(QByteArrayView bytes, int codePage);
 
 // The reverse mapping; characters the code page lacks become '?'. Used to write print

@@ -1,5 +1,8 @@
 #include "EscapeTable.h"
 
+#include <array>
+#include <string_view>
+
 // Parameter bytes after ESC and its command byte. n = nL + 256 * nH.
 //
 //   none    @ E F G H 4 5 M P g T O 0 1 2 6 7 8 9 < # = > SI SO DC2 DC4, and every unknown command
@@ -25,7 +28,22 @@
 
 namespace {
 
-qsizetype word(const uchar* p) { return qsizetype(p[0]) + 256 * qsizetype(p[1]); }
+// The commands with a fixed number of parameters; 0 for the others.
+constexpr std::array<uchar, 256> FixedLengths = [] {
+    std::array<uchar, 256> lengths{};
+    for (char command : std::string_view("!-+/3AIJNQRSUWahijklmpqrstwx% \x19"))
+        lengths[uchar(command)] = 1;
+    for (char command : std::string_view("$\\?cef"))
+        lengths[uchar(command)] = 2;
+    for (char command : std::string_view(":X"))
+        lengths[uchar(command)] = 3;
+    return lengths;
+}();
+
+qsizetype word(const uchar* p)
+{
+    return qsizetype(p[0]) + 256 * qsizetype(p[1]);
+}
 
 // A list of values ended by NUL, of at most `maxValues` values, starting at `first`.
 // After `maxValues` values the list ends even without its NUL.
@@ -101,19 +119,15 @@ namespace escape {
 
 qsizetype parameterLength(uchar command, const uchar* params, qsizetype available)
 {
+    if (const int fixed = FixedLengths[command])
+        return fixed;
     switch (command) {
-    case '!': case '-': case '+': case '/': case '3': case 'A': case 'I': case 'J': case 'N': case 'Q':
-    case 'R': case 'S': case 'U': case 'W': case 'a': case 'h': case 'i': case 'j': case 'k': case 'l':
-    case 'm': case 'p': case 'q': case 'r': case 's': case 't': case 'w': case 'x': case '%': case ' ':
-    case 0x19:
-        return 1;
-    case '$': case '\\': case '?': case 'c': case 'e': case 'f':
-        return 2;
-    case ':': case 'X':
-        return 3;
     case 'C':
         return available >= 1 && params[0] == 0 ? 2 : 1;
-    case 'K': case 'L': case 'Y': case 'Z':
+    case 'K':
+    case 'L':
+    case 'Y':
+    case 'Z':
         return available < 2 ? 2 : 2 + word(params);
     case '*':
         return bitImage(params, available);

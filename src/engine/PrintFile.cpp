@@ -81,8 +81,8 @@ int OPENDAT(const QString& pathArgument)
     info.setCaching(false);
     const qint64 size = info.size();
     const qint64 modifiedMs = info.lastModified().toMSecsSinceEpoch();
-    if (changedRecently(path, size, modifiedMs, QDateTime::currentMSecsSinceEpoch())
-        || printFileWriteLocked(file.handle()))
+    if (changedRecently(path, size, modifiedMs, QDateTime::currentMSecsSinceEpoch()) ||
+        printFileWriteLocked(file.handle()))
         return -1;
 
     // A writer that starts while we read would leave a partial job: compare afterwards.
@@ -156,5 +156,6 @@ void CLOSEDAT()
 
 QString endRecord()
 {
-    return QStringLiteral("\x1b" "EOF");
+    return QStringLiteral("\x1b"
+                          "EOF");
 }

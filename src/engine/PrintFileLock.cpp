@@ -35,9 +35,9 @@ bool flockWriteLocked(int fd)
     struct stat st = {};
     if (fstat(fd, &st) != 0)
         return false;
-    const QByteArray id = QByteArray::number(major(st.st_dev), 16).rightJustified(2, '0') + ':'
-                          + QByteArray::number(minor(st.st_dev), 16).rightJustified(2, '0') + ':'
-                          + QByteArray::number(quint64(st.st_ino));
+    const QByteArray id = QByteArray::number(major(st.st_dev), 16).rightJustified(2, '0') + ':' +
+                          QByteArray::number(minor(st.st_dev), 16).rightJustified(2, '0') + ':' +
+                          QByteArray::number(quint64(st.st_ino));
     QFile locks(QStringLiteral("/proc/locks"));
     if (!locks.open(QIODevice::ReadOnly))
         return false;

@@ -15,7 +15,10 @@ constexpr uchar DosEndOfFile = 0x1A;
 
 // LF, CR and ESC after an ESC are no command: a stray ESC at a line end must not swallow
 // the line break, and ESC ESC starts over.
-bool takesCommand(uchar byte) { return byte != Lf && byte != Cr && byte != Esc; }
+bool takesCommand(uchar byte)
+{
+    return byte != Lf && byte != Cr && byte != Esc;
+}
 
 // Position after the escape sequence whose ESC stands at `esc`, never beyond `end`.
 qsizetype sequenceEnd(const uchar* data, qsizetype esc, qsizetype end)

@@ -34,9 +34,18 @@ TEST(EscapeTable, ParameterLengths)
     EXPECT_EQ(lengthOf('D', QByteArray("\x0a\x0d\0xyz", 6)), 3);
     EXPECT_EQ(lengthOf('B', QByteArray(40, '\x05')), 16);
     // User-defined characters 'A'..'B', 2 and 1 columns wide.
-    EXPECT_EQ(lengthOf('&', QByteArray("\0AB\0\x02\0" "abcdef" "\0\x01\0" "ghi", 18)), 18);
+    EXPECT_EQ(lengthOf('&', QByteArray("\0AB\0\x02\0"
+                                       "abcdef"
+                                       "\0\x01\0"
+                                       "ghi",
+                                       18)),
+              18);
     // Run-length raster: 1 row of 24 dots = 3 bytes: a run of 2 and one literal byte.
-    EXPECT_EQ(lengthOf('.', QByteArray("\x01\x0a\x0a\x01\x18\x00" "\xff\x55" "\x00\xaa", 10)), 10);
+    EXPECT_EQ(lengthOf('.', QByteArray("\x01\x0a\x0a\x01\x18\x00"
+                                       "\xff\x55"
+                                       "\x00\xaa",
+                                       10)),
+              10);
     EXPECT_EQ(lengthOf('.', QByteArray("\x00\x0a\x0a\x02\x10\x00", 6)), 6 + 4);
     // Cut short: more than is there.
     EXPECT_GT(lengthOf('*', "\x21"), 1);
@@ -63,7 +72,8 @@ TEST(EscapeTable, LengthDependsOnlyOnTheBytesItNeeds)
             if (cut < full)
                 EXPECT_GT(length, cut) << int(command) << ' ' << bytes.toHex().constData() << ' ' << cut;
             else
-                EXPECT_EQ(std::min(length, cut), full) << int(command) << ' ' << bytes.toHex().constData() << ' ' << cut;
+                EXPECT_EQ(std::min(length, cut), full)
+                    << int(command) << ' ' << bytes.toHex().constData() << ' ' << cut;
         }
     }
 }

@@ -6,15 +6,21 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+const QByteArray Esc("\x1b");
+}
+
 TEST(ReaderRecords, LineEndsFormFeedsAndEndRecord)
 {
     TempFolders folders;
-    ASSERT_EQ(openPrintFile(folders, "eins\r\nzwei\rdrueber\n\fdrei\n\n"_ba + QByteArray("vi\0er", 5) + "\r\nletzte"), 1);
-    const QStringList expected{u"eins"_s, u"zwei\rdrueber"_s, u"\fdrei"_s, QString(), QString(u"vi\0er"_s), u"letzte"_s};
+    ASSERT_EQ(openPrintFile(folders, "eins\r\nzwei\rdrueber\n\fdrei\n\n"_ba + QByteArray("vi\0er", 5) + "\r\nletzte"),
+              1);
+    const QStringList expected{u"eins"_s, u"zwei\rdrueber"_s,   u"\fdrei"_s,
+                               QString(), QString(u"vi\0er"_s), u"letzte"_s};
     EXPECT_EQ(readRecords(), expected);
     // After the last record the end record comes again and again.
     EXPECT_EQ(GETRECORD(), endRecord());
-    EXPECT_EQ(GETRECORD(), u"\x1b" "EOF"_s);
+    EXPECT_EQ(GETRECORD(), QChar(0x1b) + u"EOF"_s);
 
     FILERESET();
     EXPECT_EQ(GETRECORD(), u"eins"_s);
@@ -29,8 +35,8 @@ TEST(ReaderRecords, NoEmptyRecordAfterFinalLineEndOrDosEndOfFile)
     TempFolders folders;
     ASSERT_EQ(openPrintFile(folders, "a\r\nb\r\n"), 1);
     EXPECT_EQ(readRecords(), (QStringList{u"a"_s, u"b"_s}));
-    ASSERT_EQ(openPrintFile(folders, "a\r\nb\x1a" "c\r\n\x1a"), 1);
-    EXPECT_EQ(readRecords(), (QStringList{u"a"_s, u"b\x1a" "c"_s}));
+    ASSERT_EQ(openPrintFile(folders, "a\r\nb"_ba + '\x1a' + "c\r\n\x1a"), 1);
+    EXPECT_EQ(readRecords(), (QStringList{u"a"_s, u"b"_s + QChar(0x1a) + u"c"_s}));
 }
 
 TEST(ReaderRecords, EscapeParametersNeverBreakRecords)
@@ -42,10 +48,10 @@ TEST(ReaderRecords, EscapeParametersNeverBreakRecords)
     ASSERT_EQ(records.size(), 6);
     EXPECT_EQ(records[0], esc + u"@"_s + esc + u"3"_s + param(0x0a) + u"Zeile 1"_s);
     EXPECT_EQ(records[1], esc + u"C"_s + param(0x0c) + esc + u"J"_s + param(0x0d) + u"Zeile 2"_s);
-    EXPECT_EQ(records[2], esc + u"*"_s + param(0x21) + param(2) + param(0) + param(0x0a) + param(0x0d) + param(0x0c)
-                              + param(0x0a) + param(0x0d) + param(0x0c) + u"Bild"_s);
-    EXPECT_EQ(records[3], esc + u"("_s + param('B') + param(5) + param(0) + param(0x0a) + param(0x0d) + param(0x0c)
-                              + param(0) + param(1) + u"Code"_s);
+    EXPECT_EQ(records[2], esc + u"*"_s + param(0x21) + param(2) + param(0) + param(0x0a) + param(0x0d) + param(0x0c) +
+                              param(0x0a) + param(0x0d) + param(0x0c) + u"Bild"_s);
+    EXPECT_EQ(records[3], esc + u"("_s + param('B') + param(5) + param(0) + param(0x0a) + param(0x0d) + param(0x0c) +
+                              param(0) + param(1) + u"Code"_s);
     EXPECT_EQ(records[4], esc + u"D"_s + param(0x0a) + param(0x0d) + param(0x14) + param(0) + u"\tTab"_s);
     EXPECT_EQ(records[5], esc + u"EFett"_s + esc + u"F"_s);
 }
@@ -55,7 +61,7 @@ TEST(ReaderRecords, ParameterCrBeforeLfStaysAndStrayEscapeKeepsLineEnd)
     TempFolders folders;
     // ESC 3 with parameter CR directly before the line's LF: the CR belongs to the sequence.
     // A stray ESC at the line end takes no command, so CR LF still ends the record.
-    ASSERT_EQ(openPrintFile(folders, "\x1b" "3\r\nab\x1b\r\ncd\x1b\x1b" "E\n"), 1);
+    ASSERT_EQ(openPrintFile(folders, Esc + "3\r\nab" + Esc + "\r\ncd" + Esc + Esc + "E\n"), 1);
     const QString esc(QChar(0x1b));
     EXPECT_EQ(readRecords(), (QStringList{esc + u"3"_s + param('\r'), u"ab"_s + esc, u"cd"_s + esc + esc + u"E"_s}));
 }
@@ -95,8 +101,8 @@ TEST(ReaderRecords, SignTallyCountsPrintableCharactersOnly)
     const QString esc(QChar(0x1b));
     EXPECT_EQ(GETSIGNTALLY(u"Hallo Welt"_s), 10);
     EXPECT_EQ(GETSIGNTALLY(esc + u"E"_s + u"Fett"_s + esc + u"F"_s), 4);
-    EXPECT_EQ(GETSIGNTALLY(esc + u"W"_s + param(1) + u"ÄÖ"_s + esc + u"("_s + param('B') + param(2) + param(0)
-                           + param('4') + param('2') + u"\f\t\r\x7f"_s + param('x')),
+    EXPECT_EQ(GETSIGNTALLY(esc + u"W"_s + param(1) + u"ÄÖ"_s + esc + u"("_s + param('B') + param(2) + param(0) +
+                           param('4') + param('2') + u"\f\t\r\x7f"_s + param('x')),
               2);
     EXPECT_EQ(GETSIGNTALLY(esc), 0);
     EXPECT_EQ(GETSIGNTALLY(esc + esc + u"Ex"_s), 1);
@@ -104,7 +110,7 @@ TEST(ReaderRecords, SignTallyCountsPrintableCharactersOnly)
 
     // The tally of a record as read: 80 columns of box drawing and text, plus escape codes.
     TempFolders folders;
-    ASSERT_EQ(openPrintFile(folders, "\x1b" "C\x0c" "\x1b" "E" + QByteArray(80, '\xc4') + "\x1b" "F\r\n"), 1);
+    ASSERT_EQ(openPrintFile(folders, Esc + "C\x0c" + Esc + "E" + QByteArray(80, '\xc4') + Esc + "F\r\n"), 1);
     EXPECT_EQ(GETSIGNTALLY(GETRECORD()), 80);
 }
 
@@ -114,8 +120,8 @@ TEST(ReaderRecords, BrokenInputEndsCleanly)
     const QString esc(QChar(0x1b));
     // A bit image announced with 100 columns but cut after three bytes.
     ASSERT_EQ(openTestData(folders, u"broken-truncated-image.dat"_s), 1);
-    EXPECT_EQ(readRecords(), (QStringList{u"Zeile"_s, esc + u"*"_s + param(0x21) + param(0x64) + param(0) + param('a')
-                                                          + param('b') + param('c')}));
+    EXPECT_EQ(readRecords(), (QStringList{u"Zeile"_s, esc + u"*"_s + param(0x21) + param(0x64) + param(0) + param('a') +
+                                                          param('b') + param('c')}));
     ASSERT_EQ(openTestData(folders, u"broken-escape-at-end.dat"_s), 1);
     EXPECT_EQ(readRecords(), (QStringList{u"Text"_s, esc}));
     // A tab list without its NUL ends after 32 stops; the rest is text again.

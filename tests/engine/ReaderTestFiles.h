@@ -36,4 +36,7 @@ inline QStringList readRecords(int limit = 10000)
     return records;
 }
 
-inline QString param(uchar byte) { return QString(QChar(char16_t(0xF000 + byte))); }
+inline QString param(uchar byte)
+{
+    return QString(QChar(char16_t(0xF000 + byte)));
+}
