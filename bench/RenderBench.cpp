@@ -1,3 +1,142 @@
 #include "BenchParts.h"
+#include "BenchUtil.h"
 
-void benchRender() {}
+#include "PrintEngine.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPdfWriter>
+#include <QBuffer>
+
+#include <algorithm>
+#include <ctime>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int LinesPerPage = 60;
+
+// A full page of 80 columns: text with umlauts, a bold heading, numbers in columns.
+QStringList textPage()
+{
+    QStringList lines;
+    lines << QChar(0x1B) + u"E"_s + u"Artikelliste Müller & Söhne GmbH, Größenänderungen"_s.leftJustified(80) +
+                 QChar(0x1B) + u"F"_s;
+    for (int line = 2; line <= LinesPerPage; ++line) {
+        lines << u"%1 Übertrag Straße %2 Menge %3 Preis %4 Summe %5 Ärger"_s.arg(line, 5)
+                     .arg(line * 17, 6)
+                     .arg(line * 3, 5)
+                     .arg(line * 1.25, 8, 'f', 2)
+                     .arg(line * 1234.5, 11, 'f', 2)
+                     .leftJustified(80, u'x', true);
+    }
+    return lines;
+}
+
+// The same page framed with box-drawing characters, as business forms are.
+QStringList framedPage()
+{
+    QStringList lines;
+    lines << QChar(u'╔') + QString(78, u'═') + QChar(u'╗');
+    for (int line = 2; line < LinesPerPage; ++line) {
+        const QString text = u"║ %1 │ Müller & Söhne Größenänderung │ Übertrag %2 │"_s.arg(line, 6).arg(line * 1234.5, 12, 'f', 2);
+        lines << text.leftJustified(79, u' ', true) + QChar(u'║');
+    }
+    lines << QChar(u'╚') + QString(78, u'═') + QChar(u'╝');
+    return lines;
+}
+
+// CPU time of this thread in milliseconds. The machine is shared, so wall-clock time
+// also counts other processes; both are reported.
+double threadCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+struct PageTimes
+{
+    double wallMs;
+    double cpuMs;
+};
+
+// Milliseconds per page drawn onto an A4 image at `dpi`: the medians of `rounds`.
+PageTimes msPerImagePage(const QStringList& lines, int dpi, int rounds)
+{
+    QImage image(qRound(8.27 * dpi), qRound(11.69 * dpi), QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    std::vector<double> times;
+    std::vector<double> cpuTimes;
+    for (int round = 0; round < rounds; ++round) {
+        image.fill(Qt::white);
+        QElapsedTimer timer;
+        timer.start();
+        const double cpuStart = threadCpuMs();
+        Canvas canvas(&image);
+        LineMeasurer measurer(12, 0);
+        for (const QString& line : lines)
+            measurer.add(line);
+        canvas.setWidestLineInches(measurer.widestInches());
+        QString font = u"Courier New"_s;
+        for (qint32 line = 1; line <= lines.size(); ++line) {
+            QString text = lines[line - 1];
+            PRINTLINE5(canvas, line, LinesPerPage, text, image.height(), 12, 12, font, 0, line == 1);
+        }
+        canvas.end();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+        cpuTimes.push_back(threadCpuMs() - cpuStart);
+    }
+    std::sort(times.begin(), times.end());
+    std::sort(cpuTimes.begin(), cpuTimes.end());
+    return {times[times.size() / 2], cpuTimes[cpuTimes.size() / 2]};
+}
+
+// Pages per second rendered into a 72 dpi PDF document held in memory.
+double pdfPagesPerSecond(const QStringList& lines, int pages)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(72);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QElapsedTimer timer;
+    timer.start();
+    Canvas canvas(&writer);
+    STARTPRINT2(canvas, u"bench"_s);
+    QString font = u"Courier New"_s;
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            NEXTPAGE(canvas);
+        for (qint32 line = 1; line <= lines.size(); ++line) {
+            QString text = lines[line - 1];
+            PRINTLINE5(canvas, line, LinesPerPage, text, canvas.heightPixels(), 12, 12, font, 0,
+                       page == 0 && line == 1);
+        }
+    }
+    ENDPRINT(canvas);
+    return pages / (timer.nsecsElapsed() / 1e9);
+}
+
+} // namespace
+
+void benchRender()
+{
+    const QStringList text = textPage();
+    const QStringList framed = framedPage();
+    msPerImagePage(text, 300, 3); // warm the glyph caches
+    const PageTimes page = msPerImagePage(text, 300, 31);
+    bench::report("render: 60x80 text page, A4 300 dpi image, wall (median)", page.wallMs, "ms/page");
+    bench::report("render: 60x80 text page, A4 300 dpi image, CPU (median)", page.cpuMs, "ms/page");
+    const PageTimes framedPageTimes = msPerImagePage(framed, 300, 31);
+    bench::report("render: 60x80 framed page, A4 300 dpi image, wall (median)", framedPageTimes.wallMs, "ms/page");
+    bench::report("render: 60x80 framed page, A4 300 dpi image, CPU (median)", framedPageTimes.cpuMs, "ms/page");
+    bench::report("render: 60x80 text page, A4 96 dpi preview, CPU (median)", msPerImagePage(text, 96, 31).cpuMs,
+                  "ms/page");
+    bench::report("render: 60x80 text pages into a 72 dpi PDF", pdfPagesPerSecond(text, 200), "pages/s");
+    bench::report("render: peak RSS", double(bench::peakRssKiB()), "KiB");
+}
