@@ -10,7 +10,19 @@ namespace {
 
 // The command keywords that set a value. A keyword matches when it follows the "@"
 // directly; its value starts right after it, with or without a blank in between.
-enum class Command { Datei, Email, CcEmail, BccEmail, Fax, Betreff, Anhang, TxtEmail, Ini, None };
+enum class Command
+{
+    Datei,
+    Email,
+    CcEmail,
+    BccEmail,
+    Fax,
+    Betreff,
+    Anhang,
+    TxtEmail,
+    Ini,
+    None
+};
 
 struct Keyword
 {
@@ -19,10 +31,10 @@ struct Keyword
 };
 
 constexpr Keyword commandKeywords[] = {
-    {QLatin1StringView("DATEI"), Command::Datei},       {QLatin1StringView("EMAIL"), Command::Email},
-    {QLatin1StringView("CCEMAIL"), Command::CcEmail},   {QLatin1StringView("BCCEMAIL"), Command::BccEmail},
-    {QLatin1StringView("FAX"), Command::Fax},           {QLatin1StringView("BETREFF"), Command::Betreff},
-    {QLatin1StringView("ANHANG"), Command::Anhang},     {QLatin1StringView("TXTEMAIL"), Command::TxtEmail},
+    {QLatin1StringView("DATEI"), Command::Datei},     {QLatin1StringView("EMAIL"), Command::Email},
+    {QLatin1StringView("CCEMAIL"), Command::CcEmail}, {QLatin1StringView("BCCEMAIL"), Command::BccEmail},
+    {QLatin1StringView("FAX"), Command::Fax},         {QLatin1StringView("BETREFF"), Command::Betreff},
+    {QLatin1StringView("ANHANG"), Command::Anhang},   {QLatin1StringView("TXTEMAIL"), Command::TxtEmail},
     {QLatin1StringView("INI"), Command::Ini},
 };
 

@@ -31,8 +31,8 @@ public:
 private:
     struct Page
     {
-        qint64 first = 0;      // line number of lines[0]
-        QList<QString> lines;  // the written run; empty when nothing was written
+        qint64 first = 0;     // line number of lines[0]
+        QList<QString> lines; // the written run; empty when nothing was written
     };
     QList<Page> m_pages{Page{}}; // index 0 is page 0, which stays empty
     qint64 m_lineBound = 0;

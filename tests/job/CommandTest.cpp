@@ -21,9 +21,9 @@ protected:
 
 TEST_F(Commands, EveryKeywordSetsItsValue)
 {
-    feed(job, {"@DATEI Rechnung 4711", "@EMAIL kunde@example.de", "@CCEMAIL cc@example.de",
-               "@BCCEMAIL bcc@example.de", "@FAX +49 (030) 123/45-67 Durchwahl", "@BETREFF Ihre Rechnung",
-               "@ANHANG /tmp/a.jpg", "@ANHANG /tmp/b.jpg", "@TXTEMAIL /tmp/body.txt", "@INI /tmp/other.ini"});
+    feed(job, {"@DATEI Rechnung 4711", "@EMAIL kunde@example.de", "@CCEMAIL cc@example.de", "@BCCEMAIL bcc@example.de",
+               "@FAX +49 (030) 123/45-67 Durchwahl", "@BETREFF Ihre Rechnung", "@ANHANG /tmp/a.jpg",
+               "@ANHANG /tmp/b.jpg", "@TXTEMAIL /tmp/body.txt", "@INI /tmp/other.ini"});
     EXPECT_EQ(job.pdfName, u"Rechnung 4711");
     EXPECT_EQ(job.RecEMail, u"kunde@example.de");
     EXPECT_EQ(job.RecEMailCC, u"cc@example.de");

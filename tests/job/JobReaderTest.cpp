@@ -46,8 +46,8 @@ TEST_F(ReadingPrintFile, CommandsBreaksAndTheEndRecord)
     EXPECT_EQ(job.RecFax, u"03012345");
     EXPECT_EQ(job.AnHaenge, u"/tmp/a.jpg, /tmp/b.jpg");
     // Nothing after the end record is read.
-    EXPECT_EQ(pagesOf(job), (QList<QStringList>{{"Rechnung Nr. 1", "Seite eins"}, {"Seite zwei", "Ende"},
-                                                {"Seite drei"}}));
+    EXPECT_EQ(pagesOf(job),
+              (QList<QStringList>{{"Rechnung Nr. 1", "Seite eins"}, {"Seite zwei", "Ende"}, {"Seite drei"}}));
 }
 
 TEST_F(ReadingPrintFile, OneLongRecordTurnsTheWholeJobLandscape)
@@ -62,7 +62,11 @@ TEST_F(ReadingPrintFile, OneLongRecordTurnsTheWholeJobLandscape)
     EXPECT_EQ(portrait.PageLen, 65);
 
     // Escape sequences are no printable characters.
-    ASSERT_TRUE(read(bold, "\x1b" "E" + QByteArray(137, 'x') + "\x1b" "F\r\n"));
+    ASSERT_TRUE(read(bold, "\x1b"
+                           "E" +
+                               QByteArray(137, 'x') +
+                               "\x1b"
+                               "F\r\n"));
     EXPECT_FALSE(bold.Landscape());
 }
 
@@ -109,7 +113,8 @@ TEST_F(ReadingPrintFile, IniRecordNamesTheJobSettingsButNotThePageGeometry)
 TEST_F(ReadingPrintFile, FilesWithoutAJob)
 {
     Job ended;
-    ASSERT_TRUE(read(ended, "\x1b" "EOF\r\nText\r\n")); // the end record first: no pages, no page length
+    ASSERT_TRUE(read(ended, "\x1b"
+                            "EOF\r\nText\r\n")); // the end record first: no pages, no page length
     EXPECT_EQ(ended.PageCount(), 0);
     EXPECT_EQ(ended.PageLen, 0);
 

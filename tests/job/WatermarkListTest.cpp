@@ -1,6 +1,6 @@
+#include "WatermarkList.h"
 #include "JobTestSupport.h"
 #include "TempFolders.h"
-#include "WatermarkList.h"
 
 #include <QFile>
 
@@ -57,7 +57,8 @@ TEST_F(WatermarkFile, LineEndsAndOddLines)
     TempFolders::writeFile(wasser(), "");
     ASSERT_TRUE(LoadWatermarks(job, names));
     EXPECT_EQ(names, QStringList{"Ohne"});
-    TempFolders::writeFile(wasser(), "Gr\xc3\xbc\xc3\x9f" "e|Arial\r\n");
+    TempFolders::writeFile(wasser(), "Gr\xc3\xbc\xc3\x9f"
+                                     "e|Arial\r\n");
     ASSERT_TRUE(LoadWatermarks(job, names));
     EXPECT_EQ(names.value(1), u"Grüße");
 }
