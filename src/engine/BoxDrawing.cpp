@@ -108,12 +108,15 @@ struct Geometry
         return c;
     }
 
-    double singleLineEnd(Direction d, Style a, Style b) const
+    double singleLineEnd(Direction d, Style a, Style b, Style opposite) const
     {
         const double c = centre(d == Left || d == Right);
         const double sign = d == Left || d == Up ? -1 : 1;
-        if (a == Double && b == Double)
-            return c + sign * (g - t / 2); // a T on a double line stops at its near line
+        if (a == Double && b == Double) {
+            if (opposite != None)
+                return c - sign * t / 2; // crossing a double line (╪): straight through
+            return c + sign * (g - t / 2); // a T on a double line (╤) stops at its near line
+        }
         if (a == Double || b == Double)
             return c - sign * (g + t / 2); // a corner reaches the double line's far side
         return c - sign * std::max(thickness(a), thickness(b)) / 2;
@@ -132,7 +135,8 @@ struct Geometry
             stroke(d, -g, t, doubleLineEnd(d, a, b));
             stroke(d, g, t, doubleLineEnd(d, b, a));
         } else {
-            stroke(d, 0, thickness(s), singleLineEnd(d, a, b));
+            const Direction opposite = Direction((d + 2) % 4);
+            stroke(d, 0, thickness(s), singleLineEnd(d, a, b, arms[opposite]));
         }
     }
 };

@@ -121,7 +121,8 @@ TEST(BoxDrawing, DoubleFramesTeesAndBlocksJoin)
                                           "\xCC\xCD\xCE\xCD\xB9\n"  // ╠═╬═╣
                                           "\xC8\xCD\xCA\xCD\xBC\n"  // ╚═╩═╝
                                           "\xDB\xDB\xDB\n"          // ███
-                                          "\xDB\xDB\xDB",
+                                          "\xDB\xDB\xDB\n"
+                                          "\xB3\n\xD8\n\xB3",          // │ ╪ │
                                           437);
     const QStringList lines = text.split(u'\n');
     ASSERT_EQ(lines[2], QStringLiteral("╠═╬═╣"));
@@ -151,6 +152,12 @@ TEST(BoxDrawing, DoubleFramesTeesAndBlocksJoin)
     EXPECT_NEAR(blocks.width(), 90, 2);
     EXPECT_NEAR(blocks.height(), 2 * page.bandHeight, 2);
     EXPECT_EQ(inkAmount(page.image, blocks), qint64(blocks.width()) * blocks.height() * 255);
+
+    // A single line crossing a double one runs straight through it.
+    const QRect cross = inkBounds(page.image, bandRect(page, 7, 3));
+    const int x = strokeColumn(page.image, QRect(cross.left(), bandRect(page, 7).top(), cross.width(),
+                                                 int(page.bandHeight)));
+    EXPECT_EQ(gapsAlongColumn(page.image, x, cross.top(), cross.bottom()), 0);
 }
 
 TEST(BoxDrawing, AntialiasedPainterStillClosesTheFrame)
