@@ -24,7 +24,9 @@ int main(int argc, char** argv)
     QFile input(QString::fromLocal8Bit(argv[1]));
     if (!input.open(QIODevice::ReadOnly))
         return 1;
-    const QStringList lines = QString::fromUtf8(input.readAll()).split(u'\n');
+    QStringList lines = QString::fromUtf8(input.readAll()).split(u'\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast(); // the text ends with a line end, not with an empty line
 
     QPdfWriter writer(QString::fromLocal8Bit(argv[2]));
     writer.setResolution(72);
