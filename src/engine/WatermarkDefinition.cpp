@@ -110,9 +110,9 @@ WatermarkDefinition WatermarkDefinition::parse(const QString& line)
 QString WatermarkDefinition::compose() const
 {
     QStringList fields{text, fontName, size};
-    for (const qint64 n : {qint64(bold), qint64(italic), qint64(underline), qint64(strikethrough),
-                           qint64(horizontalOffset), qint64(verticalOffset), qint64(rotation), qint64(colourIndex),
-                           qint64(brightness)})
+    for (const qint64 n :
+         {qint64(bold), qint64(italic), qint64(underline), qint64(strikethrough), qint64(horizontalOffset),
+          qint64(verticalOffset), qint64(rotation), qint64(colourIndex), qint64(brightness)})
         fields << rules::signedNumber(n);
     return fields.join(u'|');
 }

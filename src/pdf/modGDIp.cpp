@@ -18,8 +18,7 @@ std::optional<QImage> LoadPictureGdi(const QString& path)
 
     // One pixel format for every source, so turning and drawing never meet an indexed or
     // 1-bit image; transparency is kept and shows the page beneath when drawn.
-    const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                          : QImage::Format_RGB32;
+    const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
     if (image.format() != format)
         image = image.convertToFormat(format);
     if (image.isNull())

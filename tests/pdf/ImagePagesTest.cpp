@@ -1,0 +1,134 @@
+#include "Canvas.h"
+#include "PictureHolder.h"
+#include "modAnhang.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = qRgb(0, 0, 255), yellow = qRgb(255, 255, 0);
+const QList<QRgb> upright{red, green, blue, yellow};
+const QList<QRgb> turnedLeft{green, yellow, red, blue};
+
+// A picture in four coloured quarters, named by its corners: top left, top right, bottom
+// left, bottom right.
+QString writeQuarters(const QTemporaryDir& dir, const QString& name, int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, upright[(y < height / 2 ? 0 : 2) + (x < width / 2 ? 0 : 1)]);
+    image.save(dir.filePath(name), "PNG");
+    return dir.filePath(name);
+}
+
+QImage drawPages(const QString& list, int width, int height, qint16 mode, PictureHolder& holder)
+{
+    QImage page(width, height, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    Canvas dc(&page);
+    PrintImagePages(list, dc, height, width, holder, mode);
+    dc.end();
+    return page;
+}
+
+QList<QRgb> corners(const QImage& page)
+{
+    const int r = page.width() - 1, b = page.height() - 1;
+    return {page.pixel(0, 0), page.pixel(r, 0), page.pixel(0, b), page.pixel(r, b)};
+}
+
+// Pages of a PDF made of one text page followed by the list's pages, with the number of
+// images on each (from pdfinfo and pdfimages).
+QList<int> imagesPerPage(const QTemporaryDir& dir, const QString& list, PictureHolder& holder)
+{
+    const QString path = dir.filePath("seiten.pdf");
+    {
+        QPdfWriter writer(path);
+        Canvas dc(&writer);
+        dc.painter().drawText(100, 100, QStringLiteral("Seite 1"));
+        PrintImagePages(list, dc, writer.height(), writer.width(), holder, 1);
+    }
+    auto run = [](const QStringList& arguments) {
+        QProcess tool;
+        tool.start(arguments.first(), arguments.mid(1));
+        tool.waitForFinished(30000);
+        return QString::fromLocal8Bit(tool.readAllStandardOutput());
+    };
+    const QString info = run({"pdfinfo", path});
+    QList<int> images(info.section(QStringLiteral("Pages:"), 1).simplified().section(u' ', 0, 0).toInt(), 0);
+    for (const QString& line : run({"pdfimages", "-list", path}).split(u'\n').mid(2)) {
+        const int page = line.simplified().section(u' ', 0, 0).toInt();
+        if (page >= 1 && page <= images.size())
+            ++images[page - 1];
+    }
+    return images;
+}
+
+} // namespace
+
+TEST(ImagePages, ListIsCutAtCommasAndOnlyExistingFilesAreVisited)
+{
+    EXPECT_EQ(attachmentItems(QString()), QStringList());
+    EXPECT_EQ(attachmentItems(QStringLiteral(" a.png , b c.jpg,")), QStringList({"a.png", "b c.jpg"}));
+    EXPECT_EQ(attachmentItems(QStringLiteral("a,,b")), QStringList({"a", "", "b"}));
+
+    QTemporaryDir dir;
+    const QString one = writeQuarters(dir, "eins.png", 4, 4), two = writeQuarters(dir, "zwei.png", 4, 4);
+    QStringList visited;
+    forEachAttachment(QStringLiteral("%1 ,%2, %3,,%4 , %1,").arg(two, dir.filePath("fehlt.png"), dir.path(), one),
+                      [&](const QString& path) { visited << path; });
+    EXPECT_EQ(visited, QStringList({two, one, two}));
+}
+
+TEST(ImagePages, EachExistingFileAddsOnePageToTheDocument)
+{
+    QTemporaryDir dir;
+    const QString picture = writeQuarters(dir, "anhang.png", 60, 40);
+    QFile broken(dir.filePath("kaputt.jpg"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("kein Bild");
+    broken.close();
+    PictureHolder holder;
+
+    // Two files named, only the second there: one page added, holding that picture.
+    EXPECT_EQ(imagesPerPage(dir, dir.filePath("fehlt.png") + ", " + picture, holder), QList<int>({0, 1}));
+    EXPECT_EQ(imagesPerPage(dir, QString(), holder), QList<int>({0}));
+    EXPECT_EQ(imagesPerPage(dir, picture + ",", holder), QList<int>({0, 1}));
+    // A file that exists but is no picture still gets its page, a blank one.
+    EXPECT_EQ(imagesPerPage(dir, broken.fileName() + "," + picture, holder), QList<int>({0, 0, 1}));
+}
+
+TEST(ImagePages, PictureIsTurnedToThePageAndFillsItOrThePageStaysBlank)
+{
+    QTemporaryDir dir;
+    const QString wide = writeQuarters(dir, "quer.png", 60, 40), tall = writeQuarters(dir, "hoch.png", 40, 60),
+                  square = writeQuarters(dir, "quadrat.png", 50, 50);
+    PictureHolder holder;
+
+    // Against the page's orientation: a quarter turn counter-clockwise, filling the page to
+    // its corner pixels.
+    EXPECT_EQ(corners(drawPages(wide, 200, 300, 1, holder)), turnedLeft);
+    EXPECT_EQ(QSize(holder.width(), holder.height()), QSize(40, 60));
+    EXPECT_EQ(corners(drawPages(tall, 300, 200, 2, holder)), turnedLeft);
+    // Along it, square, or an orientation that is neither: never turned.
+    EXPECT_EQ(corners(drawPages(tall, 200, 300, 1, holder)), upright);
+    EXPECT_EQ(corners(drawPages(wide, 300, 200, 2, holder)), upright);
+    EXPECT_EQ(corners(drawPages(square, 200, 300, 1, holder)), upright);
+    EXPECT_EQ(corners(drawPages(square, 300, 200, 2, holder)), upright);
+    EXPECT_EQ(corners(drawPages(wide, 200, 300, 0, holder)), upright);
+
+    // A file that exists but cannot be decoded: a blank page, and the last picture is gone.
+    const QString broken = dir.filePath("kaputt.png");
+    QFile(broken).open(QIODevice::WriteOnly);
+    QImage blank(100, 150, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    EXPECT_EQ(drawPages(broken, 100, 150, 1, holder), blank);
+    EXPECT_TRUE(holder.isEmpty());
+}

@@ -1,0 +1,80 @@
+#include "PictureHolder.h"
+#include "modGDIp.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString writeBytes(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    QFile file(dir.filePath(name));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return file.fileName();
+}
+
+} // namespace
+
+TEST(PictureRoutines, LoadsCommonFormatsAtTheirPixelSizeAndNothingElse)
+{
+    QTemporaryDir dir;
+    QImage source(5, 3, QImage::Format_RGB32);
+    source.fill(qRgb(10, 20, 30));
+    for (const char* format : {"png", "bmp", "jpg"}) {
+        ASSERT_TRUE(source.save(dir.filePath(QStringLiteral("bild.") + format), format));
+        EXPECT_EQ(LoadPictureGdi(dir.filePath(QStringLiteral("bild.") + format)).value_or(QImage()).size(), QSize(5, 3))
+            << format;
+    }
+    // A 3 x 2 GIF, rows red-blue-red and blue-red-blue.
+    const auto gif = LoadPictureGdi(writeBytes(dir, "bild.gif",
+                                               QByteArray("GIF89a\x03\x00\x02\x00\x80\x00\x00\xff\x00\x00\x00\x00\xff"
+                                                          "\x2c\x00\x00\x00\x00\x03\x00\x02\x00\x00\x02\x05\x04\x43"
+                                                          "\x30\x04\x53\x00\x3b",
+                                                          39)));
+    ASSERT_TRUE(gif.has_value());
+    EXPECT_EQ(gif->size(), QSize(3, 2));
+    EXPECT_EQ(gif->pixel(0, 1), qRgb(0, 0, 255));
+
+    QFile png(dir.filePath("bild.png"));
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(LoadPictureGdi(writeBytes(dir, "halb.png", png.read(40))).has_value());
+    EXPECT_FALSE(LoadPictureGdi(writeBytes(dir, "kaputt.jpg", "kein Bild")).has_value());
+    EXPECT_FALSE(LoadPictureGdi(dir.filePath("fehlt.png")).has_value());
+    EXPECT_FALSE(LoadPictureGdi(dir.path()).has_value());
+}
+
+TEST(PictureRoutines, QuarterTurnMovesEveryPixelAndFailuresEmptyTheHolder)
+{
+    QImage source(3, 2, QImage::Format_RGB32);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            source.setPixel(x, y, qRgb(40 * x, 100 * y, 7));
+
+    // Type 3 turns a quarter counter-clockwise: the top-left pixel ends bottom-left.
+    const QImage turned = RotatePicture(source, Rotate270FlipNone).value_or(QImage());
+    ASSERT_EQ(turned.size(), QSize(2, 3));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(turned.pixel(y, 2 - x), source.pixel(x, y)) << x << "," << y;
+    // Turn first, then mirror.
+    EXPECT_EQ(RotatePicture(source, Rotate270FlipX).value_or(QImage()), turned.mirrored(true, false));
+    EXPECT_FALSE(RotatePicture(source, 8).has_value());
+    EXPECT_FALSE(RotatePicture(QImage(), Rotate270FlipNone).has_value());
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(source.save(dir.filePath("gut.png")));
+    PictureHolder holder;
+    LoadPictureBox(dir.filePath("gut.png"), holder);
+    RotatePictureBox(holder, Rotate270FlipNone);
+    EXPECT_EQ(holder.picture(), turned.convertToFormat(holder.picture().format()));
+    RotatePictureBox(holder, 99);
+    EXPECT_TRUE(holder.isEmpty());
+    LoadPictureBox(dir.filePath("gut.png"), holder);
+    LoadPictureBox(writeBytes(dir, "schlecht.png", "kein Bild"), holder);
+    EXPECT_TRUE(holder.isEmpty());
+    EXPECT_EQ(holder.width(), 0);
+}
