@@ -2,6 +2,7 @@
 
 #include "Canvas.h"
 #include "PictureHolder.h"
+#include "PrintEngine.h"
 #include "modGDIp.h"
 
 #include <QFileInfo>
@@ -66,7 +67,7 @@ void PrintImagePages(const QString& list, Canvas& dc, qint32 height, qint32 widt
         // The page ends only when a file is there to fill the next one; a canvas whose
         // document has not begun yet starts it first, so the image still gets a page of its own.
         dc.begin();
-        dc.newPage();
+        NEXTPAGE(dc);
         LoadPictureBox(path, holder);
         if (orientationMode == 1 || orientationMode == 2)
             drawImagePage(dc.painter(), target, holder, orientationMode == 2);
