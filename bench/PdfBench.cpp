@@ -1,4 +1,5 @@
 #include "BenchParts.h"
+#include "BenchListing.h"
 #include "BenchUtil.h"
 
 #include "CodePage.h"
@@ -17,41 +18,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int LinesPerPage = 60;
 
-// An 80-column listing in code page 437: a box around the table, umlauts, CR LF line
-// ends and a form feed before every page but the first (pdf_vs_references.sh writes the
-// same file).
-QByteArray listing(int pages)
-{
-    const QByteArray top = codepage::encode(QChar(u'╔') + QString(78, u'═') + QChar(u'╗'), 437);
-    const QByteArray rule = codepage::encode(QChar(u'╟') + QString(78, u'─') + QChar(u'╢'), 437);
-    const QByteArray bottom = codepage::encode(QChar(u'╚') + QString(78, u'═') + QChar(u'╝'), 437);
-    QByteArray bytes;
-    bytes.reserve(qsizetype(pages) * LinesPerPage * 83);
-    for (int page = 1; page <= pages; ++page) {
-        if (page > 1)
-            bytes += '\f';
-        bytes += top + "\r\n";
-        for (int line = 2; line < LinesPerPage; ++line) {
-            if (line % 10 == 0) {
-                bytes += rule + "\r\n";
-                continue;
-            }
-            const QString text = u"║ %1 │ Müller & Söhne Größenänderung │ Übertrag %2 │ Straße %3"_s.arg(page, 6)
-                                     .arg(line * 1234.5, 12, 'f', 2)
-                                     .arg(line, 3);
-            bytes += codepage::encode(text.leftJustified(79, u' ', true) + QChar(u'║'), 437) + "\r\n";
-        }
-        bytes += bottom + "\r\n";
-    }
-    return bytes;
-}
 
 bool writeListing(const QString& path, int pages)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(listing(pages)) >= 0 && file.flush();
+    return file.open(QIODevice::WriteOnly) && file.write(bench::listing(pages)) >= 0 && file.flush();
 }
 
 // Runs druckserver-pdf as a child process and returns its peak resident size in KiB,

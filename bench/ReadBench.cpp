@@ -1,4 +1,5 @@
 #include "BenchParts.h"
+#include "BenchListing.h"
 #include "BenchUtil.h"
 
 #include "CodePage.h"
@@ -17,35 +18,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int Pages = 10000;
-constexpr int LinesPerPage = 60;
 
-// A business listing as a DOS program prints it: 80 columns, code page 437, a box around
-// the table, umlauts, CR LF line ends and a form feed before every page but the first.
-QByteArray listing()
-{
-    const QByteArray top = codepage::encode(QChar(u'╔') + QString(78, u'═') + QChar(u'╗'), 437);
-    const QByteArray rule = codepage::encode(QChar(u'╟') + QString(78, u'─') + QChar(u'╢'), 437);
-    const QByteArray bottom = codepage::encode(QChar(u'╚') + QString(78, u'═') + QChar(u'╝'), 437);
-    QByteArray bytes;
-    bytes.reserve(qsizetype(Pages) * LinesPerPage * 83);
-    for (int page = 1; page <= Pages; ++page) {
-        if (page > 1)
-            bytes += '\f';
-        bytes += top + "\r\n";
-        for (int line = 2; line < LinesPerPage; ++line) {
-            if (line % 10 == 0) {
-                bytes += rule + "\r\n";
-                continue;
-            }
-            const QString text = u"║ %1 │ Müller & Söhne Größenänderung │ Übertrag %2 │ Straße %3"_s.arg(page, 6)
-                                     .arg(line * 1234.5, 12, 'f', 2)
-                                     .arg(line, 3);
-            bytes += codepage::encode(text.leftJustified(79, u' ', true) + QChar(u'║'), 437) + "\r\n";
-        }
-        bytes += bottom + "\r\n";
-    }
-    return bytes;
-}
 
 } // namespace
 
@@ -57,7 +30,7 @@ void benchRead()
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly))
             return;
-        file.write(listing());
+        file.write(bench::listing(Pages));
         file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
     }
     bench::report("read: print file size", double(QFileInfo(path).size()) / (1024.0 * 1024.0), "MiB");

@@ -1,6 +1,7 @@
 #include "Job.h"
 
 #include "MessageBox.h"
+#include "ReadingRules.h"
 #include "ServerSettings.h"
 
 #include <algorithm>
@@ -38,19 +39,6 @@ constexpr Keyword commandKeywords[] = {
     {QLatin1StringView("INI"), Command::Ini},
 };
 
-// Only blanks are trimmed, as the DOS programs write them; tabs and control codes are
-// part of the record.
-QStringView trimBlanks(QStringView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == u' ')
-        ++begin;
-    while (end > begin && text[end - 1] == u' ')
-        --end;
-    return text.sliced(begin, end - begin);
-}
-
 // The keyword a command record starts with, given the record trimmed of blanks and
 // beginning with "@". Upper-casing looks only at the few characters a keyword can span.
 Keyword matchKeyword(QStringView trimmed)
@@ -68,7 +56,7 @@ QString commandValue(QStringView trimmed, const Keyword& keyword)
     const qsizetype from = 1 + keyword.word.size();
     QString value = from < trimmed.size() ? trimmed.sliced(from).toString() : QString();
     value.remove(u'\r');
-    return trimBlanks(value).toString();
+    return rules::trimBlanks(value).toString();
 }
 
 QString digitsOf(const QString& text)
@@ -134,7 +122,7 @@ void Job::StartNewPage()
 
 void Job::runCommand(const QString& record)
 {
-    const QStringView trimmed = trimBlanks(record);
+    const QStringView trimmed = rules::trimBlanks(record);
     const Keyword keyword = matchKeyword(trimmed);
     if (keyword.command == Command::None || keyword.command == Command::Ini)
         return; // unknown commands are dropped; "@INI" was used when the file was scanned
@@ -177,7 +165,7 @@ void Job::runCommand(const QString& record)
 void Job::AddLineToArray(const QString& record)
 {
     // A record is a command when its first non-blank character is "@".
-    const QStringView trimmed = trimBlanks(record);
+    const QStringView trimmed = rules::trimBlanks(record);
     if (!trimmed.isEmpty() && trimmed.front() == u'@') {
         runCommand(record);
         return;

@@ -3,6 +3,7 @@
 #include "Folders.h"
 #include "Job.h"
 #include "PrintFile.h"
+#include "ReadingRules.h"
 #include "ServerSettings.h"
 
 #include <QDeadlineTimer>
@@ -26,26 +27,15 @@ int openPrintFile(const QString& printFile)
     }
 }
 
-QString trimBlanks(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == u' ')
-        ++begin;
-    while (end > begin && text[end - 1] == u' ')
-        --end;
-    return text.sliced(begin, end - begin);
-}
-
 bool isEndRecord(const QString& record, const QString& end)
 {
-    return trimBlanks(record) == end;
+    return rules::trimBlanks(record) == end;
 }
 
 // The settings file named by an "@INI" record: the record from its fifth character on.
 QString iniOverrideOf(const QString& record, const QString& settingsFile)
 {
-    QString named = trimBlanks(record.mid(4));
+    QString named = rules::trimBlanks(record.mid(4)).toString();
     named.remove(u'\r');
     return QFileInfo(named).isFile() ? named : settingsFile;
 }

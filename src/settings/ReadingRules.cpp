@@ -8,16 +8,21 @@
 
 namespace rules {
 
+QStringView trimBlanks(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
 QString stringValue(QString raw)
 {
     raw.remove(QChar(u'\0'));
-    qsizetype begin = 0;
-    qsizetype end = raw.size();
-    while (begin < end && raw[begin] == u' ')
-        ++begin;
-    while (end > begin && raw[end - 1] == u' ')
-        --end;
-    return raw.mid(begin, end - begin);
+    return trimBlanks(raw).toString();
 }
 
 double numericValue(const QString& raw)

@@ -9,6 +9,9 @@ namespace rules {
 // Blanks at both ends removed (after NUL characters were removed).
 QString stringValue(QString raw);
 
+// Blanks (and only blanks: tabs and control codes are content) removed at both ends.
+QStringView trimBlanks(QStringView text);
+
 // The leading numeric part of the text (blanks, tabs and line feeds are ignored
 // wherever they stand; optional sign, digits, optional decimal point and fraction;
 // the first other character ends it; no digits give 0), as a double.
