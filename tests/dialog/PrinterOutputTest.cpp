@@ -1,4 +1,5 @@
 #include "CupsSpooler.h"
+#include "PdfTools.h"
 #include "ServerSettings.h"
 #include "TempFolders.h"
 #include "VBRegEdit.h"
@@ -14,33 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-QStringList pageTexts(const QString& pdf)
-{
-    QStringList pages = run("pdftotext", {"-layout", pdf, "-"}).split(u'\f');
-    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
-        pages.removeLast();
-    return pages;
-}
-
-QList<QImage> pageImages(const QString& pdf, int dpi = 30)
-{
-    QTemporaryDir dir;
-    run("pdftoppm", {"-r", QString::number(dpi), "-png", pdf, dir.path() + "/p"});
-    QList<QImage> images;
-    QStringList names = QDir(dir.path()).entryList({"*.png"}, QDir::Files, QDir::Name);
-    for (const QString& name : names)
-        images.append(QImage(dir.path() + "/" + name));
-    return images;
-}
 
 // Share of pixels of a colour close to (r, g, b) inside the image.
 double shareOf(const QImage& image, int r, int g, int b)
@@ -123,7 +97,7 @@ TEST_F(PrinterOutput, RangeTwoToThreeWithTwoCopiesGivesTwoTitledDocumentsOfPages
     title.replace('/', '_');
     for (const auto& job : jobs) {
         EXPECT_EQ(job.meta.value("title"), title + "DOS_Job");
-        const QStringList pages = pageTexts(job.documentPath);
+        const QStringList pages = pdftools::pageTexts(job.documentPath);
         ASSERT_EQ(pages.size(), 2);
         EXPECT_TRUE(pages[0].contains("Seite 2 Zeile 1"));
         EXPECT_TRUE(pages[0].contains("Seite 2 Zeile 10"));
@@ -141,7 +115,8 @@ TEST_F(PrinterOutput, TheFaxQueueGetsTheJobAfterTheNumberWasHandedOver)
     EXPECT_EQ(VBRegEdit::QueryRegValue(VBRegEdit::Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer"),
               "0301234567");
     ASSERT_TRUE(spooler.waitForJobs("FRITZfax", 1));
-    EXPECT_TRUE(pageTexts(spooler.jobs("FRITZfax").first().documentPath).join("").contains("Seite 1 Zeile 1"));
+    EXPECT_TRUE(
+        pdftools::pageTexts(spooler.jobs("FRITZfax").first().documentPath).join("").contains("Seite 1 Zeile 1"));
     EXPECT_TRUE(spooler.jobs("PDF").isEmpty());
 }
 
@@ -164,9 +139,9 @@ TEST_F(PrinterOutput, PictureOnFirstPageOnlyMeansPageOneNotTheFirstOfTheRange)
     ASSERT_TRUE(spooler.waitForJobs("PDF", 2));
 
     const auto jobs = spooler.jobs("PDF");
-    for (const QImage& page : pageImages(jobs[0].documentPath))
+    for (const QImage& page : pdftools::pageImages(jobs[0].documentPath))
         EXPECT_LT(shareOf(page, 255, 0, 0), 0.01) << "no page of range 2 to 3 is page 1";
-    for (const QImage& page : pageImages(jobs[1].documentPath))
+    for (const QImage& page : pdftools::pageImages(jobs[1].documentPath))
         EXPECT_GT(shareOf(page, 255, 0, 0), 0.5) << "every page carries the picture";
 }
 
@@ -193,8 +168,8 @@ TEST_F(PrinterOutput, LayerOneDrawsTheWatermarkOverTheText)
     printWithLayer("1");
     ASSERT_TRUE(spooler.waitForJobs("PDF", 2));
     const auto jobs = spooler.jobs("PDF");
-    const QImage behind = pageImages(jobs[0].documentPath).value(0);
-    const QImage over = pageImages(jobs[1].documentPath).value(0);
+    const QImage behind = pdftools::pageImages(jobs[0].documentPath).value(0);
+    const QImage over = pdftools::pageImages(jobs[1].documentPath).value(0);
     ASSERT_FALSE(behind.isNull() || over.isNull());
     const QRect centre(behind.width() / 3, behind.height() * 5 / 12, behind.width() / 3, behind.height() / 6);
     EXPECT_LT(shareOf(behind.copy(centre), 255, 0, 0), 0.01) << "layer 0: the text covers the watermark";

@@ -2,10 +2,10 @@
 // Unicode), the document carries its title, and columns do not drift.
 
 #include "CodePage.h"
+#include "PdfTools.h"
 #include "RenderTestSupport.h"
 
 #include <QPdfWriter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -13,18 +13,6 @@
 #include <gtest/gtest.h>
 
 using namespace rendertest;
-
-namespace {
-
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-} // namespace
 
 TEST(RenderPdf, TextIsSearchableAndColumnsKeepTheirPlace)
 {
@@ -34,7 +22,9 @@ TEST(RenderPdf, TextIsSearchableAndColumnsKeepTheirPlace)
     const QString file = dir.filePath(QStringLiteral("out.pdf"));
     QStringList lines = {esc('E') + codepage::decode("M\x81ller & S\x94hne GmbH", 437) + esc('F'),
                          QStringLiteral("Rechnung Nr. 4711"),
-                         codepage::decode("\xDA\xC4\xC4\xBF Stra\xE1" "e", 437)};
+                         codepage::decode("\xDA\xC4\xC4\xBF Stra\xE1"
+                                          "e",
+                                          437)};
     // Column markers: "Q" in column 101 of lines of 110 and 150 columns.
     for (int columns : {110, 150}) {
         QString s(columns, QChar(' '));
@@ -66,19 +56,21 @@ TEST(RenderPdf, TextIsSearchableAndColumnsKeepTheirPlace)
         EXPECT_TRUE(ENDPRINT(canvas));
     }
 
-    const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    const QString text =
+        pdftools::run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")}).out;
     EXPECT_TRUE(text.contains(QStringLiteral("Müller & Söhne GmbH"))) << qPrintable(text);
     EXPECT_TRUE(text.contains(QStringLiteral("Rechnung Nr. 4711")));
     EXPECT_TRUE(text.contains(QStringLiteral("Straße")));
     EXPECT_TRUE(text.contains(QStringLiteral("Seite zwei")));
     EXPECT_FALSE(text.contains(QStringLiteral("─"))) << "frames are geometry, not text";
-    const QString info = run(QStringLiteral("pdfinfo"), {file});
+    const QString info = pdftools::run(QStringLiteral("pdfinfo"), {file}).out;
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Title:\\s+C:_Daten_ProgDOS_Job"))));
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2"))));
 
     // Glyph positions in points: the markers of column 101 share one x, which is exactly
     // 100 cells at the document's scale (150 columns on 595 points), not rounded.
-    const QString boxes = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
+    const QString boxes =
+        pdftools::run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")}).out;
     QRegularExpression word(QStringLiteral("<word xMin=\"([0-9.]+)\"[^>]*>Q</word>"));
     QList<double> xs;
     for (auto it = word.globalMatch(boxes); it.hasNext();)

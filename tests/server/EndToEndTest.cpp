@@ -1,4 +1,5 @@
 #include "CupsSpooler.h"
+#include "PdfTools.h"
 #include "TempFolders.h"
 
 #include <QDir>
@@ -9,14 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString pdfText(const QString& pdf)
-{
-    QProcess process;
-    process.start("pdftotext", {"-layout", pdf, "-"});
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 // The real executable, headless, on a private AppData folder, printing by itself.
 class Server
@@ -47,7 +40,8 @@ private:
 };
 
 // "Rechnung" with an umlaut in code page 437 (0x81 is "ü"), three lines.
-const QByteArray PrintFile = "Rechnung Nr. 4711\r\nFr\x81hst\x81" "ck 2 x 3,50\r\nSumme 7,00\r\n";
+const QByteArray PrintFile = "Rechnung Nr. 4711\r\nFr\x81hst\x81"
+                             "ck 2 x 3,50\r\nSumme 7,00\r\n";
 
 void backgroundPrinting(const TempFolders& dirs, const QString& destination)
 {
@@ -72,7 +66,7 @@ TEST(EndToEnd, ADroppedPrintFileIsPrintedInTheBackgroundAndRemoved)
     TempFolders::writeFile(dirs.printFile(), PrintFile);
     ASSERT_TRUE(spooler.waitForJobs("PDF", 1, 20000)) << server.errors().toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists(dirs.printFile()); }, 5000));
-    const QString text = pdfText(spooler.jobs("PDF").first().documentPath);
+    const QString text = pdftools::text(spooler.jobs("PDF").first().documentPath).out;
     EXPECT_TRUE(text.contains("Rechnung Nr. 4711"));
     EXPECT_TRUE(text.contains("Frühstück")) << text.toStdString();
     EXPECT_TRUE(server.running());
@@ -101,7 +95,7 @@ TEST(EndToEnd, ADroppedPrintFileBecomesExactlyOnePdfInThePdfFolder)
     pdfs = QDir(pdfFolder).entryList(QDir::Files | QDir::Hidden);
     ASSERT_EQ(pdfs.size(), 1) << pdfs.join(", ").toStdString();
     EXPECT_TRUE(pdfs.first().startsWith("PDFDOC"));
-    const QString text = pdfText(pdfFolder + "/" + pdfs.first());
+    const QString text = pdftools::text(pdfFolder + "/" + pdfs.first()).out;
     EXPECT_TRUE(text.contains("Rechnung Nr. 4711"));
     EXPECT_TRUE(text.contains("Frühstück"));
     EXPECT_TRUE(text.contains("Summe 7,00"));

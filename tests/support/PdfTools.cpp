@@ -1,5 +1,8 @@
 #include "PdfTools.h"
 
+#include <QDir>
+#include <QTemporaryDir>
+
 #include <QProcess>
 
 namespace pdftools {
@@ -74,6 +77,26 @@ QString infoValue(const QString& infoOutput, const QString& key, const QString& 
             return line.mid(prefix.size()).trimmed();
     }
     return {};
+}
+
+QStringList pageTexts(const QString& pdf)
+{
+    QStringList pages = text(pdf).out.split(u'\f');
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+QList<QImage> pageImages(const QString& pdf, int dpi)
+{
+    QTemporaryDir dir;
+    run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"), pdf, dir.path() + QStringLiteral("/p")});
+    QList<QImage> images;
+    const QStringList names = QDir(dir.path()).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+    for (const QString& name : names)
+        images.append(QImage(dir.filePath(name)));
+    return images;
 }
 
 } // namespace pdftools

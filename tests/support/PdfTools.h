@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QImage>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +34,11 @@ ToolResult fonts(const QString& pdf, const QString& password = QString());
 ToolResult showEncryption(const QString& pdf, const QString& password = QString());
 // qpdf --check; exit code 0 means a sound file that could be opened.
 ToolResult check(const QString& pdf, const QString& password = QString());
+
+// The text of each page (pdftotext -layout, split at the form feeds), first page first.
+QStringList pageTexts(const QString& pdf);
+// Every page rendered to an image at the given resolution (pdftoppm), first page first.
+QList<QImage> pageImages(const QString& pdf, int dpi = 30);
 
 // The value of one "Key: value" (or, with separator "=", "Key = value") line of pdfinfo output ("Pages", "Page size",
 // "CreationDate", "Page    2 size"), trimmed; empty when absent.
