@@ -76,8 +76,9 @@ TEST(WatermarkPainter, CentredTurnedCounterClockwiseAndMovedByTheSameDistanceAtA
             const Ink b = draw(moved, definition(" 0| 0| 0| 0", 254, -127, rotation));
             EXPECT_NEAR(b.cx - a.cx, dpi, 1.5) << dpi << " dpi, rotation " << rotation;
             EXPECT_NEAR(b.cy - a.cy, -dpi / 2.0, 1.5) << dpi << " dpi, rotation " << rotation;
-            if (rotation == 0)
+            if (rotation == 0) {
                 EXPECT_NEAR(a.height / dpi, 36.0 / 72.0 * 0.729, 0.03) << dpi; // cap height of the font
+            }
         }
     }
 }
