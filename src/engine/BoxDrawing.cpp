@@ -1,7 +1,6 @@
 #include "BoxDrawing.h"
 
-#include <QColor>
-#include <QPainter>
+#include "BoxFills.h"
 
 #include <algorithm>
 #include <array>
@@ -47,7 +46,7 @@ int dashCount(char32_t c)
 
 struct Geometry
 {
-    QPainter& painter;
+    BoxFills& fills;
     QRectF cell;
     double t;       // light line width
     double g;       // distance of each line of a double line from the centre
@@ -88,7 +87,7 @@ struct Geometry
     {
         const QRectF r = horizontal ? QRectF(from, across - width / 2, to - from, width)
                                     : QRectF(across - width / 2, from, width, to - from);
-        painter.fillRect(r, Qt::black);
+        fills.addRect(r);
     }
 
     // Where a line at `side` (-1 or +1 across the arm) coming from the edge of arm `d`
@@ -141,25 +140,21 @@ struct Geometry
     }
 };
 
-void drawDiagonals(QPainter& painter, const QRectF& cell, char32_t c, double t)
+void drawDiagonals(BoxFills& fills, const QRectF& cell, char32_t c, double t)
 {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::black, t, Qt::SolidLine, Qt::FlatCap));
     if (c == 0x2571 || c == 0x2573)
-        painter.drawLine(cell.bottomLeft(), cell.topRight());
+        fills.addLine(QLineF(cell.bottomLeft(), cell.topRight()), t);
     if (c == 0x2572 || c == 0x2573)
-        painter.drawLine(cell.topLeft(), cell.bottomRight());
-    painter.restore();
+        fills.addLine(QLineF(cell.topLeft(), cell.bottomRight()), t);
 }
 
-void drawBlock(QPainter& painter, const QRectF& cell, char32_t c, double overlap)
+void drawBlock(BoxFills& fills, const QRectF& cell, char32_t c, double overlap)
 {
     const QRectF r = cell.adjusted(-overlap, -overlap, overlap, overlap);
     const double w = r.width();
     const double h = r.height();
     auto fillPart = [&](double x0, double y0, double x1, double y1) {
-        painter.fillRect(QRectF(r.left() + x0 * w, r.top() + y0 * h, (x1 - x0) * w, (y1 - y0) * h), Qt::black);
+        fills.addRect(QRectF(r.left() + x0 * w, r.top() + y0 * h, (x1 - x0) * w, (y1 - y0) * h));
     };
     if (c == 0x2580) {
         fillPart(0, 0, 1, 0.5);
@@ -172,7 +167,7 @@ void drawBlock(QPainter& painter, const QRectF& cell, char32_t c, double overlap
     } else if (c >= 0x2591 && c <= 0x2593) {
         // Shades as flat grey: a dot pattern would beat against the printer's own raster.
         const int grey = c == 0x2591 ? 191 : c == 0x2592 ? 128 : 64;
-        painter.fillRect(r, QColor(grey, grey, grey));
+        fills.addRect(r, qRgb(grey, grey, grey));
     } else if (c == 0x2594) {
         fillPart(0, 0, 1, 1 / 8.0);
     } else if (c == 0x2595) {
@@ -196,12 +191,12 @@ void drawBlock(QPainter& painter, const QRectF& cell, char32_t c, double overlap
 
 namespace boxdrawing {
 
-void draw(QPainter& painter, const QRectF& cell, char32_t c, double lineWidth, double overlap, double minimumWidth)
+void draw(BoxFills& fills, const QRectF& cell, char32_t c, double lineWidth, double overlap, double minimumWidth)
 {
     if (!isBoxCharacter(c) || cell.width() <= 0 || cell.height() <= 0)
         return;
     if (c >= 0x2580) {
-        drawBlock(painter, cell, c, overlap);
+        drawBlock(fills, cell, c, overlap);
         return;
     }
     // Keep lines, and the two lines of a double line, inside narrow cells (condensed or
@@ -210,17 +205,12 @@ void draw(QPainter& painter, const QRectF& cell, char32_t c, double lineWidth, d
     const double t = std::max(std::min(lineWidth, room / 6), minimumWidth);
     const double g = std::min(1.25 * t, room * 0.3);
     if (c >= 0x2571 && c <= 0x2573) {
-        drawDiagonals(painter, cell, c, t);
+        drawDiagonals(fills, cell, c, t);
         return;
     }
     const char* arms = Arms[c - 0x2500];
-    Geometry geometry{painter,
-                      cell,
-                      t,
-                      g,
-                      overlap,
-                      {Style(arms[0]), Style(arms[1]), Style(arms[2]), Style(arms[3])},
-                      dashCount(c)};
+    Geometry geometry{
+        fills, cell, t, g, overlap, {Style(arms[0]), Style(arms[1]), Style(arms[2]), Style(arms[3])}, dashCount(c)};
     for (Direction d : {Up, Right, Down, Left})
         geometry.drawArm(d);
 }

@@ -2,7 +2,7 @@
 
 #include <QRectF>
 
-class QPainter;
+class BoxFills;
 
 // Box-drawing and block characters (U+2500..U+259F) drawn as geometry instead of font
 // glyphs. Fonts draw frame characters at their own size and position, so frames break
@@ -16,13 +16,13 @@ inline bool isBoxCharacter(char32_t c)
     return c >= 0x2500 && c <= 0x259F;
 }
 
-// Draws `c` into `cell` (device pixels, floating point). `lineWidth` is the width of a
-// light line; heavy lines are twice as wide, double lines are two light lines. Strokes
-// that end at the cell edge reach `overlap` beyond it, so neighbouring cells meet without
-// a hairline gap on anti-aliased or vector devices. In narrow cells lines get thinner,
+// Adds the ink of `c` in `cell` (device pixels, floating point) to `fills`, which the
+// caller paints once for the whole line. `lineWidth` is the width of a light line; heavy
+// lines are twice as wide, double lines are two light lines. Strokes that end at the cell
+// edge reach `overlap` beyond it, so neighbouring cells meet without a hairline gap on
+// anti-aliased or vector devices. In narrow cells lines get thinner,
 // but never thinner than `minimumWidth` (one pixel on bitmaps, where thinner lines may
 // fall between pixel centres and vanish). Characters outside the range draw nothing.
-void draw(QPainter& painter, const QRectF& cell, char32_t c, double lineWidth, double overlap,
-          double minimumWidth = 0);
+void draw(BoxFills& fills, const QRectF& cell, char32_t c, double lineWidth, double overlap, double minimumWidth = 0);
 
 } // namespace boxdrawing

@@ -1,6 +1,7 @@
 #include "Renderer.h"
 
 #include "BoxDrawing.h"
+#include "BoxFills.h"
 #include "GlyphCache.h"
 
 #include <QGlyphRun>
@@ -72,6 +73,8 @@ void Renderer::draw(const RendererLine& line)
         std::max(m_geometry.pointSize * BoxLineFactor / 72.0 * m_geometry.dotsPerInchY, m_minimumStroke);
     const double overlap = BoxOverlapInches * m_geometry.dotsPerInchY;
 
+    thread_local BoxFills fills;
+    fills.clear();
     size_t i = 0;
     while (i < line.items.size()) {
         const RendererItem& item = line.items[i];
@@ -85,7 +88,7 @@ void Renderer::draw(const RendererLine& line)
         }
         if (item.kind == RendererItem::Box) {
             const QRectF cell(deviceX(item.x), m_regionTop, item.width * pixelsPerInch, m_regionHeight);
-            boxdrawing::draw(m_painter, cell, item.ch, lineWidth, overlap, m_minimumStroke);
+            boxdrawing::draw(fills, cell, item.ch, lineWidth, overlap, m_minimumStroke);
         } else if (item.kind == RendererItem::Code && item.barCode >= 0 &&
                    size_t(item.barCode) < line.barCodes.size()) {
             const BarCode& code = line.barCodes[size_t(item.barCode)];
@@ -97,6 +100,7 @@ void Renderer::draw(const RendererLine& line)
         }
         ++i;
     }
+    fills.paint(m_painter);
     m_painter.restore();
 }
 
