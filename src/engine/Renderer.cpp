@@ -9,6 +9,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -34,7 +36,55 @@ RunKey runKey(const RendererItem& item)
             item.has(RendererItem::DoubleHeight), item.width};
 }
 
+bool isBlank(char32_t c)
+{
+    return c == U' ' || c == 0xA0;
+}
+
 } // namespace
+
+// The glyphs of one style in a line, with where and how they are drawn. Items of a style
+// need not be next to each other: frames and other styles may stand between them.
+struct Renderer::PendingRun
+{
+    RunKey key{};
+    std::shared_ptr<GlyphCache::Face> face;
+    double sx = 1; // stretch of the glyphs to their cell
+    double sy = 1;
+    double cellWidth = 0; // device pixels
+    double baseline = 0;
+    double underlineStart = -1;
+    size_t lastItem = 0; // index of the last item added, valid when hasItems
+    bool hasItems = false;
+    QList<quint32> indexes, fallbackIndexes;
+    QList<QPointF> positions, fallbackPositions;
+
+    void reset()
+    {
+        face.reset();
+        underlineStart = -1;
+        hasItems = false;
+        indexes.clear();
+        fallbackIndexes.clear();
+        positions.clear();
+        fallbackPositions.clear();
+    }
+};
+
+// What a line gathers before it is painted, kept per thread so the buffers of one line
+// serve the next.
+struct Renderer::LineBuffers
+{
+    BoxFills fills;
+    std::vector<std::unique_ptr<PendingRun>> runs;
+    size_t used = 0;
+};
+
+Renderer::LineBuffers& Renderer::lineBuffers()
+{
+    thread_local LineBuffers buffers;
+    return buffers;
+}
 
 Renderer::Renderer(QPainter& painter, const Geometry& geometry) : m_painter(painter), m_geometry(geometry) {}
 
@@ -73,22 +123,19 @@ void Renderer::draw(const RendererLine& line)
         std::max(m_geometry.pointSize * BoxLineFactor / 72.0 * m_geometry.dotsPerInchY, m_minimumStroke);
     const double overlap = BoxOverlapInches * m_geometry.dotsPerInchY;
 
-    thread_local BoxFills fills;
-    fills.clear();
-    size_t i = 0;
-    while (i < line.items.size()) {
+    LineBuffers& buffers = lineBuffers();
+    for (size_t i = 0; i < buffers.used; ++i)
+        buffers.runs[i]->reset();
+    buffers.used = 0;
+    buffers.fills.clear();
+
+    for (size_t i = 0; i < line.items.size(); ++i) {
         const RendererItem& item = line.items[i];
         if (item.kind == RendererItem::Glyph) {
-            size_t end = i + 1;
-            while (end < line.items.size() && line.items[end].kind == RendererItem::Glyph)
-                ++end;
-            drawGlyphs(line, i, end);
-            i = end;
-            continue;
-        }
-        if (item.kind == RendererItem::Box) {
+            addGlyph(runFor(line, item), line, i);
+        } else if (item.kind == RendererItem::Box) {
             const QRectF cell(deviceX(item.x), m_regionTop, item.width * pixelsPerInch, m_regionHeight);
-            boxdrawing::draw(fills, cell, item.ch, lineWidth, overlap, m_minimumStroke);
+            boxdrawing::draw(buffers.fills, cell, item.ch, lineWidth, overlap, m_minimumStroke);
         } else if (item.kind == RendererItem::Code && item.barCode >= 0 &&
                    size_t(item.barCode) < line.barCodes.size()) {
             const BarCode& code = line.barCodes[size_t(item.barCode)];
@@ -98,101 +145,117 @@ void Renderer::draw(const RendererLine& line)
             code.draw(m_painter, QPointF(deviceX(item.x), m_regionTop), code.moduleInches() * pixelsPerInch,
                       heightInches * m_geometry.dotsPerInchY);
         }
-        ++i;
     }
-    fills.paint(m_painter);
+    for (size_t i = 0; i < buffers.used; ++i) {
+        PendingRun& run = *buffers.runs[i];
+        if (run.hasItems)
+            endUnderline(run, deviceX(line.items[run.lastItem].x) + run.cellWidth);
+    }
+
+    // Text over shades, so a shaded field stays readable.
+    buffers.fills.paint(m_painter);
+    const QTransform base = m_painter.worldTransform();
+    for (size_t i = 0; i < buffers.used; ++i)
+        paintRun(*buffers.runs[i], base);
+    m_painter.setWorldTransform(base);
     m_painter.restore();
 }
 
-void Renderer::drawGlyphs(const RendererLine& line, size_t from, size_t to)
+Renderer::PendingRun& Renderer::runFor(const RendererLine& line, const RendererItem& item)
 {
+    LineBuffers& buffers = lineBuffers();
+    const RunKey key = runKey(item);
+    for (size_t i = 0; i < buffers.used; ++i) {
+        if (buffers.runs[i]->key == key)
+            return *buffers.runs[i];
+    }
+    if (buffers.used == buffers.runs.size())
+        buffers.runs.push_back(std::make_unique<PendingRun>());
+    PendingRun& run = *buffers.runs[buffers.used++];
+    run.key = key;
+
+    // The font at SignPitch points, made smaller where it would not fit its band.
     GlyphCache& cache = GlyphCache::forThisThread();
-    const QTransform base = m_painter.worldTransform();
-    const double pixelsPerInch = m_geometry.dotsPerInchX * m_geometry.horizontalScale;
     const double fullSize = m_geometry.pointSize / 72.0 * m_geometry.dotsPerInchY;
-    QList<quint32> indexes, fallbackIndexes;
-    QList<QPointF> positions, fallbackPositions;
+    const QString& family = line.fonts.value(key.font);
+    run.face = cache.face(family, key.bold, key.italic, fullSize);
+    const double fullReference = run.face->referenceAdvance;
+    const double fullHeight = run.face->ascent + run.face->descent;
+    if (fullHeight > m_geometry.bandHeight && fullHeight > 0)
+        run.face = cache.face(family, key.bold, key.italic, fullSize * m_geometry.bandHeight / fullHeight);
+    const GlyphCache::Face& face = *run.face;
 
-    size_t runStart = from;
-    while (runStart < to) {
-        const RunKey key = runKey(line.items[runStart]);
-        size_t runEnd = runStart + 1;
-        while (runEnd < to && runKey(line.items[runEnd]) == key)
-            ++runEnd;
+    // The glyph is stretched to its cell as the font's advance at full size is to a
+    // pica cell, so a smaller font keeps its shape and stands centred in the cell.
+    run.cellWidth = key.width * m_geometry.dotsPerInchX * m_geometry.horizontalScale;
+    run.sx = fullReference > 0 ? run.cellWidth / fullReference : 1.0;
+    run.sy = key.doubleHeight ? 2.0 : 1.0;
+    const double glyphHeight = (face.ascent + face.descent) * run.sy;
+    if (key.doubleHeight) {
+        run.baseline = m_regionTop + (m_regionHeight - glyphHeight) / 2 + face.ascent * run.sy;
+    } else {
+        // In a double-height line the normal characters share the lower band.
+        const double top = m_doubleHeightLine ? m_regionTop + m_geometry.bandHeight : m_regionTop;
+        run.baseline = top + (m_geometry.bandHeight - glyphHeight) / 2 + face.ascent;
+    }
+    return run;
+}
 
-        // The font at SignPitch points, made smaller where it would not fit its band.
-        const QString& family = line.fonts.value(key.font);
-        std::shared_ptr<GlyphCache::Face> face = cache.face(family, key.bold, key.italic, fullSize);
-        const double fullReference = face->referenceAdvance;
-        const double fullHeight = face->ascent + face->descent;
-        if (fullHeight > m_geometry.bandHeight && fullHeight > 0) {
-            face = cache.face(family, key.bold, key.italic, fullSize * m_geometry.bandHeight / fullHeight);
-        }
-        // The glyph is stretched to its cell as the font's advance at full size is to a
-        // pica cell, so a smaller font keeps its shape and stands centred in the cell.
-        const double cellWidth = key.width * pixelsPerInch;
-        const double sx = fullReference > 0 ? cellWidth / fullReference : 1.0;
-        const double sy = key.doubleHeight ? 2.0 : 1.0;
-        const double glyphHeight = (face->ascent + face->descent) * sy;
-        double baseline;
-        if (key.doubleHeight) {
-            baseline = m_regionTop + (m_regionHeight - glyphHeight) / 2 + face->ascent * sy;
-        } else {
-            // In a double-height line the normal characters share the lower band.
-            const double top = m_doubleHeightLine ? m_regionTop + m_geometry.bandHeight : m_regionTop;
-            baseline = top + (m_geometry.bandHeight - glyphHeight) / 2 + face->ascent;
-        }
+void Renderer::addGlyph(PendingRun& run, const RendererLine& line, size_t index)
+{
+    const RendererItem& item = line.items[index];
+    const double left = deviceX(item.x);
+    // An underline ends where the run is interrupted by something else, as at its end.
+    if (run.hasItems && index != run.lastItem + 1)
+        endUnderline(run, deviceX(line.items[run.lastItem].x) + run.cellWidth);
+    run.lastItem = index;
+    run.hasItems = true;
+    if (item.has(RendererItem::Underline)) {
+        if (run.underlineStart < 0)
+            run.underlineStart = left;
+    } else {
+        endUnderline(run, left);
+    }
+    if (isBlank(item.ch))
+        return;
 
-        indexes.clear();
-        positions.clear();
-        fallbackIndexes.clear();
-        fallbackPositions.clear();
-        double underlineStart = -1;
-        for (size_t i = runStart; i < runEnd; ++i) {
-            const RendererItem& item = line.items[i];
-            const double left = deviceX(item.x);
-            if (item.has(RendererItem::Underline)) {
-                if (underlineStart < 0)
-                    underlineStart = left;
-            } else if (underlineStart >= 0) {
-                drawUnderline(underlineStart, left, baseline, face->underlinePosition * sy, face->lineThickness * sy);
-                underlineStart = -1;
-            }
-            const GlyphCache::Glyph& glyph = face->glyph(item.ch);
-            const QPointF position((left + (cellWidth - glyph.advance * sx) / 2) / sx, 0);
-            if (glyph.fallback) {
-                fallbackIndexes.append(glyph.index);
-                fallbackPositions.append(position);
-            } else {
-                indexes.append(glyph.index);
-                positions.append(position);
-            }
-        }
-        if (underlineStart >= 0) {
-            const RendererItem& last = line.items[runEnd - 1];
-            drawUnderline(underlineStart, deviceX(last.x) + cellWidth, baseline, face->underlinePosition * sy,
-                          face->lineThickness * sy);
-        }
-
-        m_painter.setWorldTransform(QTransform(sx, 0, 0, sy, 0, baseline) * base);
-        auto drawRun = [this](const QRawFont& font, const QList<quint32>& glyphs, const QList<QPointF>& at) {
-            if (glyphs.isEmpty() || !font.isValid())
-                return;
-            QGlyphRun run;
-            run.setRawFont(font);
-            run.setGlyphIndexes(glyphs);
-            run.setPositions(at);
-            m_painter.drawGlyphRun(QPointF(0, 0), run);
-        };
-        drawRun(face->font, indexes, positions);
-        drawRun(face->fallbackFont, fallbackIndexes, fallbackPositions);
-        m_painter.setWorldTransform(base);
-        runStart = runEnd;
+    const GlyphCache::Glyph& glyph = run.face->glyph(item.ch);
+    const QPointF position((left + (run.cellWidth - glyph.advance * run.sx) / 2) / run.sx, 0);
+    if (glyph.fallback) {
+        run.fallbackIndexes.append(glyph.index);
+        run.fallbackPositions.append(position);
+    } else {
+        run.indexes.append(glyph.index);
+        run.positions.append(position);
     }
 }
 
-void Renderer::drawUnderline(double x0, double x1, double baseline, double position, double thickness)
+void Renderer::endUnderline(PendingRun& run, double end)
 {
+    if (run.underlineStart < 0)
+        return;
+    const double position = run.face->underlinePosition * run.sy;
+    const double thickness = run.face->lineThickness * run.sy;
     const double height = std::max({thickness, m_geometry.dotsPerInchY / 300.0, m_minimumStroke});
-    m_painter.fillRect(QRectF(x0, baseline + position - height / 2, x1 - x0, height), Qt::black);
+    const QRectF rect(run.underlineStart, run.baseline + position - height / 2, end - run.underlineStart, height);
+    lineBuffers().fills.addRect(rect.normalized());
+    run.underlineStart = -1;
+}
+
+void Renderer::paintRun(const PendingRun& run, const QTransform& base)
+{
+    auto drawRun = [this](const QRawFont& font, const QList<quint32>& glyphs, const QList<QPointF>& at) {
+        if (glyphs.isEmpty() || !font.isValid())
+            return;
+        QGlyphRun glyphRun;
+        glyphRun.setRawFont(font);
+        glyphRun.setGlyphIndexes(glyphs);
+        glyphRun.setPositions(at);
+        m_painter.drawGlyphRun(QPointF(0, 0), glyphRun);
+    };
+    if (run.indexes.isEmpty() && run.fallbackIndexes.isEmpty())
+        return;
+    m_painter.setWorldTransform(QTransform(run.sx, 0, 0, run.sy, 0, run.baseline) * base);
+    drawRun(run.face->font, run.indexes, run.positions);
+    drawRun(run.face->fallbackFont, run.fallbackIndexes, run.fallbackPositions);
 }

@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 class QPainter;
+class QTransform;
 
 // Draws interpreted lines (RendererLine) onto a painter.
 //
@@ -15,6 +16,10 @@ class QPainter;
 //
 // Text goes out as glyph runs on the cell grid (real text on vector devices, so a PDF
 // stays searchable), box-drawing characters as geometry, bar codes as filled bars.
+// A line is painted in few calls, because every call costs a block of state on a PDF
+// page: frames, shades and underlines as one fill per colour, then one glyph run per
+// style (and per font, where a fallback font supplies a character). Blanks put no glyph
+// on the page; text extraction sees the gap.
 class Renderer
 {
 public:
@@ -42,8 +47,14 @@ public:
     static double marginInches(qint32 leftMargin);
 
 private:
-    void drawGlyphs(const RendererLine& line, size_t from, size_t to);
-    void drawUnderline(double x0, double x1, double baseline, double position, double thickness);
+    struct PendingRun;
+    struct LineBuffers;
+
+    static LineBuffers& lineBuffers();
+    PendingRun& runFor(const RendererLine& line, const RendererItem& item);
+    void addGlyph(PendingRun& run, const RendererLine& line, size_t index);
+    void endUnderline(PendingRun& run, double end);
+    void paintRun(const PendingRun& run, const QTransform& base);
     double deviceX(double inches) const;
 
     QPainter& m_painter;
