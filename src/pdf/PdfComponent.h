@@ -11,9 +11,10 @@ class Canvas;
 class QImage;
 
 // The PDF component the PDF outputs drive: a document of pages drawn through the
-// engine's canvas onto a QPdfWriter, finished by a pass that adds encryption, the
-// creation date and uncompressed content (PdfFinish.h). The operation numbers in the
-// comments are the dispatch ids the outputs were written against.
+// engine's canvas onto a QPdfWriter, finished by a pass that adds encryption and the
+// creation date (PdfFinish.h). Page content stays compressed as the writer made it: a
+// page of text is a few KiB instead of hundreds. The operation numbers in the comments
+// are the dispatch ids the outputs were written against.
 //
 // Settings written to the component (resolutions, security texts, permission code,
 // date text, numeric setting) are kept until they are written again, across stopping

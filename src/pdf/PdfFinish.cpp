@@ -135,10 +135,12 @@ QString finishPdf(const QString& source, const QString& target, const PdfFinishO
 
         const QByteArray targetName = QFile::encodeName(target);
         QPDFWriter writer(pdf, targetName.constData());
-        // Everything else passes through as the writer stored it: no stream is decoded
-        // and compressed again, and the decoded content streams stay decoded.
+        // Streams pass through as the writer stored them: none is decoded and compressed
+        // again (content streams decoded above stay decoded). Objects are written one by
+        // one as the writer did, not packed into compressed object streams.
         writer.setDecodeLevel(qpdf_dl_none);
         writer.setCompressStreams(false);
+        writer.setObjectStreamMode(qpdf_o_disable);
         if (options.encrypts())
             encrypt(writer, options);
         writer.write();

@@ -4,9 +4,10 @@
 #include <QString>
 
 // The pass over a finished QPdfWriter file that adds what the writer cannot do itself:
-// encryption with passwords and permissions, a chosen creation date, and content
-// streams stored uncompressed. It reads one file and writes another, streaming stream
-// data from the source file, so a long document is never held in memory.
+// encryption with passwords and permissions and a chosen creation date. It reads one
+// file and writes another, copying stream data from the source file as it is (never
+// decoded and compressed again), so a long document is never held in memory and the
+// pass costs little more than the encryption itself.
 struct PdfFinishOptions
 {
     // Opens the document with full rights. When encryption is wanted but this is empty,
@@ -19,9 +20,10 @@ struct PdfFinishOptions
     qint32 permissionCode = 0;
     // The document's creation date; an invalid value keeps the one the writer stored.
     QDateTime creationDate;
-    // Page content streams are decoded and stored without a filter. Images and fonts
-    // keep their compression.
-    bool uncompressContent = true;
+    // Page content streams are decoded and stored without a filter, for reading a page's
+    // operators in a text editor. Off by default: uncompressed pages are about 40 times
+    // larger. Images and fonts keep their compression either way.
+    bool uncompressContent = false;
 
     bool encrypts() const { return permissionCode != 0 || !ownerPassword.isEmpty() || !openPassword.isEmpty(); }
 };

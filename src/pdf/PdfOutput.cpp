@@ -69,8 +69,29 @@ QString appDataFolderForProbe()
 // "Test.pdf" in the AppData folder, and keeps that resolution for the pages to come. The
 // probe is not the user's document: when it cannot be written the surface still reports
 // the component's resolution, so nothing is lost and the output goes on.
+//
+// Nobody opens the probe, so it is made without the security written to the component,
+// which is put back afterwards: AES-256 derives its keys slowly on purpose, and paying
+// that for a throwaway page doubles the fixed cost of every encrypted document.
 void probeResolution(PdfComponent& pdf)
 {
+    struct KeepSecurity
+    {
+        PdfComponent& pdf;
+        const QString owner = pdf.pdfPassword();
+        const QString open = pdf.pdfSignatur();
+        const qint32 code = pdf.permissionCode();
+        ~KeepSecurity()
+        {
+            pdf.setPdfPassword(owner);
+            pdf.setPdfSignatur(open);
+            pdf.setPermissionCode(code);
+        }
+    } security{pdf};
+    pdf.setPdfPassword(QString());
+    pdf.setPdfSignatur(QString());
+    pdf.setPermissionCode(0);
+
     pdf.startEngine();
     pdf.beginDocument(folders::join(appDataFolderForProbe(), QStringLiteral("Test.pdf")), 0);
     pdf.beginPage();

@@ -1,11 +1,15 @@
 #include "PdfComponent.h"
 #include "Canvas.h"
+#include "PdfFinish.h"
 #include "PdfTools.h"
 #include "TempFolders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +40,24 @@ PdfOutcome makeDocument(PdfComponent& pdf, const QString& path, const QList<QSiz
     const PdfOutcome ended = pdf.endDocument();
     pdf.stopEngine();
     return begun.ok() ? ended : begun;
+}
+
+// The filter of every page content stream, first page first ("" for none), as qpdf's
+// JSON view of the file gives them.
+QStringList contentFilters(const QString& path)
+{
+    const QString json = pdftools::run("qpdf", {"--json=2", "--json-key=pages", "--json-key=qpdf", path}).out;
+    const QJsonObject root = QJsonDocument::fromJson(json.toUtf8()).object();
+    const QJsonObject objects = root["qpdf"].toArray().at(1).toObject();
+    QStringList filters;
+    for (const QJsonValue page : root["pages"].toArray()) {
+        for (const QJsonValue contents : page.toObject()["contents"].toArray()) {
+            const QJsonObject stream = objects["obj:" + contents.toString()].toObject()["stream"].toObject();
+            const QJsonValue filter = stream["dict"].toObject()["/Filter"];
+            filters << (filter.isArray() ? filter.toArray().at(0).toString() : filter.toString());
+        }
+    }
+    return filters;
 }
 
 QString creationDate(const QString& path, const QString& password = {})
@@ -69,7 +91,7 @@ TEST(PdfComponent, PagesHaveTheirPixelSizeAtTheResolutionInEitherOrientation)
     EXPECT_EQ(pdftools::infoValue(fine, "Page    2 size"), "297 x 420 pts");
 }
 
-TEST(PdfComponent, SurfaceDrawsRealTextAndImagesOntoTheWholePageStoredUncompressed)
+TEST(PdfComponent, SurfaceDrawsRealTextAndImagesOntoTheWholePageStoredCompressed)
 {
     TempFolders dirs;
     PdfComponent pdf;
@@ -110,10 +132,23 @@ TEST(PdfComponent, SurfaceDrawsRealTextAndImagesOntoTheWholePageStoredUncompress
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
-    EXPECT_TRUE(bytes.contains(" Tf") && bytes.contains(" Do")) << "page content readable in the file";
-    EXPECT_TRUE(bytes.contains("/FlateDecode")) << "image and font keep their compression";
+    EXPECT_EQ(contentFilters(path), QStringList({"/FlateDecode", "/FlateDecode"}));
+    EXPECT_FALSE(bytes.contains(" Tf")) << "no page content stored readable";
     EXPECT_LT(bytes.size(), 150 * 1024) << "no image stored raw, no whole font";
     EXPECT_TRUE(pdftools::check(path).ok());
+
+    // Asked for, the finishing pass stores page content decoded, and only that.
+    PdfFinishOptions plain;
+    plain.uncompressContent = true;
+    const QString readable = dirs.root() + "/readable.pdf";
+    ASSERT_EQ(finishPdf(path, readable, plain), QString());
+    EXPECT_EQ(contentFilters(readable), QStringList({"", ""}));
+    QFile decoded(readable);
+    ASSERT_TRUE(decoded.open(QIODevice::ReadOnly));
+    const QByteArray content = decoded.readAll();
+    EXPECT_TRUE(content.contains(" Tf") && content.contains(" Do"));
+    EXPECT_LT(content.size(), 200 * 1024) << "image and font keep their compression";
+    EXPECT_TRUE(pdftools::text(readable).out.contains("Grüße aus Köln"));
 }
 
 TEST(PdfComponent, WrittenValuesSurviveStopAndStartAndReachProbeAndDocument)
