@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -48,8 +49,10 @@ bool isBlank(char32_t c)
 struct Renderer::PendingRun
 {
     RunKey key{};
-    std::shared_ptr<GlyphCache::Face> face;
-    double sx = 1; // stretch of the glyphs to their cell
+    std::shared_ptr<GlyphCache::Face> face;        // metrics and glyph lookup
+    std::shared_ptr<GlyphCache::Face> drawingFace; // the fonts the glyphs are drawn in
+    double sx = 1;                                 // stretch of the glyphs to their cell
+    double textScale = 1;                          // drawingFace is this much smaller, the transform this much larger
     double sy = 1;
     double cellWidth = 0; // device pixels
     double baseline = 0;
@@ -62,6 +65,7 @@ struct Renderer::PendingRun
     void reset()
     {
         face.reset();
+        drawingFace.reset();
         underlineStart = -1;
         hasItems = false;
         indexes.clear();
@@ -198,6 +202,16 @@ Renderer::PendingRun& Renderer::runFor(const RendererLine& line, const RendererI
         const double top = m_doubleHeightLine ? m_regionTop + m_geometry.bandHeight : m_regionTop;
         run.baseline = top + (m_geometry.bandHeight - glyphHeight) / 2 + face.ascent;
     }
+
+    // The glyphs are drawn in a font smaller by a few percent under a transform larger by
+    // as much, chosen so that a cell is a whole number of text units. A PDF page writes
+    // every glyph's offset from the previous one; whole numbers are 1 character instead
+    // of 10, which makes a page of text a third smaller. The shapes are the same.
+    const double cellUnits = std::max(1.0, std::round(fullReference));
+    run.textScale = fullReference > 0 ? fullReference / cellUnits : 1.0;
+    run.drawingFace = run.textScale == 1.0
+                          ? run.face
+                          : cache.face(family, key.bold, key.italic, face.font.pixelSize() / run.textScale);
     return run;
 }
 
@@ -220,7 +234,10 @@ void Renderer::addGlyph(PendingRun& run, const RendererLine& line, size_t index)
         return;
 
     const GlyphCache::Glyph& glyph = run.face->glyph(item.ch);
-    const QPointF position((left + (run.cellWidth - glyph.advance * run.sx) / 2) / run.sx, 0);
+    // Positions on a grid of 1/256 text unit (far below a thousandth of a point), so
+    // glyphs whole cells apart are exactly whole units apart.
+    const double x = (left + (run.cellWidth - glyph.advance * run.sx) / 2) / (run.sx * run.textScale);
+    const QPointF position(std::round(x * 256) / 256, 0);
     if (glyph.fallback) {
         run.fallbackIndexes.append(glyph.index);
         run.fallbackPositions.append(position);
@@ -255,7 +272,8 @@ void Renderer::paintRun(const PendingRun& run, const QTransform& base)
     };
     if (run.indexes.isEmpty() && run.fallbackIndexes.isEmpty())
         return;
-    m_painter.setWorldTransform(QTransform(run.sx, 0, 0, run.sy, 0, run.baseline) * base);
-    drawRun(run.face->font, run.indexes, run.positions);
-    drawRun(run.face->fallbackFont, run.fallbackIndexes, run.fallbackPositions);
+    const double scale = run.textScale;
+    m_painter.setWorldTransform(QTransform(run.sx * scale, 0, 0, run.sy * scale, 0, run.baseline) * base);
+    drawRun(run.drawingFace->font, run.indexes, run.positions);
+    drawRun(run.drawingFace->fallbackFont, run.fallbackIndexes, run.fallbackPositions);
 }
