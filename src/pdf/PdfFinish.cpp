@@ -120,10 +120,19 @@ QString pdfDateString(const QDateTime& when)
 QString finishPdf(const QString& source, const QString& target, const PdfFinishOptions& options)
 {
     try {
+        // The source is read through a memory map: the library reads an object at a time
+        // and seeks before each read, which costs a hundred system calls a page on a file.
+        // The map outlives the document, which reads stream data from it until written.
+        QFile input(source);
+        const uchar* mapped =
+            input.open(QIODevice::ReadOnly) && input.size() > 0 ? input.map(0, input.size()) : nullptr;
         QPDF pdf;
         pdf.setSuppressWarnings(true);
         const QByteArray sourceName = QFile::encodeName(source);
-        pdf.processFile(sourceName.constData());
+        if (mapped)
+            pdf.processMemoryFile(sourceName.constData(), reinterpret_cast<const char*>(mapped), size_t(input.size()));
+        else
+            pdf.processFile(sourceName.constData());
 
         if (options.uncompressContent)
             uncompressContents(pdf);
