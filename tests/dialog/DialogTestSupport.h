@@ -3,7 +3,6 @@
 #include "frmGUI.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPointer>
 #include <QStringList>
 #include <QTest>
@@ -14,8 +13,7 @@
 // One output the dialog started: the kind and slot it handed over, and when.
 struct OutputCall
 {
-    qint16 kind = 0;
-    qint16 slot = 0;
+    qint16 kind = 0, slot = 0;
     qint64 atMs = 0;
 };
 
@@ -60,18 +58,10 @@ inline frmGUI* loadDialog(const QString& iniFile, bool runInit = true)
     return dialog;
 }
 
-// Waits until the dialog has deleted itself (it unloads with deleteLater).
+// The dialog unloads with deleteLater.
 inline bool waitUntilDeleted(const QPointer<frmGUI>& dialog, int timeoutMs = 2000)
 {
     return QTest::qWaitFor([&] { return dialog.isNull(); }, timeoutMs);
-}
-
-inline QStringList fileLines(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLocal8Bit(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
 template <typename T> T* control(QObject* dialog, const char* name)

@@ -28,15 +28,16 @@ TEST(ReaderRecords, LineEndsFormFeedsAndEndRecord)
     EXPECT_EQ(readRecords(), expected);
     CLOSEDAT();
     EXPECT_EQ(GETRECORD(), endRecord());
-}
 
-TEST(ReaderRecords, NoEmptyRecordAfterFinalLineEndOrDosEndOfFile)
-{
-    TempFolders folders;
+    // No empty record after the final line end or a DOS end of file, which is text inside.
     ASSERT_EQ(openPrintFile(folders, "a\r\nb\r\n"), 1);
     EXPECT_EQ(readRecords(), (QStringList{u"a"_s, u"b"_s}));
     ASSERT_EQ(openPrintFile(folders, "a\r\nb"_ba + '\x1a' + "c\r\n\x1a"), 1);
     EXPECT_EQ(readRecords(), (QStringList{u"a"_s, u"b"_s + QChar(0x1a) + u"c"_s}));
+
+    // Control codes stay codes (437 would show some as symbols); the renderer needs them.
+    ASSERT_EQ(openPrintFile(folders, QByteArray("\x00\x01\x0e\x0f\x12\x14\x7f\x0c", 8)), 1);
+    EXPECT_EQ(readRecords(), QStringList{QString(u"\0\x01\x0e\x0f\x12\x14\x7f\x0c"_s)});
 }
 
 TEST(ReaderRecords, EscapeParametersNeverBreakRecords)
@@ -66,34 +67,17 @@ TEST(ReaderRecords, ParameterCrBeforeLfStaysAndStrayEscapeKeepsLineEnd)
     EXPECT_EQ(readRecords(), (QStringList{esc + u"3"_s + param('\r'), u"ab"_s + esc, u"cd"_s + esc + esc + u"E"_s}));
 }
 
-TEST(ReaderRecords, CodePage437BoxDrawingAndUmlauts)
+TEST(ReaderRecords, CodePage437BoxDrawingAndUmlautsOr850FromTheSettings)
 {
     TempFolders folders;
     ASSERT_EQ(openTestData(folders, u"cp437-box.dat"_s), 1);
     EXPECT_EQ(readRecords(), (QStringList{u"╔════════╤═══════╗"_s, u"║ Müller │ Größe ║"_s, u"╟────────┼───────╢"_s,
                                           u"║ Ärger  │ Übel  ║"_s, u"╚════════╧═══════╝"_s}));
-}
-
-TEST(ReaderRecords, CodePage850FromSettings)
-{
-    TempFolders folders;
-    ASSERT_EQ(openTestData(folders, u"cp850-differs.dat"_s), 1);
-    EXPECT_EQ(readRecords(), QStringList{u"¢╨╡ßäöü"_s});
-    folders.setSetting(u"Pserver"_s, u"CodePage"_s, u"850"_s);
-    ASSERT_EQ(openTestData(folders, u"cp850-differs.dat"_s), 1);
-    EXPECT_EQ(readRecords(), QStringList{u"øðÁßäöü"_s});
-    // Anything but 850 is 437.
-    folders.setSetting(u"Pserver"_s, u"CodePage"_s, u"1252"_s);
-    ASSERT_EQ(openTestData(folders, u"cp850-differs.dat"_s), 1);
-    EXPECT_EQ(readRecords(), QStringList{u"¢╨╡ßäöü"_s});
-}
-
-TEST(ReaderRecords, ControlCodesStayControlCodes)
-{
-    TempFolders folders;
-    // In code page 437 these bytes show as ☺ ♪ ☼ ⌂ on screen; the renderer needs the codes.
-    ASSERT_EQ(openPrintFile(folders, QByteArray("\x00\x01\x0e\x0f\x12\x14\x7f\x0c", 8)), 1);
-    EXPECT_EQ(readRecords(), QStringList{QString(u"\0\x01\x0e\x0f\x12\x14\x7f\x0c"_s)});
+    for (const auto& [page, text] : {std::pair{u"850"_s, u"øðÁßäöü"_s}, {u"1252"_s, u"¢╨╡ßäöü"_s}}) {
+        folders.setSetting(u"Pserver"_s, u"CodePage"_s, page); // anything but 850 is 437
+        ASSERT_EQ(openTestData(folders, u"cp850-differs.dat"_s), 1);
+        EXPECT_EQ(readRecords(), QStringList{text}) << page.toStdString();
+    }
 }
 
 TEST(ReaderRecords, SignTallyCountsPrintableCharactersOnly)

