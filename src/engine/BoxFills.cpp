@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 
 namespace {
 
@@ -14,44 +13,35 @@ bool same(double a, double b)
     return std::abs(a - b) <= 1e-9 * std::max({1.0, std::abs(a), std::abs(b)});
 }
 
-// A rectangle as spans along an axis and across it.
-struct Spans
-{
-    double start, end;    // along the axis
-    double across, width; // across it
-};
+// How many of the latest rectangles of a colour a new one is compared with: enough for
+// the strokes of a cell and of its left neighbour.
+constexpr size_t MergeWindow = 8;
 
-Spans spans(const QRectF& r, bool horizontal)
+bool overlaps(double start, double end, double otherStart, double otherEnd)
 {
-    return horizontal ? Spans{r.left(), r.right(), r.top(), r.height()}
-                      : Spans{r.top(), r.bottom(), r.left(), r.width()};
+    return (start <= otherEnd || same(start, otherEnd)) && (otherStart <= end || same(otherStart, end));
 }
 
-// Joins rectangles of equal extent across the axis whose spans along it meet.
-void mergeOnAxis(std::vector<QRectF>& rects, bool horizontal)
+// Joins `r` into `kept` when both have the same extent across one axis and meet along it.
+bool join(QRectF& kept, const QRectF& r)
 {
-    if (rects.size() < 2)
-        return;
-    std::sort(rects.begin(), rects.end(), [horizontal](const QRectF& a, const QRectF& b) {
-        const Spans x = spans(a, horizontal);
-        const Spans y = spans(b, horizontal);
-        return std::tie(x.across, x.width, x.start) < std::tie(y.across, y.width, y.start);
-    });
-    size_t kept = 0;
-    for (size_t i = 1; i < rects.size(); ++i) {
-        QRectF& current = rects[kept];
-        const Spans c = spans(current, horizontal);
-        const Spans n = spans(rects[i], horizontal);
-        if (same(c.across, n.across) && same(c.width, n.width) && (n.start <= c.end || same(n.start, c.end))) {
-            if (horizontal)
-                current.setRight(std::max(c.end, n.end));
-            else
-                current.setBottom(std::max(c.end, n.end));
-            continue;
-        }
-        rects[++kept] = rects[i];
+    if (same(kept.top(), r.top()) && same(kept.height(), r.height()) &&
+        overlaps(kept.left(), kept.right(), r.left(), r.right())) {
+        const double left = std::min(kept.left(), r.left());
+        const double right = std::max(kept.right(), r.right());
+        kept.setLeft(left);
+        kept.setRight(right);
+        return true;
     }
-    rects.resize(kept + 1);
+    if (same(kept.left(), r.left()) && same(kept.width(), r.width()) &&
+        overlaps(kept.top(), kept.bottom(), r.top(), r.bottom())) {
+        const double top = std::min(kept.top(), r.top());
+        const double bottom = std::max(kept.bottom(), r.bottom());
+        kept.setTop(top);
+        kept.setBottom(bottom);
+        return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -66,7 +56,23 @@ void BoxFills::addRect(const QRectF& rect, QRgb colour)
         m_fills.push_back({colour, {}});
         it = m_fills.end() - 1;
     }
-    it->rects.push_back(rect);
+    // A stroke may bridge two kept ones (the left arm of a cell between its right arm
+    // and the previous cell), so a grown rectangle is offered to the others again.
+    std::vector<QRectF>& rects = it->rects;
+    rects.push_back(rect);
+    size_t grown = rects.size() - 1;
+    for (bool joined = true; joined;) {
+        joined = false;
+        const size_t from = rects.size() > MergeWindow ? rects.size() - MergeWindow : 0;
+        for (size_t i = rects.size(); i-- > from;) {
+            if (i != grown && join(rects[i], rects[grown])) {
+                rects.erase(rects.begin() + qsizetype(grown));
+                grown = i < grown ? i : i - 1;
+                joined = true;
+                break;
+            }
+        }
+    }
 }
 
 void BoxFills::addLine(const QLineF& line, double width)
@@ -78,14 +84,6 @@ bool BoxFills::isEmpty() const
 {
     return m_lines.empty() &&
            std::all_of(m_fills.begin(), m_fills.end(), [](const Fill& f) { return f.rects.empty(); });
-}
-
-void BoxFills::merge(std::vector<QRectF>& rects)
-{
-    // Horizontal strokes first (rules across cells), then vertical ones (the upper and
-    // lower arm of a vertical line in one cell).
-    mergeOnAxis(rects, true);
-    mergeOnAxis(rects, false);
 }
 
 void BoxFills::paint(QPainter& painter)
@@ -100,10 +98,9 @@ void BoxFills::paint(QPainter& painter)
               [](const Fill& a, const Fill& b) { return qGray(a.colour) > qGray(b.colour); });
     painter.save();
     painter.setPen(Qt::NoPen);
-    for (Fill& fill : m_fills) {
+    for (const Fill& fill : m_fills) {
         if (fill.rects.empty())
             continue;
-        merge(fill.rects);
         painter.setBrush(QColor(fill.colour));
         // One rectangle per fill: viewers snap a fill that is a single rectangle to
         // whole device pixels, so thin rules stay crisp instead of turning into grey

@@ -15,7 +15,8 @@ class QPainter;
 // merged first, so a rule across 80 cells is one rectangle instead of 160.
 //
 // Merging never changes the covered area: only rectangles with the same extent across
-// their axis are joined, and only where they meet.
+// their axis are joined, and only where they overlap or touch. Strokes arrive cell by
+// cell, so each new one is only compared with the last few kept.
 class BoxFills
 {
 public:
@@ -40,8 +41,6 @@ private:
         QLineF line;
         double width;
     };
-
-    static void merge(std::vector<QRectF>& rects);
 
     std::vector<Fill> m_fills;
     std::vector<Line> m_lines;
