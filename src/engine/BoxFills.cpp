@@ -8,9 +8,9 @@
 namespace {
 
 // Edges computed from the same cell grid are equal up to rounding of the last bits.
-bool same(double a, double b)
+inline bool same(double a, double b)
 {
-    return std::abs(a - b) <= 1e-9 * std::max({1.0, std::abs(a), std::abs(b)});
+    return a == b || std::abs(a - b) <= 1e-9 * (1.0 + std::abs(a) + std::abs(b));
 }
 
 // How many of the latest rectangles of a colour a new one is compared with: enough for
