@@ -39,12 +39,7 @@ struct JobFolders
         writePicture(dirs.program() + "/logo.bmp");
         writePicture(dirs.program() + "/brief.bmp");
     }
-    // Pairs of "Section/Key" and value.
-    void set(std::initializer_list<std::pair<QString, QString>> values) const
-    {
-        for (const auto& [where, value] : values)
-            rules::write(jobFile, where.section(u'/', 0, 0), where.section(u'/', 1), value);
-    }
+    void write(const QByteArray& text) const { TempFolders::writeFile(jobFile, text); }
     QString saved(const char* key) const { return rules::readRaw(jobFile, "PDevice", key, "?"); }
     void clickStart(frmGUI* dialog) const { control<QPushButton>(dialog, "Command3")->click(); }
 
@@ -59,17 +54,8 @@ TEST(DialogSettings, InitRestoresTheSavedState)
     JobFolders s;
     DialogHooks hooks({"Buero Laser", "Etiketten"});
     writePicture(s.dirs.appData() + "/LOGO.BMP"); // the picture must also be in the settings folder
-    s.set({{"PDevice/Repeat", "1"},
-           {"PDevice/Picture", " logo.bmp "},
-           {"PDevice/Printer0", "Etiketten"},
-           {"PDevice/Water0", "Entwurf"},
-           {"PDevice/PicPage0", " 1"},
-           {"PDevice/Exemplare0", "3"},
-           {"Pserver/AutoStart", "0"},
-           {"Pserver/HideMode", "yes"},
-           {"Pserver/AutoStartDelay", "2500.5"},
-           {"Pserver/LeftSpace", "4.5"},
-           {"Pserver/Fontname", "Arial"}});
+    s.write("[PDevice]\nRepeat=1\nPicture= logo.bmp \nPrinter0=Etiketten\nWater0=Entwurf\nPicPage0= 1\nExemplare0=3\n"
+            "[Pserver]\nAutoStart=0\nHideMode=yes\nAutoStartDelay=2500.5\nLeftSpace=4.5\nFontname=Arial\n");
     QPointer<frmGUI> dialog = loadDialog(s.jobFile);
 
     EXPECT_TRUE(control<QCheckBox>(dialog, "Check2")->isChecked());
@@ -93,12 +79,10 @@ TEST(DialogSettings, ValuesThatNoLongerFitLeaveTheFirstEntries)
 {
     JobFolders s;
     DialogHooks hooks({"Buero Laser"});
-    s.set({{"PDevice/Repeat", " 1"},            // the profile reader drops the blank
-           {"PDevice/Picture", "brief.bmp"},    // not in the settings folder
-           {"PDevice/Printer0", "buero laser"}, // names compare with case: the printer is gone
-           {"PDevice/Water0", "Gibt es nicht"},
-           {"PDevice/PicPage0", "7"},
-           {"PDevice/Exemplare0", " zwei "}});
+    // The blank before Repeat's 1 is dropped; the picture is not in the settings folder;
+    // printer names compare with case, so the printer is gone.
+    s.write("[PDevice]\nRepeat= 1\nPicture=brief.bmp\nPrinter0=buero laser\nWater0=Gibt es nicht\nPicPage0=7\n"
+            "Exemplare0= zwei \n");
     QPointer<frmGUI> dialog = loadDialog(s.jobFile);
 
     EXPECT_TRUE(control<QCheckBox>(dialog, "Check2")->isChecked());
@@ -154,7 +138,7 @@ TEST(DialogSettings, RepeatKeepsTheDialogOpenWithEmptyBarsForAnotherStart)
 {
     JobFolders s;
     DialogHooks hooks;
-    s.set({{"PDevice/Repeat", "1"}});
+    s.write("[PDevice]\nRepeat=1\n");
     QPointer<frmGUI> dialog = loadDialog(s.jobFile);
     hooks.onOutput = [](frmGUI& d) {
         d.setProgressMaximum(0, 2, 4);

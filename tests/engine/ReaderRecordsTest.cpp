@@ -1,6 +1,10 @@
 #include "ReaderTestFiles.h"
 
+#include "../../fuzz/ReaderFuzzTarget.h"
+#include "CodePage.h"
 #include "EscapeTable.h"
+
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -116,4 +120,35 @@ TEST(ReaderRecords, BrokenInputEndsCleanly)
     EXPECT_TRUE(escape::isParameter(records[0][33]));
     EXPECT_EQ(records[0][34], QChar(33));
     EXPECT_EQ(records[1], u"nach"_s);
+}
+
+// Every fuzz seed through the fuzz entry point, so a seed that once broke the reader stays
+// a regression test without a clang build.
+TEST(ReaderSeeds, EverySeedReadsCleanly)
+{
+    const QDir seeds(testDataPath(u"../../fuzz/seeds/reader"_s));
+    const QStringList names = seeds.entryList(QDir::Files);
+    ASSERT_FALSE(names.isEmpty()) << qPrintable(seeds.path());
+    for (const QString& name : names) {
+        QFile file(seeds.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(name);
+        const QByteArray bytes = file.readAll();
+        EXPECT_EQ(readerFuzzOne(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())), 0)
+            << qPrintable(name);
+    }
+}
+
+TEST(CodePage, BothPagesRoundTripAndKeepControlCodes)
+{
+    QByteArray all(256, Qt::Uninitialized);
+    for (int b = 0; b < 256; ++b)
+        all[b] = char(b);
+    for (int page : {437, 850}) {
+        const QString text = codepage::decode(all, page);
+        EXPECT_EQ(codepage::encode(text, page), all) << page;
+        EXPECT_EQ(text.left(0x80), QString::fromLatin1(all.left(0x80))) << page;
+    }
+    EXPECT_EQ(codepage::decode("\x84\x94\x81\x8e\x99\x9a\xe1", 437), u"äöüÄÖÜß"_s);
+    EXPECT_EQ(codepage::decode("\x84\xe1\xc9\xb5\xe4\xd5\x9b", 850), u"äß╔Áõıø"_s);
+    EXPECT_EQ(codepage::encode(u"€ä"_s, 437), "?\x84");
 }

@@ -57,11 +57,7 @@ TEST_F(ReadingPrintFile, OneLongRecordOrTheMarkerTurnsTheWholeJobLandscape)
     EXPECT_EQ(portrait.PageLen, 65);
 
     // Escape sequences are no printable characters.
-    ASSERT_TRUE(read(bold, "\x1b"
-                           "E" +
-                               QByteArray(137, 'x') +
-                               "\x1b"
-                               "F\r\n"));
+    ASSERT_TRUE(read(bold, "\033E" + QByteArray(137, 'x') + "\033F\r\n"));
     EXPECT_FALSE(bold.Landscape());
 
     // "^Q" turns the job whatever the line lengths, and is not printed; "^q" does not.
@@ -78,9 +74,8 @@ TEST_F(ReadingPrintFile, OneLongRecordOrTheMarkerTurnsTheWholeJobLandscape)
 
 TEST_F(ReadingPrintFile, IniRecordNamesTheJobSettingsButNotThePageGeometry)
 {
-    set("LinesPerPage", "5");
-    set("TopSpace", "1");
-    set("LeftSpace", "2");
+    for (auto [key, value] : {std::pair{"LinesPerPage", "5"}, {"TopSpace", "1"}, {"LeftSpace", "2"}})
+        set(key, value);
     const QString jobFile = TempFolders::writeFile(folders.root() + "/kunde.ini",
                                                    "[Pserver]\r\nLinesPerPage=10\r\nTopSpace=9\r\nLeftSpace=3\r\n"
                                                    "AutoStart=1\r\nHideMode=1\r\nAddEscSequenz=>\r\n");
@@ -103,11 +98,10 @@ TEST_F(ReadingPrintFile, IniRecordNamesTheJobSettingsButNotThePageGeometry)
     EXPECT_EQ(missing.GetPageLine(2, 1), u"Text");
 }
 
-TEST_F(ReadingPrintFile, FilesWithoutAJob)
+TEST_F(ReadingPrintFile, FilesWithoutAJobAndFilesStillBeingWritten)
 {
-    Job ended;
-    ASSERT_TRUE(read(ended, "\x1b"
-                            "EOF\r\nText\r\n")); // the end record first: no pages, no page length
+    Job ended; // the end record first: no pages, no page length
+    ASSERT_TRUE(read(ended, "\033EOF\r\nText\r\n"));
     EXPECT_EQ(ended.PageCount(), 0);
     EXPECT_EQ(ended.PageLen, 0);
 
@@ -120,14 +114,11 @@ TEST_F(ReadingPrintFile, FilesWithoutAJob)
     EXPECT_LT(timer.elapsed(), 1000);
     EXPECT_FALSE(read(none, QByteArray()));
     EXPECT_EQ(none.PageLen, 7);
-}
 
-TEST_F(ReadingPrintFile, FreshFileIsReadOnceTheWriterIsDone)
-{
-    // Written just now: the reader first takes it for a file still being written.
+    // Written just now: read once the writer is done, and left where it is.
     const QString path = TempFolders::writeFile(folders.printFile(), "frisch\r\n");
     Job job;
     ASSERT_TRUE(fillJobFromPrintFile(path, job, folders.settingsFile()));
     EXPECT_EQ(job.GetPageLine(1, 1), u"frisch");
-    EXPECT_TRUE(QFile::exists(path)); // a tool leaves the print file where it is
+    EXPECT_TRUE(QFile::exists(path));
 }
