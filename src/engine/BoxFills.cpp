@@ -7,34 +7,31 @@
 
 namespace {
 
-// Edges computed from the same cell grid are equal up to rounding of the last bits.
-inline bool same(double a, double b)
-{
-    return a == b || std::abs(a - b) <= 1e-9 * (1.0 + std::abs(a) + std::abs(b));
-}
-
 // How many of the latest rectangles of a colour a new one is compared with: enough for
 // the strokes of a cell and of its left neighbour.
 constexpr size_t MergeWindow = 8;
 
-bool overlaps(double start, double end, double otherStart, double otherEnd)
+// Whether two spans along an axis overlap or touch. Ends computed from neighbouring
+// cells may differ in the last bits where they should meet.
+inline bool meet(double start, double end, double otherStart, double otherEnd)
 {
-    return (start <= otherEnd || same(start, otherEnd)) && (otherStart <= end || same(otherStart, end));
+    const double slack = 1e-9 * (1.0 + std::abs(end) + std::abs(otherEnd));
+    return start <= otherEnd + slack && otherStart <= end + slack;
 }
 
-// Joins `r` into `kept` when both have the same extent across one axis and meet along it.
+// Joins `r` into `kept` when both have the same extent across one axis and meet along
+// it. Strokes on one rule are computed from the same centre and width, so their extents
+// across are exactly equal.
 bool join(QRectF& kept, const QRectF& r)
 {
-    if (same(kept.top(), r.top()) && same(kept.height(), r.height()) &&
-        overlaps(kept.left(), kept.right(), r.left(), r.right())) {
+    if (kept.top() == r.top() && kept.height() == r.height() && meet(kept.left(), kept.right(), r.left(), r.right())) {
         const double left = std::min(kept.left(), r.left());
         const double right = std::max(kept.right(), r.right());
         kept.setLeft(left);
         kept.setRight(right);
         return true;
     }
-    if (same(kept.left(), r.left()) && same(kept.width(), r.width()) &&
-        overlaps(kept.top(), kept.bottom(), r.top(), r.bottom())) {
+    if (kept.left() == r.left() && kept.width() == r.width() && meet(kept.top(), kept.bottom(), r.top(), r.bottom())) {
         const double top = std::min(kept.top(), r.top());
         const double bottom = std::max(kept.bottom(), r.bottom());
         kept.setTop(top);
