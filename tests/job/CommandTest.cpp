@@ -5,18 +5,8 @@
 
 // Embedded commands: which records are commands, what each sets, and that none of them
 // lands on a page.
-class Commands : public ::testing::Test
+class Commands : public JobFixture
 {
-protected:
-    TempFolders folders;
-    Job job;
-    RecordingObserver observer;
-
-    void SetUp() override
-    {
-        job.PageLen = 65;
-        job.setObserver(&observer);
-    }
 };
 
 TEST_F(Commands, EveryKeywordSetsItsValueWhateverTheCaseAndLeadingBlanks)

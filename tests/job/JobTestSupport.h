@@ -2,9 +2,12 @@
 
 #include "Job.h"
 #include "JobObserver.h"
+#include "TempFolders.h"
 
 #include <QList>
 #include <QString>
+
+#include <gtest/gtest.h>
 
 #include <ostream>
 
@@ -23,6 +26,21 @@ struct RecordingObserver : JobObserver
     void pageCountChanged(qint32 pageCount) override { pageCounts.append(pageCount); }
     void emailChanged(const QString& recipients) override { emails.append(recipients); }
     void faxChanged(const QString& number) override { faxes.append(number); }
+};
+
+// A job of 65 lines a page in private folders, observed.
+class JobFixture : public ::testing::Test
+{
+protected:
+    TempFolders folders;
+    Job job;
+    RecordingObserver observer;
+
+    void SetUp() override
+    {
+        job.PageLen = 65;
+        job.setObserver(&observer);
+    }
 };
 
 inline void feed(Job& job, const QStringList& records)

@@ -7,18 +7,9 @@
 
 // Page filling without breaks: pages of PageLen lines below a TopSpace margin read from
 // the default settings file, the page table's bounds, and what the observer hears.
-class PageFilling : public ::testing::Test
+class PageFilling : public JobFixture
 {
 protected:
-    TempFolders folders;
-    Job job;
-    RecordingObserver observer;
-
-    void SetUp() override
-    {
-        job.PageLen = 65;
-        job.setObserver(&observer);
-    }
     void setTopSpace(const char* value) { folders.setSetting(keys::Pserver, "TopSpace", value); }
 };
 
