@@ -1,5 +1,7 @@
 #include "BoxFills.h"
 
+#include "PageSink.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -83,7 +85,7 @@ bool BoxFills::isEmpty() const
            std::all_of(m_fills.begin(), m_fills.end(), [](const Fill& f) { return f.rects.empty(); });
 }
 
-void BoxFills::paint(QPainter& painter)
+void BoxFills::paint(QPainter& painter, PageSink* sink)
 {
     if (isEmpty()) {
         clear();
@@ -93,10 +95,11 @@ void BoxFills::paint(QPainter& painter)
     // frame's overlap into the shaded cell.
     std::sort(m_fills.begin(), m_fills.end(),
               [](const Fill& a, const Fill& b) { return qGray(a.colour) > qGray(b.colour); });
+    const QTransform toDevice = sink ? painter.combinedTransform() : QTransform();
     painter.save();
     painter.setPen(Qt::NoPen);
     for (const Fill& fill : m_fills) {
-        if (fill.rects.empty())
+        if (fill.rects.empty() || (sink && sink->fillRects(fill.colour, toDevice, fill.rects)))
             continue;
         painter.setBrush(QColor(fill.colour));
         // One rectangle per fill: viewers snap a fill that is a single rectangle to
@@ -109,6 +112,8 @@ void BoxFills::paint(QPainter& painter)
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setBrush(Qt::NoBrush);
         for (const Line& line : m_lines) {
+            if (sink && sink->strokeLine(toDevice, line.line, line.width))
+                continue;
             painter.setPen(QPen(Qt::black, line.width, Qt::SolidLine, Qt::FlatCap));
             painter.drawLine(line.line);
         }

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+class PageSink;
 class QPainter;
 
 // The ink of a line's frames, shades and underlines, gathered before it is painted.
@@ -27,7 +28,8 @@ public:
     bool isEmpty() const;
     // Paints what was gathered, lighter colours first so black lines stay on top of
     // shades, and empties the batch. Keeps its buffers for the next line.
-    void paint(QPainter& painter);
+    // A page sink, if given, takes what it can; the painter draws the rest.
+    void paint(QPainter& painter, PageSink* sink = nullptr);
     void clear();
 
 private:

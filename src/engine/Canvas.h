@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class PageSink;
 class QPaintDevice;
 
 // The engine's "device context": a painter on a paint device with its resolution.
@@ -47,6 +48,30 @@ public:
     void setWidestLineInches(double inches) { m_widestLineInches = inches; }
     double widestLineInches() const { return m_widestLineInches; }
 
+    // Where the line renderer's text and frames go instead of the painter, if anywhere (a
+    // PDF page's own content writer). What goes there lies on top of everything the
+    // painter draws on the page, so whoever draws over the lines afterwards has them
+    // drawn through the painter meanwhile.
+    void setPageSink(PageSink* sink) { m_pageSink = sink; }
+    PageSink* pageSink() const { return m_painterOnly ? nullptr : m_pageSink; }
+
+    // Draws everything through the painter while it lives, when `needed`.
+    class PainterOnly
+    {
+    public:
+        PainterOnly(Canvas& canvas, bool needed) : m_canvas(canvas), m_was(canvas.m_painterOnly)
+        {
+            m_canvas.m_painterOnly = m_was || needed;
+        }
+        ~PainterOnly() { m_canvas.m_painterOnly = m_was; }
+        PainterOnly(const PainterOnly&) = delete;
+        PainterOnly& operator=(const PainterOnly&) = delete;
+
+    private:
+        Canvas& m_canvas;
+        bool m_was;
+    };
+
     // Renderer state kept between PRINTLINE5 calls; owned by the engine's renderer.
     struct RendererState;
     RendererState& rendererState();
@@ -56,5 +81,7 @@ private:
     QPainter m_ownPainter;
     QPainter* m_painter = nullptr;
     double m_widestLineInches = 0.0;
+    PageSink* m_pageSink = nullptr;
+    bool m_painterOnly = false;
     std::unique_ptr<RendererState> m_state;
 };

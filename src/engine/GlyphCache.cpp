@@ -84,12 +84,26 @@ QRawFont GlyphCache::baseFont(const QString& family, bool bold, bool italic)
 
 std::shared_ptr<GlyphCache::Face> GlyphCache::face(const QString& family, bool bold, bool italic, double pixelSize)
 {
+    // A line asks for the same few faces again and again; the latest answers are checked
+    // first, which is cheaper than hashing the family name.
+    for (const Recent& recent : m_recent) {
+        if (recent.face && recent.key.pixelSize == pixelSize && recent.key.bold == bold &&
+            recent.key.italic == italic && recent.key.family == family)
+            return recent.face;
+    }
     const Key key{family, bold, italic, pixelSize};
+    auto remember = [this, &key](const std::shared_ptr<Face>& face) {
+        m_recent[m_nextRecent] = {key, face};
+        m_nextRecent = (m_nextRecent + 1) % m_recent.size();
+        return face;
+    };
     auto it = m_faces.constFind(key);
     if (it != m_faces.constEnd())
-        return *it;
-    if (m_faces.size() >= MaxFaces)
+        return remember(*it);
+    if (m_faces.size() >= MaxFaces) {
         m_faces.clear();
+        m_recent.fill({});
+    }
 
     auto face = std::make_shared<Face>();
     face->font = baseFont(family, bold, italic);
@@ -105,11 +119,12 @@ std::shared_ptr<GlyphCache::Face> GlyphCache::face(const QString& family, bool b
     const Glyph& zero = face->glyph(U'0');
     face->referenceAdvance = zero.advance > 0 ? zero.advance : pixelSize * 0.6;
     m_faces.insert(key, face);
-    return face;
+    return remember(face);
 }
 
 void GlyphCache::clear()
 {
+    m_recent.fill({});
     m_faces.clear();
     m_baseFonts.clear();
 }

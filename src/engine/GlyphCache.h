@@ -73,6 +73,14 @@ private:
 
     QRawFont baseFont(const QString& family, bool bold, bool italic);
 
+    struct Recent
+    {
+        Key key{};
+        std::shared_ptr<Face> face;
+    };
+
     QHash<Key, std::shared_ptr<Face>> m_faces;
+    std::array<Recent, 4> m_recent;
+    size_t m_nextRecent = 0;
     QHash<Key, QRawFont> m_baseFonts; // pixelSize 0
 };

@@ -52,6 +52,7 @@ void PRINTLINE5(Canvas& dc, qint32& line, qint32 linesPerPage, QString& text, qi
         geometry.marginInches = Renderer::marginInches(leftMargin);
         geometry.pointSize = Renderer::pointSize(signPitch);
         geometry.barHeightPoints = barCodePitch;
+        geometry.pageSink = dc.pageSink();
         QPainter& painter = dc.painter();
         if (painter.isActive())
             Renderer(painter, geometry).draw(parsed);

@@ -3,6 +3,7 @@
 #include "BoxDrawing.h"
 #include "BoxFills.h"
 #include "GlyphCache.h"
+#include "PageSink.h"
 
 #include <QGlyphRun>
 #include <QPaintEngine>
@@ -61,6 +62,7 @@ struct Renderer::PendingRun
     bool hasItems = false;
     QList<quint32> indexes, fallbackIndexes;
     QList<QPointF> positions, fallbackPositions;
+    QList<char32_t> characters, fallbackCharacters; // for a glyph sink
 
     void reset()
     {
@@ -72,6 +74,8 @@ struct Renderer::PendingRun
         fallbackIndexes.clear();
         positions.clear();
         fallbackPositions.clear();
+        characters.clear();
+        fallbackCharacters.clear();
     }
 };
 
@@ -157,10 +161,11 @@ void Renderer::draw(const RendererLine& line)
     }
 
     // Text over shades, so a shaded field stays readable.
-    buffers.fills.paint(m_painter);
+    buffers.fills.paint(m_painter, m_geometry.pageSink);
     const QTransform base = m_painter.worldTransform();
+    const QTransform toDevice = m_painter.combinedTransform();
     for (size_t i = 0; i < buffers.used; ++i)
-        paintRun(*buffers.runs[i], base);
+        paintRun(*buffers.runs[i], base, toDevice);
     m_painter.setWorldTransform(base);
     m_painter.restore();
 }
@@ -241,9 +246,11 @@ void Renderer::addGlyph(PendingRun& run, const RendererLine& line, size_t index)
     if (glyph.fallback) {
         run.fallbackIndexes.append(glyph.index);
         run.fallbackPositions.append(position);
+        run.fallbackCharacters.append(item.ch);
     } else {
         run.indexes.append(glyph.index);
         run.positions.append(position);
+        run.characters.append(item.ch);
     }
 }
 
@@ -259,21 +266,27 @@ void Renderer::endUnderline(PendingRun& run, double end)
     run.underlineStart = -1;
 }
 
-void Renderer::paintRun(const PendingRun& run, const QTransform& base)
+void Renderer::paintRun(const PendingRun& run, const QTransform& base, const QTransform& baseToDevice)
 {
-    auto drawRun = [this](const QRawFont& font, const QList<quint32>& glyphs, const QList<QPointF>& at) {
+    if (run.indexes.isEmpty() && run.fallbackIndexes.isEmpty())
+        return;
+    const double scale = run.textScale;
+    const QTransform runTransform(run.sx * scale, 0, 0, run.sy * scale, 0, run.baseline);
+    const QTransform transform = runTransform * base;
+    const QTransform toDevice = runTransform * baseToDevice;
+    auto drawRun = [&](const QRawFont& font, const QList<quint32>& glyphs, const QList<QPointF>& at,
+                       const QList<char32_t>& characters) {
         if (glyphs.isEmpty() || !font.isValid())
+            return;
+        if (m_geometry.pageSink && m_geometry.pageSink->drawGlyphs(font, toDevice, glyphs, at, characters))
             return;
         QGlyphRun glyphRun;
         glyphRun.setRawFont(font);
         glyphRun.setGlyphIndexes(glyphs);
         glyphRun.setPositions(at);
+        m_painter.setWorldTransform(transform);
         m_painter.drawGlyphRun(QPointF(0, 0), glyphRun);
     };
-    if (run.indexes.isEmpty() && run.fallbackIndexes.isEmpty())
-        return;
-    const double scale = run.textScale;
-    m_painter.setWorldTransform(QTransform(run.sx * scale, 0, 0, run.sy * scale, 0, run.baseline) * base);
-    drawRun(run.drawingFace->font, run.indexes, run.positions);
-    drawRun(run.drawingFace->fallbackFont, run.fallbackIndexes, run.fallbackPositions);
+    drawRun(run.drawingFace->font, run.indexes, run.positions, run.characters);
+    drawRun(run.drawingFace->fallbackFont, run.fallbackIndexes, run.fallbackPositions, run.fallbackCharacters);
 }

@@ -4,6 +4,7 @@
 
 #include <QtGlobal>
 
+class PageSink;
 class QPainter;
 class QTransform;
 
@@ -19,7 +20,8 @@ class QTransform;
 // A line is painted in few calls, because every call costs a block of state on a PDF
 // page: frames, shades and underlines as one fill per colour, then one glyph run per
 // style (and per font, where a fallback font supplies a character). Blanks put no glyph
-// on the page; text extraction sees the gap.
+// on the page; text extraction sees the gap. Where the canvas has a page sink, runs and
+// fills go there instead of to the painter.
 class Renderer
 {
 public:
@@ -33,6 +35,7 @@ public:
         double marginInches = 0;
         double pointSize = 12;      // SignPitch
         double barHeightPoints = 12; // BarCodePitch
+        PageSink* pageSink = nullptr; // takes text and frames instead of the painter, if set
     };
 
     Renderer(QPainter& painter, const Geometry& geometry);
@@ -54,7 +57,7 @@ private:
     PendingRun& runFor(const RendererLine& line, const RendererItem& item);
     void addGlyph(PendingRun& run, const RendererLine& line, size_t index);
     void endUnderline(PendingRun& run, double end);
-    void paintRun(const PendingRun& run, const QTransform& base);
+    void paintRun(const PendingRun& run, const QTransform& base, const QTransform& baseToDevice);
     double deviceX(double inches) const;
 
     QPainter& m_painter;

@@ -41,6 +41,9 @@ void drawJobPage(Canvas& dc, OutputContext& context, qint16 slot, qint32 page, c
     const qint16 layer = settings.Waterlayer;
     const QString watermark = chosenWatermark(context, slot);
 
+    // Lines written by a PDF page's own content writer lie on top of the page; a
+    // watermark drawn over the text needs the lines drawn before it, by the painter.
+    const Canvas::PainterOnly linesBelowWatermark(dc, layer == 1 && !watermark.isEmpty());
     drawBackground(dc, context, slot, page, geometry);
     if (layer == 0 && !watermark.isEmpty())
         PrintWatermark(dc, watermark);

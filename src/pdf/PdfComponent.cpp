@@ -2,6 +2,7 @@
 
 #include "Canvas.h"
 #include "PdfFinish.h"
+#include "PdfPageLayer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -88,6 +89,7 @@ struct PdfComponent::Document
     PdfOutcome failure;
     std::unique_ptr<QTemporaryFile> pages;
     std::unique_ptr<QPdfWriter> writer;
+    PdfPageLayer text;
     std::unique_ptr<Canvas> canvas;
     bool pageOpen = false;
     int pageCount = 0;
@@ -166,6 +168,7 @@ PdfOutcome PdfComponent::beginDocument(const QString& path, int flags)
     doc.writer->setCreator(QStringLiteral("Druckserver"));
     doc.writer->setTitle(target.completeBaseName());
     doc.canvas = std::make_unique<Canvas>(doc.writer.get());
+    doc.canvas->setPageSink(&doc.text);
     return PdfOutcome::done();
 }
 
@@ -193,14 +196,20 @@ void PdfComponent::beginPage(int widthPixels, int heightPixels, int flags)
                                              .arg(native(doc.target)));
         return;
     }
+    // The writer maps device pixels to points from the top of the page, whose height it
+    // writes in whole points.
+    doc.text.beginPage(doc.pageCount, 72.0 / doc.writer->resolution(),
+                       doc.writer->pageLayout().fullRectPoints().height());
     ++doc.pageCount;
     doc.pageOpen = true;
 }
 
 void PdfComponent::endPage()
 {
-    if (m_doc)
-        m_doc->pageOpen = false;
+    if (!m_doc)
+        return;
+    m_doc->text.endPage();
+    m_doc->pageOpen = false;
 }
 
 Canvas& PdfComponent::surface()
@@ -282,6 +291,7 @@ PdfOutcome PdfComponent::finishDocument(Document& doc)
     options.openPassword = m_openPassword;
     options.permissionCode = m_permissionCode;
     options.creationDate = m_creationDate;
+    options.text = &doc.text;
     const QString problem = finishPdf(doc.pages->fileName(), finished.fileName(), options);
     if (!problem.isEmpty())
         return PdfOutcome::failed(

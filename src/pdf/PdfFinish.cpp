@@ -1,5 +1,7 @@
 #include "PdfFinish.h"
 
+#include "PdfPageLayer.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -72,6 +74,92 @@ void uncompressContents(QPDF& pdf)
     }
 }
 
+QPDFObjectHandle flateStream(QPDF& pdf, const QByteArray& deflated)
+{
+    QPDFObjectHandle stream = QPDFObjectHandle::newStream(&pdf);
+    stream.replaceStreamData(deflated.toStdString(), QPDFObjectHandle::newName("/FlateDecode"),
+                             QPDFObjectHandle::newNull());
+    return stream;
+}
+
+QPDFObjectHandle embed(QPDF& pdf, const PdfPageLayer::EmbeddedFont& font)
+{
+    const std::string name = "/" + font.baseFont.toStdString();
+    const TrueTypeFont::Metrics& m = font.metrics;
+    QPDFObjectHandle program = flateStream(pdf, font.program);
+    program.getDict().replaceKey("/Length1", QPDFObjectHandle::newInteger(font.programLength));
+
+    // Symbolic: the glyphs are addressed by number, not by a standard character set.
+    const int flags = 4 | (m.fixedPitch ? 1 : 0) | (m.italic ? 64 : 0);
+    QPDFObjectHandle descriptor = QPDFObjectHandle::parse(
+        "<< /Type /FontDescriptor /FontName " + name + " /Flags " + std::to_string(flags) + " /FontBBox [" +
+        std::to_string(m.xMin) + " " + std::to_string(m.yMin) + " " + std::to_string(m.xMax) + " " +
+        std::to_string(m.yMax) + "] /ItalicAngle " + std::to_string(m.italicAngle) + " /Ascent " +
+        std::to_string(m.ascent) + " /Descent " + std::to_string(m.descent) + " /CapHeight " +
+        std::to_string(m.capHeight) + " /StemV 80 >>");
+    descriptor.replaceKey("/FontFile2", program);
+
+    QPDFObjectHandle cidFont = QPDFObjectHandle::parse(
+        "<< /Type /Font /Subtype /CIDFontType2 /BaseFont " + name +
+        " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /CIDToGIDMap /Identity >>");
+    cidFont.replaceKey("/FontDescriptor", pdf.makeIndirectObject(descriptor));
+    cidFont.replaceKey("/W", QPDFObjectHandle::parse(font.widths.toStdString()));
+
+    QPDFObjectHandle type0 =
+        QPDFObjectHandle::parse("<< /Type /Font /Subtype /Type0 /BaseFont " + name + " /Encoding /Identity-H >>");
+    QPDFObjectHandle descendants = QPDFObjectHandle::newArray();
+    descendants.appendItem(pdf.makeIndirectObject(cidFont));
+    type0.replaceKey("/DescendantFonts", descendants);
+    type0.replaceKey("/ToUnicode", flateStream(pdf, font.toUnicode));
+    return pdf.makeIndirectObject(type0);
+}
+
+// Each page with text gets it after what the painter drew, which is enclosed in q ... Q
+// so that the text starts from the page's initial graphics state.
+void addText(QPDF& pdf, const PdfPageLayer& layer)
+{
+    if (layer.isEmpty())
+        return;
+    QPDFObjectHandle fonts = QPDFObjectHandle::newDictionary();
+    for (const PdfPageLayer::EmbeddedFont& font : layer.embeddedFonts())
+        fonts.replaceKey("/" + font.resourceName.toStdString(), embed(pdf, font));
+    QPDFObjectHandle save = QPDFObjectHandle::newStream(&pdf, "q\n");
+    QPDFObjectHandle restore = QPDFObjectHandle::newStream(&pdf, "Q\n");
+
+    int index = 0;
+    for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
+        const QByteArray text = layer.pageContent(index++);
+        if (text.isEmpty())
+            continue;
+        QPDFObjectHandle pageObject = page.getObjectHandle();
+        QPDFObjectHandle contents = QPDFObjectHandle::newArray();
+        contents.appendItem(save);
+        QPDFObjectHandle drawn = pageObject.getKey("/Contents");
+        if (drawn.isArray()) {
+            for (int i = 0; i < drawn.getArrayNItems(); ++i)
+                contents.appendItem(drawn.getArrayItem(i));
+        } else if (drawn.isStream()) {
+            contents.appendItem(drawn);
+        }
+        contents.appendItem(restore);
+        contents.appendItem(flateStream(pdf, text));
+        pageObject.replaceKey("/Contents", contents);
+
+        QPDFObjectHandle resources = pageObject.getKey("/Resources");
+        if (!resources.isDictionary()) {
+            resources = QPDFObjectHandle::newDictionary();
+            pageObject.replaceKey("/Resources", resources);
+        }
+        QPDFObjectHandle pageFonts = resources.getKey("/Font");
+        if (!pageFonts.isDictionary()) {
+            pageFonts = QPDFObjectHandle::newDictionary();
+            resources.replaceKey("/Font", pageFonts);
+        }
+        for (const std::string& key : fonts.getKeys())
+            pageFonts.replaceKey(key, fonts.getKey(key));
+    }
+}
+
 void setCreationDate(QPDF& pdf, const QDateTime& when)
 {
     QPDFObjectHandle trailer = pdf.getTrailer();
@@ -134,6 +222,8 @@ QString finishPdf(const QString& source, const QString& target, const PdfFinishO
         else
             pdf.processFile(sourceName.constData());
 
+        if (options.text)
+            addText(pdf, *options.text);
         if (options.uncompressContent)
             uncompressContents(pdf);
         if (options.creationDate.isValid())

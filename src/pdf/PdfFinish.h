@@ -3,8 +3,11 @@
 #include <QDateTime>
 #include <QString>
 
+class PdfPageLayer;
+
 // The pass over a finished QPdfWriter file that adds what the writer cannot do itself:
-// encryption with passwords and permissions and a chosen creation date. It reads one
+// the pages' text written by the document's own text layer, encryption with passwords
+// and permissions, and a chosen creation date. It reads one
 // file and writes another, copying stream data from the source file as it is (never
 // decoded and compressed again), so a long document is never held in memory and the
 // pass costs little more than the encryption itself.
@@ -24,6 +27,9 @@ struct PdfFinishOptions
     // operators in a text editor. Off by default: uncompressed pages are about 40 times
     // larger. Images and fonts keep their compression either way.
     bool uncompressContent = false;
+    // Text to put on top of each page, with its fonts; the pages of the layer are the
+    // pages of the source in order.
+    const PdfPageLayer* text = nullptr;
 
     bool encrypts() const { return permissionCode != 0 || !ownerPassword.isEmpty() || !openPassword.isEmpty(); }
 };

@@ -1,0 +1,217 @@
+// The PDF component writes the lines of a page (text, frames, shades) into the page's
+// content itself. Whatever it writes must look as the painter would have drawn it, stay
+// searchable, and embed fonts that readers accept.
+
+#include "Canvas.h"
+#include "PdfComponent.h"
+#include "PdfContent.h"
+#include "PdfTools.h"
+#include "PrintEngine.h"
+#include "TempFolders.h"
+#include "TrueTypeSubset.h"
+
+#include <QFont>
+#include <QPainterPath>
+#include <QRawFont>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+QString q(const char16_t* text)
+{
+    return QString::fromUtf16(text);
+}
+
+QString esc(char command, int parameter)
+{
+    return QString(QChar(0x1B)) + QChar(command) + QChar(char16_t(0xF000 + parameter));
+}
+
+// Lines with everything the line renderer draws: frames and shades, bold, underlined,
+// double width and double height text, umlauts, and characters only the fallback font has.
+QStringList sampleLines()
+{
+    return {
+        q(u"╔══════════════════════════════════════╗"),
+        q(u"║ Müller & Söhne, Größenänderung  4711 ║"),
+        q(u"╟──────────┬───────────────────────────╢"),
+        q(u"║ ") + esc('E', 0) + q(u"Fett") + esc('F', 0) + q(u"     │ ") + esc('-', 1) + q(u"unterstrichen") +
+            esc('-', 0) + q(u"  ░▒▓█ ║"),
+        q(u"║ ") + esc('W', 1) + q(u"Breit") + esc('W', 0) + q(u" │ ♥ ♦ ☺ ≡ ± ½ ⇒ ✓ ∀     ║"),
+        esc('w', 1) + q(u"Hoch") + esc('w', 0) + q(u" und normal"),
+        q(u"╚══════════╧═══════════════════════════╝"),
+    };
+}
+
+// Draws the sample on a page of the given size, through the component's own content
+// writer or through the painter only.
+void drawSample(PdfComponent& pdf, QSize pagePixels, bool painterOnly)
+{
+    pdf.beginPage(pagePixels.width(), pagePixels.height());
+    Canvas& dc = pdf.surface();
+    const Canvas::PainterOnly scope(dc, painterOnly);
+    dc.setWidestLineInches(4.0);
+    QString font = QStringLiteral("Courier New");
+    const QStringList lines = sampleLines();
+    qint32 line = 1;
+    for (qsizetype i = 0; i < lines.size(); ++i, ++line) {
+        QString text = lines[i];
+        PRINTLINE5(dc, line, 40, text, dc.heightPixels(), 12, 12, font, 5, i == 0);
+    }
+    pdf.endPage();
+}
+
+struct Word
+{
+    QString text;
+    QRectF box;
+};
+
+// The words of each page with their boxes in points, as pdftotext finds them.
+QList<QList<Word>> wordsByPage(const QString& pdf)
+{
+    const QString html = pdftools::run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}).out;
+    static const QRegularExpression word(
+        QStringLiteral(R"re(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    QList<QList<Word>> pages;
+    for (const QString& page : html.split(QStringLiteral("<page")).mid(1)) {
+        QList<Word> words;
+        for (const QRegularExpressionMatch& m : word.globalMatch(page)) {
+            const QRectF box(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                             QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
+            words.append({m.captured(5), box});
+        }
+        pages.append(words);
+    }
+    return pages;
+}
+
+// Share of pixels, in the darker of two renders, where they differ clearly.
+double differingShare(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size() || a.isNull())
+        return 1.0;
+    const QImage ga = a.convertToFormat(QImage::Format_Grayscale8);
+    const QImage gb = b.convertToFormat(QImage::Format_Grayscale8);
+    qint64 inked = 0, differing = 0;
+    for (int y = 0; y < ga.height(); ++y) {
+        const uchar* ra = ga.constScanLine(y);
+        const uchar* rb = gb.constScanLine(y);
+        for (int x = 0; x < ga.width(); ++x) {
+            inked += std::min(ra[x], rb[x]) < 128;
+            differing += std::abs(ra[x] - rb[x]) > 128;
+        }
+    }
+    return inked ? double(differing) / double(inked) : 0.0;
+}
+
+} // namespace
+
+TEST(PdfPageLayer, LinesLookAsThroughThePainterAndStaySearchable)
+{
+    TempFolders dirs;
+    // Portrait at the component's usual resolution, and landscape at a printer's.
+    for (const auto& [dpi, pagePixels] : {std::pair{72, QSize(595, 842)}, std::pair{300, QSize(3508, 2480)}}) {
+        SCOPED_TRACE(dpi);
+        const QString path = dirs.root() + QStringLiteral("/layer%1.pdf").arg(dpi);
+        PdfComponent pdf;
+        pdf.startEngine();
+        pdf.setHorizontalResolution(dpi);
+        pdf.setVerticalResolution(dpi);
+        ASSERT_TRUE(pdf.beginDocument(path).ok());
+        drawSample(pdf, pagePixels, false);
+        drawSample(pdf, pagePixels, true);
+        ASSERT_TRUE(pdf.endDocument().ok());
+        ASSERT_TRUE(pdftools::check(path).ok());
+
+        // Every word where the painter puts it, to a fiftieth of a point.
+        const QList<QList<Word>> pages = wordsByPage(path);
+        ASSERT_EQ(pages.size(), 2);
+        ASSERT_EQ(pages[0].size(), pages[1].size());
+        ASSERT_GE(pages[0].size(), 15);
+        for (qsizetype i = 0; i < pages[0].size(); ++i) {
+            const Word& own = pages[0][i];
+            const Word& painted = pages[1][i];
+            EXPECT_EQ(own.text, painted.text);
+            for (double d : {own.box.left() - painted.box.left(), own.box.right() - painted.box.right(),
+                             own.box.top() - painted.box.top(), own.box.bottom() - painted.box.bottom()})
+                EXPECT_LT(std::abs(d), 0.02) << own.text.toStdString();
+        }
+        const QString text = pdftools::pageTexts(path).value(0);
+        for (const char* expected : {"Müller & Söhne, Größenänderung", "Fett", "unterstrichen", "♥ ♦ ☺ ≡ ± ½ ⇒ ✓ ∀"})
+            EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+
+        // Frames, shades and glyph shapes: the same ink, up to where edges fall on pixels.
+        const QList<QImage> images = pdftools::pageImages(path, 100);
+        ASSERT_EQ(images.size(), 2);
+        EXPECT_LT(differingShare(images[0], images[1]), 0.03);
+
+        // Every font embedded with a Unicode map; the page's own ones (regular, bold, and
+        // the fallback font) as tagged subsets.
+        const QStringList rows = pdftools::fonts(path).out.split(u'\n', Qt::SkipEmptyParts).mid(2);
+        QStringList subsets;
+        for (const QString& row : rows) {
+            const QStringList columns = row.split(u' ', Qt::SkipEmptyParts);
+            ASSERT_GE(columns.size(), 7);
+            EXPECT_EQ(columns[columns.size() - 5], "yes") << row.toStdString();
+            EXPECT_EQ(columns[columns.size() - 3], "yes") << row.toStdString();
+            if (columns[0].contains(u'+') && columns[columns.size() - 4] == "yes")
+                subsets << columns[0].section(u'+', 1);
+        }
+        subsets.sort();
+        EXPECT_EQ(subsets, QStringList({"DejaVuSansMono", "LiberationMono", "LiberationMono-Bold"}));
+    }
+}
+
+TEST(PdfPageLayer, SubsetKeepsTheOutlinesOfUsedGlyphsAndTheirParts)
+{
+    QFont request(QStringLiteral("DejaVu Sans Mono"));
+    request.setPixelSize(100);
+    const QRawFont font = QRawFont::fromFont(request);
+    ASSERT_TRUE(font.isValid());
+    const TrueTypeFont data(font);
+    ASSERT_TRUE(data.isValid());
+
+    // "Ä" is drawn from "A" and the diaeresis in most fonts: a subset with only "Ä" must
+    // still draw it. "Z" is not used and loses its outline; numbers stay the same.
+    const QList<quint32> glyphs = font.glyphIndexesForString(QStringLiteral("ÄZ"));
+    ASSERT_EQ(glyphs.size(), 2);
+    std::vector<bool> used(size_t(data.glyphCount()), false);
+    used[glyphs[0]] = true;
+    const QByteArray subset = data.subset(used);
+    EXPECT_LT(subset.size(), font.fontTable("glyf").size() / 10);
+
+    const QRawFont reloaded(subset, 100);
+    ASSERT_TRUE(reloaded.isValid());
+    EXPECT_EQ(reloaded.pathForGlyph(glyphs[0]).boundingRect(), font.pathForGlyph(glyphs[0]).boundingRect());
+    EXPECT_FALSE(font.pathForGlyph(glyphs[1]).isEmpty());
+    EXPECT_TRUE(reloaded.pathForGlyph(glyphs[1]).isEmpty());
+    // Widths in thousandths of the em, as the font advances (100 pixels to the em here).
+    const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+    EXPECT_NEAR(data.width(glyphs[0]), advances[0].x() * 10, 0.2);
+}
+
+TEST(PdfPageLayer, ContentNumbersAreShortAndExact)
+{
+    const struct
+    {
+        double value;
+        const char* text;
+    } cases[] = {
+        {0, "0 "},          {-0.0, "0 "},         {-0.00004, "0 "},     {1.5, "1.5 "},
+        {-2.25, "-2.25 "},  {0.99996, "1 "},      {12.34567, "12.3457 "}, {842, "842 "},
+        {1e300, "32767 "},  {-1e300, "-32767 "},  {std::nan(""), "0 "},
+    };
+    for (const auto& c : cases) {
+        PdfContent content;
+        content.number(c.value);
+        EXPECT_EQ(content.bytes(), c.text) << c.value;
+    }
+    PdfContent glyphs;
+    glyphs.hex4(0x2A).hex4(0xFFFF);
+    EXPECT_EQ(glyphs.bytes(), "002AFFFF");
+}
