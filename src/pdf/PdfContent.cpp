@@ -54,6 +54,7 @@ struct PdfDeflater::Stream
 {
     z_stream z{};
     bool ready = false;
+    std::string output;
 };
 
 PdfDeflater::PdfDeflater(int level) : m_stream(std::make_unique<Stream>())
@@ -73,13 +74,15 @@ QByteArray PdfDeflater::deflate(std::string_view data)
         return {};
     z_stream& z = m_stream->z;
     deflateReset(&z);
-    QByteArray out(qsizetype(deflateBound(&z, uLong(data.size()))), Qt::Uninitialized);
+    // Compressed into a buffer kept from call to call, then copied at its real size: a
+    // document keeps every page's result until it is finished.
+    std::string& out = m_stream->output;
+    out.resize(deflateBound(&z, uLong(data.size())));
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
     z.avail_in = uInt(data.size());
     z.next_out = reinterpret_cast<Bytef*>(out.data());
     z.avail_out = uInt(out.size());
     if (::deflate(&z, Z_FINISH) != Z_STREAM_END)
         return {};
-    out.truncate(qsizetype(z.total_out));
-    return out;
+    return QByteArray(out.data(), qsizetype(z.total_out));
 }

@@ -116,6 +116,30 @@ QPDFObjectHandle embed(QPDF& pdf, const PdfPageLayer::EmbeddedFont& font)
 
 // Each page with text gets it after what the painter drew, which is enclosed in q ... Q
 // so that the text starts from the page's initial graphics state.
+// Hands the writer each page's own content when it reaches it, straight from the layer:
+// a long document's pages are not copied into the library first.
+class PageContentProvider : public QPDFObjectHandle::StreamDataProvider
+{
+public:
+    explicit PageContentProvider(const PdfPageLayer& layer) : m_layer(layer) {}
+
+    void add(QPDFObjGen stream, int page) { m_pages.emplace(stream, page); }
+
+    void provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) override
+    {
+        auto it = m_pages.find(og);
+        if (it == m_pages.end())
+            throw std::logic_error("page content without source");
+        const QByteArray data = m_layer.pageContent(it->second);
+        pipeline->write(reinterpret_cast<const unsigned char*>(data.constData()), size_t(data.size()));
+        pipeline->finish();
+    }
+
+private:
+    const PdfPageLayer& m_layer;
+    std::map<QPDFObjGen, int> m_pages;
+};
+
 void addText(QPDF& pdf, const PdfPageLayer& layer)
 {
     if (layer.isEmpty())
@@ -126,10 +150,10 @@ void addText(QPDF& pdf, const PdfPageLayer& layer)
     QPDFObjectHandle save = QPDFObjectHandle::newStream(&pdf, "q\n");
     QPDFObjectHandle restore = QPDFObjectHandle::newStream(&pdf, "Q\n");
 
-    int index = 0;
+    auto provider = std::make_shared<PageContentProvider>(layer);
+    int index = -1;
     for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
-        const QByteArray text = layer.pageContent(index++);
-        if (text.isEmpty())
+        if (layer.pageContent(++index).isEmpty())
             continue;
         QPDFObjectHandle pageObject = page.getObjectHandle();
         QPDFObjectHandle contents = QPDFObjectHandle::newArray();
@@ -142,7 +166,10 @@ void addText(QPDF& pdf, const PdfPageLayer& layer)
             contents.appendItem(drawn);
         }
         contents.appendItem(restore);
-        contents.appendItem(flateStream(pdf, text));
+        QPDFObjectHandle text = QPDFObjectHandle::newStream(&pdf);
+        text.replaceStreamData(provider, QPDFObjectHandle::newName("/FlateDecode"), QPDFObjectHandle::newNull());
+        provider->add(text.getObjGen(), index);
+        contents.appendItem(text);
         pageObject.replaceKey("/Contents", contents);
 
         QPDFObjectHandle resources = pageObject.getKey("/Resources");
