@@ -12,9 +12,12 @@ class QImage;
 
 // The PDF component the PDF outputs drive: a document of pages drawn through the
 // engine's canvas onto a QPdfWriter, finished by a pass that adds encryption and the
-// creation date (PdfFinish.h). Page content stays compressed as the writer made it: a
-// page of text is a few KiB instead of hundreds. The operation numbers in the comments
-// are the dispatch ids the outputs were written against.
+// creation date (PdfFinish.h). The lines the engine renders (text, frames, shades) do not
+// go through the writer's painter: the canvas hands them to the document's page layer
+// (PdfPageLayer.h), which writes them as compact PDF content, and the finishing pass puts
+// that content on top of each page. Page content is stored compressed: a page of text is
+// a few KiB instead of hundreds. The operation numbers in the comments are the dispatch
+// ids the outputs were written against.
 //
 // Settings written to the component (resolutions, security texts, permission code,
 // date text, numeric setting) are kept until they are written again, across stopping

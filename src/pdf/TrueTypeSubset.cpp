@@ -107,6 +107,30 @@ QString cleanName(const QString& text)
     return out;
 }
 
+// A naming table with only the names a reader shows (family, style, full and PostScript
+// name): a font's own table carries its licence and often tens of kilobytes.
+QByteArray shortNameTable(const QString& family, const QString& style, const QString& postScriptName)
+{
+    const QString names[] = {family, style, family + u' ' + style, postScriptName};
+    const quint16 ids[] = {1, 2, 4, 6};
+    QByteArray strings;
+    QByteArray table;
+    put16(table, 0);
+    put16(table, 4);
+    put16(table, 6 + 4 * 12);
+    for (int i = 0; i < 4; ++i) {
+        put16(table, 3);      // Windows
+        put16(table, 1);      // Unicode BMP
+        put16(table, 0x409);  // English
+        put16(table, ids[i]);
+        put16(table, quint16(names[i].size() * 2));
+        put16(table, quint16(strings.size()));
+        for (QChar c : names[i])
+            put16(strings, c.unicode());
+    }
+    return table + strings;
+}
+
 } // namespace
 
 TrueTypeFont::TrueTypeFont(const QRawFont& font)
@@ -143,6 +167,7 @@ TrueTypeFont::TrueTypeFont(const QRawFont& font)
     m_postScriptName = cleanName(postScriptNameOf(font.fontTable("name")));
     if (m_postScriptName.isEmpty())
         m_postScriptName = cleanName(font.familyName() + u'-' + font.styleName());
+    m_name = shortNameTable(font.familyName(), font.styleName(), m_postScriptName);
     m_valid = true;
 }
 
@@ -248,16 +273,17 @@ QByteArray TrueTypeFont::subset(const std::vector<bool>& used) const
     set32(head, 8, 0);  // checkSumAdjustment, set below
     set16(head, 50, 1); // long offsets
 
-    // Only what a PDF reader needs to draw the glyphs: no character map, no names, and
-    // no hinting programs, so readers draw the outlines as designed at every size (the
-    // page writer's own subsets leave them out as well).
+    // The tables the page writer's own subsets carry, which every reader accepts: no
+    // character map (glyphs are addressed by number) and no hinting programs, so readers
+    // draw the outlines as designed at every size.
     struct Table
     {
         const char* tag;
         QByteArray data;
     };
-    const std::vector<Table> tables = {{"glyf", glyf}, {"head", head}, {"hhea", m_hhea},
-                                       {"hmtx", hmtx}, {"loca", loca}, {"maxp", m_maxp}};
+    std::vector<Table> tables = {{"OS/2", m_os2}, {"glyf", glyf}, {"head", head}, {"hhea", m_hhea},
+                                 {"hmtx", hmtx},  {"loca", loca}, {"maxp", m_maxp}, {"name", m_name}};
+    std::erase_if(tables, [](const Table& t) { return t.data.isEmpty(); });
 
     const quint16 count = quint16(tables.size());
     quint16 power = 1, log2 = 0;

@@ -58,5 +58,5 @@ private:
     bool m_longOffsets = false;
     QString m_postScriptName;
     std::vector<double> m_widths;
-    QByteArray m_head, m_hhea, m_maxp, m_hmtx, m_loca, m_glyf, m_os2, m_post;
+    QByteArray m_head, m_hhea, m_maxp, m_hmtx, m_loca, m_glyf, m_os2, m_post, m_name;
 };

@@ -1,7 +1,8 @@
-// What a rendered line costs on a PDF page: frames as a few merged rectangles, text as
-// one glyph run per style with short offsets, no glyphs for blanks. Every extra painter
-// call writes a block of state into the page, so these counts are what keeps a long
-// listing fast to write and small to store.
+// What a rendered line costs when it goes through a painter onto a PDF page (a printer
+// spooling PDF, or a PDF page under a watermark): frames as a few merged rectangles,
+// text as one glyph run per style with short offsets, no glyphs for blanks. Every extra
+// painter call writes a block of state into the page, so these counts are what keeps a
+// long listing fast to write and small to store.
 
 #include "CodePage.h"
 #include "PdfTools.h"
