@@ -10,7 +10,11 @@ LineMeasurer::LineMeasurer(qint32 signPitch, qint32 leftMargin)
 
 void LineMeasurer::add(const QString& line)
 {
-    renderer::parseLine(line, m_modes, QString(), m_pitchScale, m_line);
-    if (m_line.inkEnd > 0)
-        m_widest = std::max(m_widest, m_margin + m_line.inkEnd);
+    double inkEnd = 0;
+    if (!renderer::plainLineInkEnd(line, m_modes, m_pitchScale, inkEnd)) {
+        renderer::parseLine(line, m_modes, QString(), m_pitchScale, m_line);
+        inkEnd = m_line.inkEnd;
+    }
+    if (inkEnd > 0)
+        m_widest = std::max(m_widest, m_margin + inkEnd);
 }

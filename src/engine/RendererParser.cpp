@@ -290,6 +290,25 @@ void parseLine(QStringView text, RendererModes& modes, const QString& fontName, 
     Parser(text, modes, fontName, pitchScale, line).run();
 }
 
+bool plainLineInkEnd(QStringView text, RendererModes& modes, double pitchScale, double& inkEnd)
+{
+    if (size_t(text.size()) > MaxItems)
+        return false;
+    qsizetype inkedCells = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0) || QChar::isSurrogate(u) || escape::isParameter(text[i]))
+            return false;
+        const char32_t c = charsets::national(modes.charset, u);
+        if (modes.underline || (c != U' ' && c != 0xA0))
+            inkedCells = i + 1;
+    }
+    // As after any line: double width by SO has ended.
+    modes.lineDoubleWidth = false;
+    inkEnd = double(inkedCells) * modes.cellInches(pitchScale);
+    return true;
+}
+
 QString typefaceFamily(int typeface)
 {
     switch (typeface) {

@@ -20,6 +20,12 @@ namespace renderer {
 void parseLine(QStringView text, RendererModes& modes, const QString& fontName, double pitchScale,
                RendererLine& line);
 
+// The right edge of the ink of `text` (inches from the margin, 0 for none) when the line
+// is plain text, without escape or control codes: every character then takes one cell of
+// the pitch `modes` give, and the modes stay as they are. Returns false for any other
+// line, which must go through parseLine. Measuring a long listing is mostly this.
+bool plainLineInkEnd(QStringView text, RendererModes& modes, double pitchScale, double& inkEnd);
+
 // The font family ESC k n selects, or an empty string when the typeface number is not
 // one this renderer maps (the current font then stays).
 QString typefaceFamily(int typeface);

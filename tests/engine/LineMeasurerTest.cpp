@@ -28,6 +28,10 @@ TEST(LineMeasurer, MeasuresCellsOfEveryModeAcrossLines)
     EXPECT_NEAR(widest({esc('W', {1}) + QString(10, QChar('x'))}), 2.0, 1e-9);
     EXPECT_NEAR(widest({QChar(0x0E) + QStringLiteral("xx"), QStringLiteral("xx")}), 0.4, 1e-9) << "SO ends with the line";
     EXPECT_NEAR(widest({esc('M') + QString(12, QChar('x')) + esc('g') + QString(15, QChar('x'))}), 2.0, 1e-9);
+    EXPECT_NEAR(widest({esc('-', {1}) + QStringLiteral("x"), QStringLiteral("ab   ")}), 0.5, 1e-9)
+        << "underlined blanks are ink";
+    EXPECT_NEAR(widest({esc('R', {2}) + QStringLiteral("x"), QStringLiteral("ab[") + QChar(0xA0)}), 0.3, 1e-9)
+        << "a national letter is ink, a no-break blank is not";
     EXPECT_NEAR(widest({QStringLiteral("x\tx")}), 0.9, 1e-9);
     EXPECT_NEAR(widest({QStringLiteral("abcdef\rxy")}), 0.6, 1e-9) << "overstrike adds nothing";
     EXPECT_NEAR(widest({esc('E') + esc('@') + esc('W', {1}) + esc('@') + QStringLiteral("xx")}), 0.2, 1e-9);
