@@ -6,8 +6,9 @@
 #include <QHash>
 #include <QTransform>
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace {
 
