@@ -62,7 +62,7 @@ struct Renderer::PendingRun
     bool hasItems = false;
     QList<quint32> indexes, fallbackIndexes;
     QList<QPointF> positions, fallbackPositions;
-    QList<char32_t> characters, fallbackCharacters; // for a glyph sink
+    QList<char32_t> characters, fallbackCharacters; // what the glyphs stand for, for a page sink
 
     void reset()
     {
