@@ -1,6 +1,6 @@
-#include "Job.h"
 #include "JobReader.h"
 #include "PageImages.h"
+#include "WindowlessContext.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
@@ -39,13 +39,13 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    Job job;
-    if (!fillJobFromPrintFile(args[0], job, parser.value(settingsOption))) {
+    WindowlessContext context;
+    if (!fillJobFromPrintFile(args[0], context.job(), parser.value(settingsOption))) {
         std::fprintf(stderr, "druckserver-render: cannot read %s\n", qPrintable(args[0]));
         return 1;
     }
     QString error;
-    const int pages = renderJobPages(job, args[1], dpi, error);
+    const int pages = renderJobPages(context, args[1], dpi, error);
     if (pages < 0) {
         std::fprintf(stderr, "druckserver-render: %s\n", qPrintable(error));
         return 1;
