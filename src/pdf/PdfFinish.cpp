@@ -84,7 +84,8 @@ QPDFObjectHandle flateStream(QPDF& pdf, const QByteArray& deflated)
 
 QPDFObjectHandle embed(QPDF& pdf, const PdfPageLayer::EmbeddedFont& font)
 {
-    const std::string name = "/" + font.baseFont.toStdString();
+    // Joined as QString: GCC 12 warns (-Wrestrict) on "/" + std::string in Release.
+    const std::string name = (QStringLiteral("/") + font.baseFont).toStdString();
     const TrueTypeFont::Metrics& m = font.metrics;
     QPDFObjectHandle program = flateStream(pdf, font.program);
     program.getDict().replaceKey("/Length1", QPDFObjectHandle::newInteger(font.programLength));
@@ -146,7 +147,7 @@ void addText(QPDF& pdf, const PdfPageLayer& layer)
         return;
     QPDFObjectHandle fonts = QPDFObjectHandle::newDictionary();
     for (const PdfPageLayer::EmbeddedFont& font : layer.embeddedFonts())
-        fonts.replaceKey("/" + font.resourceName.toStdString(), embed(pdf, font));
+        fonts.replaceKey((QStringLiteral("/") + font.resourceName).toStdString(), embed(pdf, font));
     QPDFObjectHandle save = QPDFObjectHandle::newStream(&pdf, "q\n");
     QPDFObjectHandle restore = QPDFObjectHandle::newStream(&pdf, "Q\n");
 
