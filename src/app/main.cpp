@@ -1,4 +1,5 @@
 #include "frmPS.h"
+#include "frmVerwaltung.h"
 
 #include <QApplication>
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
 
     frmPS ps;
     server = &ps;
+    ps.setSettingsWindowOpener([&ps] { frmVerwaltung::showWindow([&ps] { ps.InitPS(); }); });
     if (!ps.Form_Load())
         return 0;
     return app.exec();

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "WatermarkDefinition.h"
+
+#include <QImage>
+#include <QStringList>
+#include <QWidget>
+
+class PaletteColourPicker;
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QSlider;
+class QToolBar;
+class UpDownButtons;
+
+// The "Wasserzeichen" tab of the settings window: the list of watermark definitions of
+// "Wasser.txt", the controls of the definition on view, and a preview drawn by the
+// engine's watermark painter on a page of 8.5 x 12 inches.
+//
+// The definition table always holds what the controls show: every edit composes the
+// definition on view back into its table entry before the preview is drawn. Nothing is
+// written until save(); the settings window calls it on "Speichern" only.
+//
+// States: view (an entry chosen, text read-only, "Darstellung" disabled, the list
+// commands enabled) and edit (after "Neu" or "bearbeiten": text editable, "Darstellung"
+// enabled, the list commands disabled until an entry is chosen again).
+class WatermarkEditor : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit WatermarkEditor(QWidget* parent = nullptr);
+
+    // Reads the definitions of the file. A missing file, or a line without "|" (an empty
+    // one too), ends the reading: the entries read so far stay, and the list stays
+    // disabled with nothing chosen until "Neu". Otherwise the first entry is chosen.
+    void load(const QString& file);
+    // Writes one definition per list entry, each ended by CR LF, in the locale's 8-bit
+    // encoding, replacing the file as a whole. False when it could not be written; the
+    // old file is then unchanged.
+    bool save(const QString& file) const;
+
+    // The layer list's position: 0 "Hinter dem Text", 1 "Vor dem Text", -1 none.
+    int layer() const;
+    void setLayer(int position);
+
+    // What tests look at.
+    const QStringList& table() const { return m_table; }
+    int currentIndex() const { return m_current; }
+    QColor shownColour() const { return m_shownColour; }
+    const QImage& surface() const { return m_surface; }
+
+    // The list commands and buttons as a user presses them.
+    void Toolbar1_ButtonClick(int button); // 1 "Neu", 2 "bearbeiten", 3 "löschen"
+    void Toolbar3_ButtonClick(int button); // 1 down, 2 left, 3 right, 4 up, 5 turn right, 6 turn left
+    void List1_Click(int row);
+
+private:
+    void buildControls();
+    QGroupBox* buildTextFrame();
+    QGroupBox* buildLookFrame();
+
+    // Copies the current definition into the controls; a missing or unreadable field
+    // keeps what the controls show.
+    void parseCurrent();
+    // The definition the controls show.
+    WatermarkDefinition shown() const;
+    void drawPreview();
+    void colourChanged();
+    void brightnessChanged();
+    void textChanged();
+    void enterViewState();
+    void setListCommandsEnabled(bool enabled);
+
+    QStringList m_table;
+    int m_current = -1;
+    bool m_loading = false;
+    // Attributes held outside the controls.
+    qint32 m_horizontalOffset = 0;
+    qint32 m_verticalOffset = 0;
+    qint32 m_rotation = 0;
+    QColor m_paletteColour;
+    QColor m_shownColour;
+    QString m_textShown; // the text box's text at its last change
+    QImage m_surface;    // Picture2: the off-screen page
+
+    QListWidget* List1 = nullptr;
+    QLineEdit* Text11 = nullptr;
+    QToolBar* Toolbar1 = nullptr;
+    QGroupBox* m_look = nullptr; // "Darstellung"
+    QComboBox* Combo2 = nullptr;
+    QLineEdit* Text10 = nullptr;
+    UpDownButtons* UpDown10 = nullptr;
+    QToolBar* Toolbar2 = nullptr;
+    QToolBar* Toolbar3 = nullptr;
+    PaletteColourPicker* mcclrstd1 = nullptr;
+    QSlider* Slider1 = nullptr;
+    QLabel* m_swatch = nullptr;
+    QComboBox* Combo3 = nullptr;
+    QLabel* Picture1 = nullptr;
+};

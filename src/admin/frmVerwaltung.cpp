@@ -1,0 +1,232 @@
+#include "frmVerwaltung.h"
+
+#include "Autostart.h"
+#include "FolderChooser.h"
+#include "Folders.h"
+#include "MessageBox.h"
+#include "ReadingRules.h"
+#include "ServerSettings.h"
+#include "TrayLibrary.h"
+#include "WatermarkEditor.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include <cstdlib>
+
+namespace {
+
+// The mail text this window offers when the settings file has none; "|" ends a line.
+const QString DefaultMailText =
+    QStringLiteral("1 Anlage||Der Acrobatreader ist unter|  https://get.adobe.com/de/reader/|erhältlich !");
+
+QString file()
+{
+    return DefaultSettingsFile();
+}
+
+// A number key as the window shows it: its numeric value in plain decimal form.
+QString shownNumber(const keys::Key& key)
+{
+    const double value = rules::numericValue(rules::readRaw(file(), keys::Pserver, key.key(), key.fallback()));
+    return QString::number(value, 'g', 15);
+}
+
+QString watermarkFile()
+{
+    return folders::join(folders::programFolder(), QStringLiteral("Wasser.txt"));
+}
+
+void write(const keys::Key& key, const QString& value)
+{
+    // A key that cannot be written is skipped; the next ones are still written.
+    rules::write(file(), keys::Pserver, key.key(), value);
+}
+
+void writeNumber(const keys::Key& key, const QString& text)
+{
+    write(key, rules::signedNumber(rules::wholeNumber(text)));
+}
+
+void writeFlag(const keys::Key& key, const QCheckBox* box)
+{
+    write(key, rules::signedNumber(box->isChecked() ? 1 : 0));
+}
+
+} // namespace
+
+frmVerwaltung::frmVerwaltung(std::function<void()> initPS, QWidget* parent)
+    : QWidget(parent), m_initPS(std::move(initPS))
+{
+    setObjectName(QStringLiteral("frmVerwaltung"));
+    setWindowTitle(QStringLiteral("Druckserververwaltung"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildControls();
+    Form_Load();
+}
+
+frmVerwaltung::~frmVerwaltung()
+{
+    SettingsWindowOpen() = false;
+}
+
+frmVerwaltung* frmVerwaltung::showWindow(std::function<void()> initPS)
+{
+    static QPointer<frmVerwaltung> window;
+    if (!window)
+        window = new frmVerwaltung(std::move(initPS));
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+std::function<void()>& frmVerwaltung::endProcessHook()
+{
+    static std::function<void()> hook = [] { std::_Exit(0); };
+    return hook;
+}
+
+void frmVerwaltung::Form_Load()
+{
+    SettingsWindowOpen() = true;
+
+    m_linesPerPage->setText(shownNumber(keys::LinesPerPage));
+    m_linesPerPageQ->setText(shownNumber(keys::LinesPerPageQ));
+    m_autoLandscape->setText(shownNumber(keys::AutoLandscape));
+    m_signPitch->setText(shownNumber(keys::SignPitch));
+    m_barcodePitch->setText(shownNumber(keys::BarCodePitch));
+    m_fontname->setEditText(readServerString(file(), keys::Fontname));
+    const double delay = rules::numericValue(
+        rules::readRaw(file(), keys::Pserver, keys::AutoStartDelay.key(), keys::AutoStartDelay.fallback()));
+    m_autoStartSeconds->setText(QString::number(delay / 1000.0, 'g', 15));
+
+    m_autoStart->setChecked(readServerFlag(file(), keys::AutoStart));
+    m_hideMode->setEnabled(m_autoStart->isChecked());
+    m_hideMode->setChecked(readServerFlag(file(), keys::HideMode));
+
+    m_leftSpace->setText(shownNumber(keys::LeftSpace));
+    m_topSpace->setText(shownNumber(keys::TopSpace));
+    m_addEscSequenz->setText(readServerString(file(), keys::AddEscSequenz));
+
+    m_pdfFolder->selectStoredFolder(readServerString(file(), keys::PDFFolder));
+
+    m_pdfMsg->setChecked(readServerFlag(file(), keys::PDFMSG));
+    m_pdfShow->setChecked(readServerFlag(file(), keys::PDFShow));
+    m_mailDelete->setChecked(readServerFlag(file(), keys::MailDelete));
+    m_pdfDlg->setChecked(readServerFlag(file(), keys::PDFDLG));
+    m_pdfPrint->setChecked(readServerFlag(file(), keys::PdfPrint));
+    m_pdfCut->setChecked(readServerFlag(file(), keys::PdfCut));
+    m_pdfEdit->setChecked(readServerFlag(file(), keys::PdfEdit));
+    m_pdfPassword->setText(readServerString(file(), keys::PdfPassword));
+    m_pdfSignatur->setText(readServerString(file(), keys::PdfSignatur));
+    m_pdfBitmap->setChecked(readServerFlag(file(), keys::PdfBitmap));
+
+    m_mailName->setText(readServerString(file(), keys::MailName));
+    m_mailPW->setText(readServerString(file(), keys::MailPW));
+    m_mailFrom->setText(readServerString(file(), keys::MailFrom));
+    m_betreff->setText(readServerString(file(), keys::Betreff));
+    m_smtpServer->setText(readServerString(file(), keys::SmtpServer));
+    QString mailText = rules::readRaw(file(), keys::Pserver, keys::MailText.key(), DefaultMailText, 4096);
+    m_mailText->setPlainText(rules::trimBlanks(mailText.replace(u'|', u'\n')).toString());
+
+    m_mailDirect->setChecked(readServerFlag(file(), keys::MailDirect));
+    m_pdfMailAnhang->setChecked(readServerFlag(file(), keys::PdfMailAnhang));
+    m_layerAtOpen = rules::firstDigitValue(
+        rules::readRaw(file(), keys::Pserver, keys::Waterlayer.key(), keys::Waterlayer.fallback()));
+    m_watermarks->setLayer(m_layerAtOpen);
+
+    m_registeredAtOpen = autostart::isRegistered();
+    m_startWithSystem->setChecked(m_registeredAtOpen);
+
+    m_watermarks->load(watermarkFile());
+}
+
+void frmVerwaltung::writeKeys() const
+{
+    write(keys::LinesPerPage, m_linesPerPage->text());
+    write(keys::LinesPerPageQ, m_linesPerPageQ->text());
+    write(keys::AutoLandscape, m_autoLandscape->text());
+
+    write(keys::AutoStartDelay,
+          rules::signedNumber(qRound64(rules::numericValue(m_autoStartSeconds->text()) * 1000.0)));
+    writeNumber(keys::SignPitch, m_signPitch->text());
+    writeNumber(keys::BarCodePitch, m_barcodePitch->text());
+
+    write(keys::Fontname, m_fontname->currentText());
+    writeFlag(keys::AutoStart, m_autoStart);
+    writeFlag(keys::HideMode, m_hideMode);
+
+    QString mailText = m_mailText->toPlainText();
+    write(keys::MailText, mailText.remove(u'\r').replace(u'\n', u'|'));
+    write(keys::MailName, m_mailName->text());
+    write(keys::MailPW, m_mailPW->text());
+    write(keys::Betreff, m_betreff->text());
+    writeFlag(keys::MailDirect, m_mailDirect);
+    write(keys::MailFrom, m_mailFrom->text().trimmed());
+    write(keys::SmtpServer, m_smtpServer->text().trimmed());
+
+    writeNumber(keys::LeftSpace, m_leftSpace->text());
+    writeNumber(keys::TopSpace, m_topSpace->text());
+    write(keys::AddEscSequenz, m_addEscSequenz->text().trimmed());
+    write(keys::PDFFolder, m_pdfFolder->path().trimmed());
+
+    writeFlag(keys::PDFMSG, m_pdfMsg);
+    writeFlag(keys::PDFShow, m_pdfShow);
+    writeFlag(keys::MailDelete, m_mailDelete);
+    writeFlag(keys::PDFDLG, m_pdfDlg);
+    writeFlag(keys::PdfPrint, m_pdfPrint);
+    writeFlag(keys::PdfCut, m_pdfCut);
+    writeFlag(keys::PdfEdit, m_pdfEdit);
+    write(keys::PdfPassword, m_pdfPassword->text().trimmed());
+    write(keys::PdfSignatur, m_pdfSignatur->text().trimmed());
+    writeFlag(keys::PdfBitmap, m_pdfBitmap);
+    writeFlag(keys::PdfMailAnhang, m_pdfMailAnhang);
+
+    // A layer the list does not offer stays as it was read.
+    const int layer = m_watermarks->layer();
+    write(keys::Waterlayer, QString::number(layer >= 0 ? layer : m_layerAtOpen));
+}
+
+void frmVerwaltung::Speichern_Click()
+{
+    writeKeys();
+    // Only a change is written, so saving from a build tree does not move an entry
+    // that points at the installed program.
+    if (m_startWithSystem->isChecked() != m_registeredAtOpen)
+        autostart::setRegistered(m_startWithSystem->isChecked(), QCoreApplication::applicationFilePath());
+    m_registeredAtOpen = autostart::isRegistered();
+
+    const bool watermarksSaved = m_watermarks->save(watermarkFile());
+    if (watermarksSaved)
+        close();
+    // The settings file is written either way; the server uses it from now on.
+    if (m_initPS)
+        m_initPS();
+    LoadServerSettings(DefaultSettingsFile());
+    if (!watermarksSaved) {
+        msgbox::show(QStringLiteral("Die Wasserzeichen konnten nicht gespeichert werden:\n") + watermarkFile(),
+                     QStringLiteral("Fehler!"), msgbox::Icon::Critical);
+    }
+}
+
+void frmVerwaltung::Abbruch_Click()
+{
+    close();
+}
+
+void frmVerwaltung::Stop_Click()
+{
+    tray::DELETETRAYICON();
+    endProcessHook()();
+}
+
+void frmVerwaltung::closeEvent(QCloseEvent* event)
+{
+    SettingsWindowOpen() = false;
+    event->accept();
+}

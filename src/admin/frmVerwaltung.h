@@ -1,0 +1,110 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class FolderChooser;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class WatermarkEditor;
+
+// The settings window "Druckserververwaltung": the server-wide keys of the default
+// settings file PS.INI, the watermark definitions and the autostart entry.
+//
+// While a window is open the settings-window-open flag is set and the poller leaves print
+// files waiting; closing the window in any way clears it. The window reads everything
+// afresh when it opens. "Speichern" writes every key, the autostart entry and the
+// watermark file, closes and makes the running server reload (`initPS`, then
+// LoadServerSettings on the default file); "Abbruch" writes nothing; "Stop" removes the
+// tray icon and ends the process.
+//
+// Controls carry object names: the key they edit ("LinesPerPage", "MailText", ...), and
+// saveButton, cancelButton, stopButton, startWithSystem, tabs.
+class frmVerwaltung : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit frmVerwaltung(std::function<void()> initPS, QWidget* parent = nullptr);
+    ~frmVerwaltung() override;
+
+    // Shows the one settings window, opening it when none is open.
+    static frmVerwaltung* showWindow(std::function<void()> initPS);
+
+    // The buttons as a user presses them.
+    void Speichern_Click();
+    void Abbruch_Click();
+    void Stop_Click();
+
+    // How "Stop" ends the process (tests replace it); at once by default.
+    static std::function<void()>& endProcessHook();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // frmVerwaltung_Layout.cpp
+    void buildControls();
+    QWidget* buildPrintTab();
+    QWidget* buildMailTab();
+    QWidget* buildPdfTab();
+    QWidget* buildWatermarkTab();
+    QWidget* buildBottom();
+
+    // frmVerwaltung.cpp
+    void Form_Load();
+    void writeKeys() const;
+
+    std::function<void()> m_initPS;
+    bool m_registeredAtOpen = false;
+    int m_layerAtOpen = 0;
+
+    QTabWidget* m_tabs = nullptr;
+    // "Druckeinstellungen"
+    QCheckBox* m_autoStart = nullptr;
+    QLineEdit* m_autoStartSeconds = nullptr;
+    QCheckBox* m_hideMode = nullptr;
+    QComboBox* m_fontname = nullptr;
+    QLineEdit* m_signPitch = nullptr;
+    QLineEdit* m_barcodePitch = nullptr;
+    QLineEdit* m_linesPerPage = nullptr;
+    QLineEdit* m_linesPerPageQ = nullptr;
+    QLineEdit* m_autoLandscape = nullptr;
+    QLineEdit* m_leftSpace = nullptr;
+    QLineEdit* m_topSpace = nullptr;
+    QLineEdit* m_addEscSequenz = nullptr;
+    // "Email"
+    QLineEdit* m_mailName = nullptr;
+    QLineEdit* m_mailPW = nullptr;
+    QLineEdit* m_mailFrom = nullptr;
+    QLineEdit* m_betreff = nullptr;
+    QLineEdit* m_smtpServer = nullptr;
+    QCheckBox* m_mailDirect = nullptr;
+    QPlainTextEdit* m_mailText = nullptr;
+    QCheckBox* m_pdfMailAnhang = nullptr;
+    // "Pdf-Einstellungen"
+    FolderChooser* m_pdfFolder = nullptr;
+    QCheckBox* m_pdfDlg = nullptr;
+    QCheckBox* m_pdfMsg = nullptr;
+    QCheckBox* m_mailDelete = nullptr;
+    QCheckBox* m_pdfShow = nullptr;
+    QCheckBox* m_pdfPrint = nullptr;
+    QCheckBox* m_pdfCut = nullptr;
+    QCheckBox* m_pdfEdit = nullptr;
+    QLineEdit* m_pdfPassword = nullptr;
+    QLineEdit* m_pdfSignatur = nullptr;
+    QCheckBox* m_pdfBitmap = nullptr;
+    // "Wasserzeichen"
+    WatermarkEditor* m_watermarks = nullptr;
+    // Outside the tabs
+    QCheckBox* m_startWithSystem = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QPushButton* m_save = nullptr;
+    QPushButton* m_stop = nullptr;
+};

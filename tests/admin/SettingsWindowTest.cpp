@@ -1,0 +1,227 @@
+#include "FolderChooser.h"
+#include "MessageBox.h"
+#include "PdfTools.h"
+#include "ServerSettings.h"
+#include "TempFolders.h"
+#include "TrayLibrary.h"
+#include "WatermarkEditor.h"
+#include "frmGUI.h"
+#include "frmPS.h"
+#include "frmVerwaltung.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The window as the tray opens it; it deletes itself when it closes.
+struct Window
+{
+    int reloads = 0;
+    QPointer<frmVerwaltung> w = new frmVerwaltung([this] { ++reloads; });
+    ~Window() { delete w; }
+    template <typename T> T* control(const char* name) const
+    {
+        T* found = w->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QString text(const char* name) const { return control<QLineEdit>(name)->text(); }
+    void type(const char* name, const QString& text) const { control<QLineEdit>(name)->setText(text); }
+    QCheckBox* box(const char* name) const { return control<QCheckBox>(name); }
+};
+
+} // namespace
+
+TEST(SettingsWindow, AFirstStartShowsTheDefaults)
+{
+    TempFolders dirs;
+    Window win;
+    EXPECT_TRUE(SettingsWindowOpen());
+    EXPECT_EQ(win.w->windowTitle(), "Druckserververwaltung");
+    const QStringList numbers{win.text("LinesPerPage"), win.text("LinesPerPageQ"), win.text("AutoLandscape"),
+                              win.text("SignPitch"),    win.text("BarcodePitch"),  win.text("AutoStartDelay")};
+    EXPECT_EQ(numbers, QStringList({"65", "48", "138", "12", "12", "3"}));
+    EXPECT_EQ(win.control<QComboBox>("Fontname")->currentText(), "Courier New");
+    QStringList checked;
+    for (const QCheckBox* box : win.w->findChildren<QCheckBox*>())
+        if (box->isChecked())
+            checked << box->text();
+    EXPECT_EQ(checked, QStringList{"Drucken"});
+    EXPECT_EQ(win.text("PDFFolder"), QDir::homePath());
+    EXPECT_EQ(win.control<QComboBox>("Combo3")->currentText(), "Hinter dem Text");
+    EXPECT_EQ(win.control<QPlainTextEdit>("MailText")->toPlainText().split('\n').size(), 5);
+    EXPECT_FALSE(win.control<QListWidget>("List1")->isEnabled()) << "no Wasser.txt yet";
+}
+
+TEST(SettingsWindow, SpeichernWritesWhatTheBoxesHoldAndReloadsTheServer)
+{
+    TempFolders dirs;
+    dirs.setSetting("Pserver", "AutoStartDelay", "3000");
+    dirs.setSetting("Pserver", "AutoStart", "1");
+    dirs.setSetting("Pserver", "HideMode", "1");
+    Window win;
+    EXPECT_EQ(win.text("AutoStartDelay"), "3");
+    win.type("AutoStartDelay", "5");
+    win.type("SignPitch", "10");
+    win.type("TopSpace", "-3");
+    EXPECT_EQ(win.text("TopSpace"), "0") << "corrected as it is typed";
+    win.control<QPlainTextEdit>("MailText")->setPlainText("Guten Tag,\nanbei die Rechnung.\nGruß");
+    win.box("AutoStart")->setChecked(false);
+    EXPECT_FALSE(win.box("HideMode")->isEnabled());
+    EXPECT_TRUE(win.box("HideMode")->isChecked());
+
+    win.w->Speichern_Click();
+    const QByteArray ini = bytesOf(dirs.settingsFile());
+    EXPECT_TRUE(ini.contains("AutoStartDelay= 5000\n")) << ini.constData();
+    EXPECT_TRUE(ini.contains("MailText=Guten Tag,|anbei die Rechnung.|Gruß\n"));
+    EXPECT_TRUE(ini.contains("TopSpace= 0\n"));
+    EXPECT_TRUE(ini.contains("HideMode= 1\n"));
+    EXPECT_TRUE(ini.contains("AutoStart= 0\n"));
+    EXPECT_FALSE(SettingsWindowOpen());
+    EXPECT_EQ(win.reloads, 1);
+    EXPECT_EQ(ServerSettings().SignPitch, 10) << "LoadServerSettings on the default file";
+
+    Window again;
+    EXPECT_EQ(again.control<QPlainTextEdit>("MailText")->toPlainText(), "Guten Tag,\nanbei die Rechnung.\nGruß");
+}
+
+TEST(SettingsWindow, AbbruchLeavesBothFilesUntouched)
+{
+    TempFolders dirs;
+    const QByteArray ini = "; hand-written\r\n[Pserver]\r\nLinesPerPage = 70.5\r\nMailText=a|b\r\n";
+    const QByteArray marks = "Kopie|Arial|120| 1\r\nEntwurf|Arial|100| 0| 0| 0| 0| 0| 0| 450| 8| 96\r\n";
+    TempFolders::writeFile(dirs.settingsFile(), ini);
+    TempFolders::writeFile(dirs.program() + "/Wasser.txt", marks);
+    Window win;
+    win.type("LinesPerPage", "20");
+    auto* editor = win.control<WatermarkEditor>("watermarkEditor");
+    editor->Toolbar1_ButtonClick(2); // "bearbeiten"
+    editor->Toolbar3_ButtonClick(6);
+    win.w->Abbruch_Click();
+    EXPECT_FALSE(SettingsWindowOpen());
+    EXPECT_EQ(bytesOf(dirs.settingsFile()), ini);
+    EXPECT_EQ(bytesOf(dirs.program() + "/Wasser.txt"), marks);
+    EXPECT_EQ(win.reloads, 0);
+}
+
+TEST(SettingsWindow, APrintFileWaitsWhileTheWindowIsOpenAndPrintsAfterSpeichernWithTheNewLineCount)
+{
+    TempFolders dirs;
+    frmPS ps;
+    ASSERT_TRUE(ps.Form_Load());
+    ps.setSettingsWindowOpener([&ps] { frmVerwaltung::showWindow([&ps] { ps.InitPS(); }); });
+    tray::simulateMouse(tray::LeftButtonDown);
+    QPointer<frmVerwaltung> w;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<frmVerwaltung*>(top))
+            w = found;
+    ASSERT_TRUE(w);
+
+    QByteArray lines;
+    for (int i = 1; i <= 30; ++i)
+        lines += "Zeile " + QByteArray::number(i) + "\r\n";
+    TempFolders::writeFile(dirs.printFile(), lines);
+    QFile file(dirs.printFile());
+    file.open(QIODevice::ReadWrite); // old enough to count as complete
+    file.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFileDevice::FileModificationTime);
+    file.close();
+    for (int tick = 0; tick < 3; ++tick)
+        ps.tmrGetFile_Timer();
+    EXPECT_TRUE(QFile::exists(dirs.printFile())) << "the file waits";
+    EXPECT_FALSE(ps.isPrintDialogOpen());
+
+    const QString pdfFolder = dirs.root() + "/pdf";
+    QDir().mkpath(pdfFolder);
+    w->findChild<QLineEdit*>("LinesPerPage")->setText("20");
+    w->findChild<QCheckBox*>("AutoStart")->setChecked(true);
+    w->findChild<QCheckBox*>("HideMode")->setChecked(true);
+    w->findChild<QLineEdit*>("AutoStartDelay")->setText("0");
+    w->findChild<FolderChooser*>()->openFolder(pdfFolder);
+    w->Speichern_Click();
+
+    QStringList pdfs;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            pdfs = QDir(pdfFolder).entryList({"*.pdf"}, QDir::Files);
+            return !pdfs.isEmpty() && !QFile::exists(dirs.printFile());
+        },
+        20000));
+    EXPECT_EQ(pdftools::infoValue(pdftools::info(pdfFolder + "/" + pdfs.first()).out, "Pages"), "2");
+}
+
+TEST(SettingsWindow, StopRemovesTheTrayIconAndEndsAtOnceWritingNothing)
+{
+    TempFolders dirs;
+    frmPS ps;
+    ASSERT_TRUE(ps.Form_Load());
+    int ended = 0;
+    frmVerwaltung::endProcessHook() = [&] { ++ended; };
+    Window win;
+    win.type("LinesPerPage", "20");
+    win.w->Stop_Click();
+    frmVerwaltung::endProcessHook() = [] { std::_Exit(0); };
+    EXPECT_EQ(ended, 1);
+    EXPECT_FALSE(tray::isShown());
+    EXPECT_FALSE(QFile::exists(dirs.settingsFile()));
+}
+
+TEST(SettingsWindow, StartWithTheSystemWritesAndRemovesTheAutostartEntry)
+{
+    TempFolders dirs;
+    const QString entry = dirs.config() + "/autostart/druckserver.desktop";
+    {
+        Window win;
+        EXPECT_FALSE(win.box("startWithSystem")->isChecked());
+        win.box("startWithSystem")->setChecked(true);
+        win.w->Speichern_Click();
+    }
+    EXPECT_TRUE(bytesOf(entry).contains("\nExec=" + QCoreApplication::applicationFilePath().toUtf8() + "\n"));
+    Window win;
+    EXPECT_TRUE(win.box("startWithSystem")->isChecked());
+    win.box("startWithSystem")->setChecked(false);
+    win.w->Speichern_Click();
+    EXPECT_FALSE(QFile::exists(entry));
+}
+
+TEST(SettingsWindow, AnUnwritableWatermarkFileIsNamedAndTheWindowStaysOpen)
+{
+    TempFolders dirs;
+    QDir().mkpath(dirs.program() + "/Wasser.txt"); // a folder where the file should be
+    Window win;
+    win.type("LinesPerPage", "20");
+    win.w->Speichern_Click();
+    ASSERT_FALSE(msgbox::history().isEmpty());
+    EXPECT_TRUE(msgbox::history().last().text.contains(dirs.program() + "/Wasser.txt"));
+    EXPECT_TRUE(SettingsWindowOpen());
+    EXPECT_TRUE(bytesOf(dirs.settingsFile()).contains("LinesPerPage=20"));
+    EXPECT_EQ(win.reloads, 1) << "the settings already written are in force";
+}
+
+TEST(SettingsWindow, AStoredPdfFolderThatIsGoneOpensTheRootOfItsDrive)
+{
+    TempFolders dirs;
+    dirs.setSetting("Pserver", "PDFFolder", dirs.root() + "/gone");
+    const QList<drives::Drive> all = drives::mounted();
+    const qsizetype drive = drives::driveFor(all, dirs.root());
+    ASSERT_GE(drive, 0);
+    Window win;
+    EXPECT_EQ(win.text("PDFFolder"), all[drive].rootPath);
+}
