@@ -241,6 +241,7 @@ void frmGUI::Command3_Click()
         ProgressBar1->setValue(0);
         ProgressBar2->setValue(0);
         showOutputFailure(outcome);
+        reportWaitingWhenHeadless();
         return;
     }
     if (Check2->isChecked()) {
@@ -296,6 +297,17 @@ void frmGUI::unloadDialog()
     done(QDialog::Rejected);
     // A dialog that was never shown is deleted as well: it printed on its own.
     deleteLater();
+}
+
+void frmGUI::reportWaitingWhenHeadless()
+{
+    if (m_waitingReported || !msgbox::isHeadless() || AutostartTimer.isActive() || m_outputRunning || m_unloading)
+        return;
+    m_waitingReported = true;
+    msgbox::log(windowTitle(), QStringLiteral("wartet auf Start oder Abbruch. Für Ausgabe ohne Fenster in ") +
+                                   settingsFile() +
+                                   QStringLiteral(" setzen: [Pserver] AutoStart=1, HideMode=1; [PDevice] "
+                                                  "Printer0=Pdf-Dokument (oder ein Druckername)"));
 }
 
 void frmGUI::showOutputFailure(const OutputOutcome& outcome)

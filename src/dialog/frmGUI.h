@@ -53,6 +53,11 @@ public:
     // starts the output at the next turn of the event loop.
     void jobComplete();
 
+    // Headless, a dialog that waits for a click no one can give says so once on standard
+    // error, with the settings that would have output it unattended. Does nothing with a
+    // display, while a countdown or an output runs, or when it said so before.
+    void reportWaitingWhenHeadless();
+
     qint32 AutoStartDelay = 0; // milliseconds, from the key of the same name
 
     // Output dispatch. StartOutput hands the kind of the slot's selected destination to
@@ -197,4 +202,5 @@ private:
     bool m_jobComplete = false;
     bool m_outputRunning = false;
     bool m_unloading = false;
+    bool m_waitingReported = false;
 };

@@ -60,6 +60,14 @@ bool isHeadless()
     return platform == u"offscreen" || platform == u"minimal";
 }
 
+void log(const QString& title, const QString& text)
+{
+    QString line = title + QStringLiteral(": ") + text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral("\\n")).replace(u'\n', QStringLiteral("\\n"));
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
 Answer show(const QString& text, const QString& title, Icon icon, Buttons buttons)
 {
     const QString shownTitle = title.isEmpty() ? QStringLiteral("Druckserver") : title;
@@ -69,10 +77,7 @@ Answer show(const QString& text, const QString& title, Icon icon, Buttons button
         return *answer;
 
     if (isHeadless()) {
-        QString line = shownTitle + QStringLiteral(": ") + text;
-        line.replace(QStringLiteral("\r\n"), QStringLiteral("\\n")).replace(u'\n', QStringLiteral("\\n"));
-        std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-        std::fflush(stderr);
+        log(shownTitle, text);
         return defaultAnswer(buttons);
     }
 

@@ -28,6 +28,10 @@ Answer show(const QString& text, const QString& title = QString(), Icon icon = I
 
 bool isHeadless();
 
+// Writes one line "title: text" to standard error, as a headless box is shown; line
+// breaks in the text become "\n". For what a headless operator must know without a box.
+void log(const QString& title, const QString& text);
+
 // Test hooks.
 void setNextAnswer(Answer answer);
 const QList<Shown>& history();

@@ -142,10 +142,12 @@ void frmPS::tmrGetFile_Timer()
     if (!(job->OnlyBackground && job->AutoStart)) {
         job->setWindowFlag(Qt::WindowStaysOnTopHint, true);
         job->show();
-        job->raise();
+        if (!msgbox::isHeadless()) // nothing to raise without a display
+            job->raise();
         pump::letMessagesRunNow();
     }
     job->jobComplete();
+    job->reportWaitingWhenHeadless();
 
     setPollingEnabled(true);
     showTrayIdle();
