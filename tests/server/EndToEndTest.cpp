@@ -17,11 +17,7 @@ class Server
 public:
     Server(const TempFolders& dirs, const QString& cupsSocket)
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("APPDATA", dirs.appData());
-        env.insert("DRUCKSERVER_HOME", dirs.program());
-        env.insert("XDG_CONFIG_HOME", dirs.config());
-        env.insert("QT_QPA_PLATFORM", "offscreen");
+        QProcessEnvironment env = dirs.serverEnvironment();
         if (!cupsSocket.isEmpty())
             env.insert("CUPS_SERVER", cupsSocket);
         m_process.setProcessEnvironment(env);

@@ -41,16 +41,6 @@ private:
     QString m_errors;
 };
 
-QProcessEnvironment headless(const TempFolders& dirs)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("APPDATA", dirs.appData());
-    env.insert("DRUCKSERVER_HOME", dirs.program());
-    env.insert("XDG_CONFIG_HOME", dirs.config());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    return env;
-}
-
 // Drops a print file the way a DOS program leaves it: complete and closed.
 void dropPrintFile(const QString& path, const QByteArray& bytes)
 {
@@ -63,7 +53,7 @@ void dropPrintFile(const QString& path, const QByteArray& bytes)
 TEST(FirstRun, WithoutSettingsEachWaitingDialogSaysSoOnceOnStandardError)
 {
     TempFolders dirs;
-    Server server(headless(dirs));
+    Server server(dirs.serverEnvironment());
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(dirs.appData() + "/.druckserver.lock"); }, 5000));
 
     dropPrintFile(dirs.printFile(), "Rechnung Nr. 4711\r\n");
@@ -97,7 +87,7 @@ TEST(FirstRun, TheReadmeSettingsPastedIntoAFreshHomeTurnADroppedPrintFileIntoAPd
     TempFolders dirs; // program and configuration folders; the AppData folder is the home's
     const QString home = dirs.root() + "/home";
     QDir().mkpath(home);
-    QProcessEnvironment env = headless(dirs);
+    QProcessEnvironment env = dirs.serverEnvironment();
     env.remove("APPDATA");
     env.insert("HOME", home);
     QProcess shell;

@@ -18,16 +18,6 @@ QString serverBinary()
     return QStringLiteral(DRUCKSERVER_BINARY_DIR "/druckserver");
 }
 
-QProcessEnvironment serverEnvironment(const TempFolders& dirs)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("APPDATA", dirs.appData());
-    env.insert("DRUCKSERVER_HOME", dirs.program());
-    env.insert("XDG_CONFIG_HOME", dirs.config());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    return env;
-}
-
 } // namespace
 
 TEST(Startup, InitPsReadsTheStartupKeysAndAZeroPollingStopsTheTimer)
@@ -83,7 +73,7 @@ TEST(Startup, ASecondStartSaysSoAndEndsWhileTheFirstRunsOnAndACrashLeavesNoStale
 {
     TempFolders dirs;
     QProcess first;
-    first.setProcessEnvironment(serverEnvironment(dirs));
+    first.setProcessEnvironment(dirs.serverEnvironment());
     first.start(serverBinary(), {});
     ASSERT_TRUE(first.waitForStarted());
     // The first instance holds the lock from the moment its lock file exists.
@@ -91,7 +81,7 @@ TEST(Startup, ASecondStartSaysSoAndEndsWhileTheFirstRunsOnAndACrashLeavesNoStale
     QTest::qWait(100);
 
     QProcess second;
-    second.setProcessEnvironment(serverEnvironment(dirs));
+    second.setProcessEnvironment(dirs.serverEnvironment());
     QElapsedTimer clock;
     clock.start();
     second.start(serverBinary(), {});
@@ -105,7 +95,7 @@ TEST(Startup, ASecondStartSaysSoAndEndsWhileTheFirstRunsOnAndACrashLeavesNoStale
     first.kill(); // SIGKILL: no chance to clean up
     first.waitForFinished();
     QProcess third;
-    third.setProcessEnvironment(serverEnvironment(dirs));
+    third.setProcessEnvironment(dirs.serverEnvironment());
     third.start(serverBinary(), {});
     ASSERT_TRUE(third.waitForStarted());
     EXPECT_FALSE(third.waitForFinished(800)) << "after a crash a new start runs";

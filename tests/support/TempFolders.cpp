@@ -79,6 +79,16 @@ void TempFolders::setSetting(const QString& section, const QString& key, const Q
     profile::WritePrivateProfileString(section, key, value, settingsFile());
 }
 
+QProcessEnvironment TempFolders::serverEnvironment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("APPDATA"), appData());
+    env.insert(QStringLiteral("DRUCKSERVER_HOME"), program());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
+}
+
 QString testDataPath(const QString& name)
 {
     return QStringLiteral(DRUCKSERVER_TEST_DATA_DIR "/") + name;

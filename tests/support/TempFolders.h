@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -24,6 +25,8 @@ public:
     static QString writeFile(const QString& path, const QByteArray& bytes);
     // Writes "[section]\nkey=value" lines into the default settings file.
     void setSetting(const QString& section, const QString& key, const QString& value) const;
+    // The environment in which the real executable runs headless on these folders.
+    QProcessEnvironment serverEnvironment() const;
 
 private:
     QTemporaryDir m_dir;
