@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace folders {
@@ -12,6 +13,18 @@ QString sharedDataFolder()
     const QString dir = QDir::homePath() + QStringLiteral("/.local/share/druckserver");
     QDir().mkpath(dir);
     return dir;
+}
+
+// An installed program keeps its default watermark file in its data folder; every user
+// edits a copy of it in their own folder.
+QString userCopyOf(const QString& installedWatermarks)
+{
+    const QString folder = sharedDataFolder();
+    const QString own = join(folder, QStringLiteral("Wasser.txt"));
+    // The copy is the user's to edit, whatever the installed file's mode.
+    if (!QFileInfo::exists(own) && QFile::copy(installedWatermarks, own))
+        QFile::setPermissions(own, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    return folder;
 }
 
 } // namespace
@@ -29,7 +42,12 @@ QString programFolder()
         return env;
     if (QCoreApplication::instance()) {
         const QString exeDir = QCoreApplication::applicationDirPath();
-        if (QFileInfo::exists(join(exeDir, QStringLiteral("Wasser.txt"))) || QFileInfo(exeDir).isWritable())
+        if (QFileInfo::exists(join(exeDir, QStringLiteral("Wasser.txt"))))
+            return exeDir;
+        const QString installed = QDir::cleanPath(exeDir + QStringLiteral("/" DRUCKSERVER_DATA_FROM_BIN "/Wasser.txt"));
+        if (QFileInfo::exists(installed))
+            return userCopyOf(installed);
+        if (QFileInfo(exeDir).isWritable())
             return exeDir;
     }
     return sharedDataFolder();

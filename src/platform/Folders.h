@@ -10,8 +10,11 @@ namespace folders {
 QString appDataFolder();
 
 // The program folder: holds Wasser.txt and the background pictures.
-// $DRUCKSERVER_HOME when set; else the executable's folder when it holds Wasser.txt or
-// is writable; else ~/.local/share/druckserver.
+// $DRUCKSERVER_HOME when set; else the executable's folder when it holds Wasser.txt; else,
+// for an installed program (its data folder, ../share/druckserver from its bin folder,
+// holds the default Wasser.txt), ~/.local/share/druckserver with a copy of that default
+// made once; else the executable's folder when it is writable; else
+// ~/.local/share/druckserver.
 QString programFolder();
 
 // The user's home folder (the default PDF folder).
