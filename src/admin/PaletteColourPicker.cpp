@@ -16,7 +16,11 @@ QIcon swatchIcon(const QColor& colour)
     QPainter p(&pixmap);
     p.setPen(QColor(90, 90, 90));
     p.drawRect(0, 0, 13, 13);
-    return QIcon(pixmap);
+    p.end();
+    // A disabled picker still shows which colour a definition has.
+    QIcon icon(pixmap);
+    icon.addPixmap(pixmap, QIcon::Disabled);
+    return icon;
 }
 
 } // namespace
