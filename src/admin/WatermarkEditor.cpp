@@ -36,6 +36,10 @@ WatermarkEditor::WatermarkEditor(QWidget* parent) : QWidget(parent)
     m_paletteColour = WatermarkDefinition::paletteColour(0);
     m_shownColour = m_paletteColour;
     buildControls();
+    // What a first definition starts from when there is none to copy.
+    const WatermarkDefinition first;
+    Combo2->setEditText(first.fontName);
+    Text10->setText(first.size);
 }
 
 // ---------------------------------------------------------------------------------------
