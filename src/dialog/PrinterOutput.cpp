@@ -10,9 +10,7 @@
 #include "frmGUI.h"
 #include "modAnhang.h"
 
-#include <QPageLayout>
 #include <QPrinter>
-#include <QPrinterInfo>
 
 #include <cfenv>
 #include <cmath>
@@ -34,17 +32,6 @@ qint32 copiesOf(const QString& text)
 {
     const qint32 copies = rules::wholeNumber(text);
     return std::clamp<qint32>(copies, -32768, 32767);
-}
-
-void preparePrinter(QPrinter& printer, const QString& name, bool landscape)
-{
-    printer.setPrinterName(name);
-    printer.setOutputFormat(QPrinter::NativeFormat);
-    printer.setColorMode(QPrinter::Color);
-    const QPageSize size = QPrinterInfo::printerInfo(name).defaultPageSize();
-    printer.setPageSize(size.isValid() ? size : QPageSize(QPageSize::A4));
-    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    printer.setDocName(printers::spoolerTitle(pages::documentTitle()));
 }
 
 } // namespace
@@ -73,7 +60,7 @@ OutputOutcome PrintToPrinter(frmGUI& f, qint16 Index)
     const double widest = pages::widestLineInches(f, settings.SignPitch, f.LeftSpace);
     for (qint32 copy = 1; copy <= copies; ++copy) {
         QPrinter printer(QPrinter::HighResolution);
-        preparePrinter(printer, printerName, f.Landscape());
+        printers::preparePrinter(printer, printerName, f.Landscape(), pages::documentTitle());
         Canvas dc(&printer);
         if (!STARTPRINT2(dc, printer.docName())) {
             outcome = {OutputOutcome::Status::Failed,

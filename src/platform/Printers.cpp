@@ -1,5 +1,7 @@
 #include "Printers.h"
 
+#include <QPageLayout>
+#include <QPrinter>
 #include <QPrinterInfo>
 
 namespace printers {
@@ -46,6 +48,17 @@ QString spoolerTitle(const QString& title)
     while (clean.toUtf8().size() > 255)
         clean.chop(1);
     return clean;
+}
+
+void preparePrinter(QPrinter& printer, const QString& name, bool landscape, const QString& title)
+{
+    printer.setPrinterName(name);
+    printer.setOutputFormat(QPrinter::NativeFormat);
+    printer.setColorMode(QPrinter::Color);
+    const QPageSize size = QPrinterInfo::printerInfo(name).defaultPageSize();
+    printer.setPageSize(size.isValid() ? size : QPageSize(QPageSize::A4));
+    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setDocName(spoolerTitle(title));
 }
 
 } // namespace printers

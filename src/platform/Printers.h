@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QPrinter;
+
 // The installed printers and the program's current printer. The current printer starts
 // as the system's default printer; an output switches it for its duration and back.
 namespace printers {
@@ -16,5 +18,10 @@ void setCurrentPrinter(const QString& name);
 // characters (the spooler would otherwise replace it with "Untitled"). Cut on a
 // character boundary.
 QString spoolerTitle(const QString& title);
+
+// Sets a printer up for one document: the named printer, its own output (no file),
+// colour, its default paper (A4 when it names none) in the orientation, and the title
+// the spooler shows (made acceptable by spoolerTitle).
+void preparePrinter(QPrinter& printer, const QString& name, bool landscape, const QString& title);
 
 } // namespace printers
