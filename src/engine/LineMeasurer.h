@@ -21,6 +21,8 @@ public:
     // The width of the widest line added so far, left margin included, in inches; blanks
     // at the end of a line do not count. 0 before any line with ink.
     double widestInches() const { return m_widest; }
+    // The print modes in force after the lines added so far.
+    const RendererModes& modes() const { return m_modes; }
 
 private:
     double m_pitchScale;

@@ -151,6 +151,11 @@ bool CupsSpooler::start()
     return true;
 }
 
+bool CupsSpooler::setDefaultQueue(const QString& queue)
+{
+    return run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), queue});
+}
+
 QList<CupsSpooler::SpooledJob> CupsSpooler::jobs(const QString& queue) const
 {
     QList<SpooledJob> found;

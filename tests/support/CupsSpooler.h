@@ -29,6 +29,9 @@ public:
         QMap<QString, QString> meta;     // job, title, copies, options, printer ...
     };
 
+    // Makes the queue the scheduler's default destination (the system's default printer).
+    bool setDefaultQueue(const QString& queue);
+
     // Jobs delivered to a queue so far, oldest first.
     QList<SpooledJob> jobs(const QString& queue) const;
     // Waits until at least `count` jobs were delivered to the queue.

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "RendererModes.h"
+
+#include <QDialog>
+#include <QImage>
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class LineMeasurer;
+class OutputContext;
+class PictureBox;
+class QAction;
+class QLineEdit;
+class QScrollBar;
+class QSlider;
+class QToolBar;
+class QWidget;
+
+// The preview window: one page of a job at a time, as it will look on paper. The page is
+// drawn by the same page drawing as the printer and PDF outputs (background picture,
+// watermark, lines through the line renderer, with the job's widest line handed to the
+// canvas), at the resolution of the zoom, so text stays sharp at every zoom.
+//
+// Use: construct, set the public members, show it (the print dialog shows it modal).
+// The members are read when the window is first shown (Form_Load). The window knows the
+// print dialog only as the output context `f`, which must outlive it; closing the window
+// (toolbar button 9, Esc, the title bar) releases `f` and the page pictures.
+//
+// Sizes follow a sheet of 12240 x 17280 twips (17280 x 12240 in landscape), 15 twips to
+// the screen pixel at zoom 100. The page drawn on it is the A4 page the PDF output draws,
+// as large as fits the sheet; the sheet shows white around it.
+class frmMonitor : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit frmMonitor(QWidget* parent = nullptr);
+    ~frmMonitor() override;
+
+    // Set by the opener before the window is shown, in this order. The page drawing takes
+    // the left margin from the job itself; LeftMargin must be the job's LeftSpace.
+    qint32 LeftMargin = 0;    // the job's LeftSpace, for measuring its lines
+    qint32 Firstpage_M = 0;   // first page that may be shown
+    qint32 Lastpage_M = 0;    // last page that may be shown
+    QString PagesDef;         // not used
+    qint16 Range = 0;         // 0 all pages, 1 a page range, 2 neither: the toolbar acts only for 0 and 1
+    qint32 Orientation = 1;   // 1 portrait, 2 landscape
+    qint32 PageCounter = 0;   // pages of the job, for the page display
+    qint16 PrinterNumber = 0; // the dialog's slot whose picture options apply
+    QString Watermarke;       // one of the job's watermark definitions to draw; empty for none
+    OutputContext* f = nullptr;
+
+    // Draws `page` into pBuffer at the zoom's resolution and shows it in Picture1.
+    void ShowPage(qint32 page);
+    // Prints the page on view on the current (default) printer: one spooler document with
+    // the document title of the outputs, background picture and lines, no watermark.
+    // False when there is no printer or it refused the document; nothing is reported.
+    bool PrintCurrentPage();
+    // The toolbar's buttons by index: 1 first, 2 previous, 4 next, 5 last page, 7 print
+    // the page, 9 close; 3, 6 and 8 are spacers.
+    void Toolbar1_ButtonClick(int index);
+
+    qint32 currentPage() const { return CurrentPage; }
+    // The page as last drawn, at the zoom's resolution (its dots per metre tell which).
+    const QImage& pBuffer() const { return m_buffer; }
+
+protected:
+    void setVisible(bool visible) override;
+    void done(int result) override;
+
+private:
+    // frmMonitor_Layout.cpp
+    void buildControls();
+    void connectControls();
+    void placeControls();
+
+    // frmMonitor.cpp
+    void Form_Load();
+    void Slider1_Change();
+    void HScroll1_Change();
+    void VScroll1_Change();
+    void Form_Unload();
+    void updateButtons();
+    void writePageDisplay();
+    QSize sheetTwips() const;
+    RendererModes modesAtStartOf(qint32 page);
+
+    qint32 CurrentPage = 0;
+
+    QToolBar* Toolbar1 = nullptr;
+    std::array<QAction*, 10> m_button{}; // by index 1 to 9
+    QLineEdit* Text1 = nullptr;
+    QSlider* Slider1 = nullptr;
+    QWidget* Picture2 = nullptr;
+    PictureBox* Picture1 = nullptr;
+    QScrollBar* HScroll1 = nullptr;
+    QScrollBar* VScroll1 = nullptr;
+
+    QImage m_buffer;
+    bool m_loaded = false;
+    double m_widestLine = 0;
+    // The print modes in force where each page begins (index 0 is Firstpage_M), measured
+    // as far as a page on view needed them.
+    std::vector<RendererModes> m_pageModes;
+    std::unique_ptr<LineMeasurer> m_modeMeasurer;
+};

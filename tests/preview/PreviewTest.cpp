@@ -1,0 +1,268 @@
+#include "CupsSpooler.h"
+#include "JobReader.h"
+#include "PdfOutput.h"
+#include "PdfTools.h"
+#include "PictureBox.h"
+#include "ServerSettings.h"
+#include "TempFolders.h"
+#include "WindowlessContext.h"
+#include "frmGUI.h"
+#include "frmMonitor.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Muster = QStringLiteral("MUSTER|Arial|110| 1| 0| 0| 0| 0| 0| 450| 8| 60");
+
+// A job without a dialog whose picture mode the test sets.
+struct Context : WindowlessContext
+{
+    qint16 mode = 0;
+    qint16 PicPageMode(qint16) const override { return mode; }
+};
+
+// A job of `pages` pages whose lines name page and line, and a preview of all its pages
+// set up as the print dialog sets one up; not shown yet.
+struct Preview
+{
+    TempFolders dirs;
+    Context context;
+    frmMonitor m;
+
+    explicit Preview(int pages, bool landscape = false)
+    {
+        LoadServerSettings(dirs.settingsFile());
+        Job& job = context.job();
+        job.PageLen = 10;
+        job.setLandscape(landscape);
+        for (int page = 1; page <= pages; ++page)
+            for (int line = 1; line <= 10; ++line)
+                job.AddLineToArray(QStringLiteral("Seite %1 Zeile %2").arg(page).arg(line));
+        m.f = &context;
+        m.PageCounter = pages;
+        m.Firstpage_M = 1;
+        m.Lastpage_M = pages;
+        m.Orientation = landscape ? 2 : 1;
+    }
+    QAction* button(const char* tip)
+    {
+        for (QAction* action : m.findChild<QToolBar*>("Toolbar1")->actions())
+            if (action->toolTip() == QString::fromUtf8(tip))
+                return action;
+        ADD_FAILURE() << tip;
+        return new QAction(&m);
+    }
+    QString display() const { return m.findChild<QLineEdit*>("Text1")->text(); }
+    void zoom(int percent) { m.findChild<QSlider*>("Slider1")->setValue(percent); }
+};
+
+// Share of the pixels of one image that have no pixel of like grey (within a quarter of
+// the scale) at or next to the same place in the other, over the area both cover. The
+// painter puts a glyph on a whole pixel row, poppler at the exact fraction of one; a
+// page laid out differently moves whole glyphs and fails.
+double differingShare(const QImage& a, const QImage& b)
+{
+    const QImage ga = a.convertToFormat(QImage::Format_Grayscale8);
+    const QImage gb = b.convertToFormat(QImage::Format_Grayscale8);
+    const int width = std::min(a.width(), b.width());
+    const int height = std::min(a.height(), b.height());
+    auto unmatched = [&](const QImage& from, const QImage& in, int x, int y) {
+        const int grey = from.constScanLine(y)[x];
+        for (int v = std::max(0, y - 1); v <= std::min(height - 1, y + 1); ++v)
+            for (int u = std::max(0, x - 1); u <= std::min(width - 1, x + 1); ++u)
+                if (std::abs(grey - in.constScanLine(v)[u]) <= 64)
+                    return false;
+        return true;
+    };
+    qint64 differing = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            differing += unmatched(ga, gb, x, y) || unmatched(gb, ga, x, y);
+    return double(differing) / (double(width) * height);
+}
+
+double redShare(const QImage& image)
+{
+    qint64 red = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            red += image.pixel(x, y) == qRgb(255, 0, 0);
+    return double(red) / (double(image.width()) * image.height());
+}
+
+} // namespace
+
+TEST(PreviewWindow, VorschauOpensTheChosenRangeModallyAndEscClosesIt)
+{
+    TempFolders dirs;
+    frmGUI dialog;
+    dialog.PageLen = 10;
+    dialog.setIniFile(DefaultSettingsFile());
+    dialog.init();
+    for (int line = 1; line <= 50; ++line)
+        dialog.AddLineToArray(QStringLiteral("Zeile %1").arg(line));
+    dialog.jobComplete();
+    dialog.findChild<QRadioButton*>("Option2_1")->setChecked(true);
+    dialog.findChild<QLineEdit*>("Text2")->setText("2");
+    dialog.findChild<QLineEdit*>("Text3")->setText("4");
+
+    QString seen;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* monitor = qobject_cast<frmMonitor*>(QApplication::activeModalWidget());
+        if (!monitor)
+            return;
+        if (!seen.isEmpty()) {
+            ADD_FAILURE() << "Esc did not close the preview";
+            monitor->reject();
+            return;
+        }
+        seen = QStringLiteral("%1 %2-%3 %4")
+                   .arg(monitor->Range)
+                   .arg(monitor->Firstpage_M)
+                   .arg(monitor->Lastpage_M)
+                   .arg(monitor->findChild<QLineEdit*>("Text1")->text());
+        QTest::keyClick(monitor, Qt::Key_Escape);
+    });
+    poll.start(10);
+    dialog.findChild<QPushButton*>("Command1")->click(); // returns once the modal preview closed
+    poll.stop();
+    EXPECT_EQ(seen, "1 2-4 Seite 2 von 5");
+    EXPECT_EQ(dialog.findChild<frmMonitor*>(), nullptr) << "nothing remains after closing";
+}
+
+TEST(PreviewWindow, OnePageJobOpensWithNextAndLastDisabled)
+{
+    Preview p(1);
+    p.m.show();
+    EXPECT_FALSE(p.button("1 Seite vorwärts")->isEnabled());
+    EXPECT_FALSE(p.button("letzte Seite")->isEnabled());
+    EXPECT_EQ(p.display(), "Seite 1 von 1");
+}
+
+TEST(PreviewWindow, PreviousOnTheFirstPageKeepsThePageAndDrawsItAgain)
+{
+    Preview p(3);
+    p.m.show();
+    p.button("1 Seite vorwärts")->trigger();
+    EXPECT_EQ(p.display(), "Seite 2 von 3");
+    p.button("1 Seite rückwärts")->trigger();
+    const qint64 drawn = p.m.pBuffer().cacheKey();
+    p.m.Toolbar1_ButtonClick(2); // the button itself is disabled on the first page
+    EXPECT_EQ(p.m.currentPage(), 1);
+    EXPECT_EQ(p.display(), "Seite 1 von 3");
+    EXPECT_NE(p.m.pBuffer().cacheKey(), drawn);
+}
+
+TEST(PreviewWindow, RangeTwoIgnoresEveryButtonButEscStillCloses)
+{
+    Preview p(3);
+    p.m.Range = 2;
+    p.m.show();
+    for (QAction* action : p.m.findChild<QToolBar*>("Toolbar1")->actions())
+        action->trigger();
+    EXPECT_EQ(p.m.currentPage(), 1);
+    EXPECT_TRUE(p.m.isVisible()) << "not even the close button acts";
+    QTest::keyClick(&p.m, Qt::Key_Escape);
+    EXPECT_FALSE(p.m.isVisible());
+}
+
+TEST(PreviewWindow, Zoom180OnLandscapeDrawsThePageAt31104TwipsAcross)
+{
+    Preview p(1, true);
+    p.m.show();
+    p.zoom(180);
+    const auto* picture = p.m.findChild<PictureBox*>("Picture1");
+    EXPECT_EQ(picture->twips().width(), 31104);
+    EXPECT_EQ(p.m.findChild<QScrollBar*>("HScroll1")->maximum(), 31104);
+    // Drawn at the zoom's resolution: the page fills the picture, pixel for pixel.
+    EXPECT_NEAR(p.m.pBuffer().width(), picture->width(), picture->width() / 50);
+}
+
+TEST(PreviewWindow, PictureOnFirstPageOnlyWithARangeFromPageThreeShowsOnNoPage)
+{
+    Preview p(5);
+    QImage red(40, 60, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    p.context.Picture1().setPicture(red);
+    p.context.mode = 1; // "nur 1.Seite"
+    p.m.Range = 1;
+    p.m.Firstpage_M = 3;
+    p.m.show();
+    for (int page = 3; page <= 5; ++page) {
+        EXPECT_EQ(p.m.currentPage(), page);
+        EXPECT_LT(redShare(p.m.pBuffer()), 0.01) << "page " << page;
+        p.button("1 Seite vorwärts")->trigger();
+    }
+    p.context.mode = 2; // "alle Seiten"
+    p.button("1. Seite")->trigger();
+    EXPECT_GT(redShare(p.m.pBuffer()), 0.5);
+}
+
+// The page on view and the PDF of the same page, rasterised at the same resolution.
+TEST(PreviewWindow, ShowsThePageAsThePdfHasIt)
+{
+    TempFolders dirs;
+    // At 16 points the listing's lines are wider than the page: the document's one
+    // horizontal scale must be the same in both.
+    dirs.setSetting("Pserver", "SignPitch", "16");
+    for (const char* sample : {"render-invoice.dat", "render-listing132.dat", "render-barcodes.dat"}) {
+        Context context;
+        ASSERT_TRUE(fillJobFromPrintFile(testDataPath(sample), context.job(), dirs.settingsFile()));
+        context.job().AddWatermark(Muster, 0);
+        context.setWatermarkPosition(1);
+        context.FromPage = 1;
+        context.ToPage = context.job().PageCount();
+        const QString pdf = dirs.root() + "/" + sample + ".pdf";
+        ASSERT_TRUE(writeJobPdf(context, 0, pdf, PdfVariant::File).ok());
+
+        frmMonitor m;
+        m.f = &context;
+        m.Watermarke = Muster;
+        m.Firstpage_M = 1;
+        m.Lastpage_M = m.PageCounter = context.job().PageCount();
+        m.Orientation = context.job().Landscape() ? 2 : 1;
+        m.show();
+        m.findChild<QSlider*>("Slider1")->setValue(150);
+        const int dpi = qRound(m.pBuffer().dotsPerMeterX() * 0.0254);
+        const QImage shown = m.findChild<PictureBox*>("Picture1")->grab().toImage();
+        const QImage printed = pdftools::pageImages(pdf, dpi).value(0);
+        ASSERT_FALSE(printed.isNull());
+        EXPECT_LT(differingShare(shown, printed), 0.01) << sample << " at " << dpi << " dpi";
+    }
+}
+
+TEST(PreviewWindow, PrintCurrentPageSpoolsExactlyThePageOnViewWithoutWatermark)
+{
+    CupsSpooler spooler;
+    ASSERT_TRUE(spooler.isRunning()) << spooler.error().toStdString();
+    ASSERT_TRUE(spooler.setDefaultQueue("PDF")) << spooler.error().toStdString();
+    Preview p(3);
+    p.context.job().AddWatermark(Muster, 0);
+    p.m.Watermarke = Muster;
+    p.m.show();
+    p.button("1 Seite vorwärts")->trigger();
+    p.button("Druckt die aktuelle Seite auf den Standarddrucker")->trigger();
+
+    ASSERT_TRUE(spooler.waitForJobs("PDF", 1));
+    const auto jobs = spooler.jobs("PDF");
+    ASSERT_EQ(jobs.size(), 1);
+    EXPECT_EQ(jobs[0].meta.value("title"), QString(p.dirs.appData()).replace('/', '_') + "DOS_Job");
+    const QStringList pages = pdftools::pageTexts(jobs[0].documentPath);
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_TRUE(pages[0].contains("Seite 2 Zeile 1") && pages[0].contains("Seite 2 Zeile 10"))
+        << pages[0].toStdString();
+    EXPECT_FALSE(pages[0].contains("Seite 1 ") || pages[0].contains("Seite 3 ") || pages[0].contains("MUSTER"));
+}
