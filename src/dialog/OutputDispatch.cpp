@@ -23,18 +23,22 @@ qint32 pageFromBox(const QString& text, qint32 fallback, qint32 pageCount)
 
 } // namespace
 
-OutputOutcome frmGUI::PrintToDevice(qint16 Ausgabe, QObject* /*frmPS*/, qint16 Index)
+bool frmGUI::chosenPageRange(qint32& from, qint32& to) const
 {
     const int range = rangeOption();
     if (range == 0) {
-        FromPage = 1;
-        ToPage = PageCount();
+        from = 1;
+        to = PageCount();
     } else if (range == 1) {
-        FromPage = pageFromBox(fromPageText(), 1, PageCount());
-        ToPage = pageFromBox(toPageText(), PageCount(), PageCount());
-        if (PageCount() < 1)
-            FromPage = 1;
+        from = pageFromBox(fromPageText(), 1, PageCount());
+        to = pageFromBox(toPageText(), PageCount(), PageCount());
     }
+    return range == 0 || range == 1;
+}
+
+OutputOutcome frmGUI::PrintToDevice(qint16 Ausgabe, QObject* /*frmPS*/, qint16 Index)
+{
+    chosenPageRange(FromPage, ToPage);
 
     switch (Ausgabe) {
     case 3:

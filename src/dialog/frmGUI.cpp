@@ -7,6 +7,7 @@
 #include "ServerSettings.h"
 #include "UpDownButtons.h"
 #include "WatermarkList.h"
+#include "frmMonitor.h"
 #include "modGDIp.h"
 
 #include <QApplication>
@@ -250,6 +251,29 @@ void frmGUI::Command3_Click()
         return;
     }
     unloadDialog();
+}
+
+void frmGUI::Command1_Click(qint16 Index)
+{
+    if (Index != 0 || m_unloading)
+        return;
+    // Whoever looks at the pages decides when they go out: the countdown stops, so the
+    // job cannot be output, and the dialog unload, under the open preview.
+    stopCountdown();
+
+    frmMonitor monitor(this);
+    monitor.f = this;
+    monitor.PrinterNumber = Index;
+    monitor.LeftMargin = LeftSpace;
+    monitor.PageCounter = PageCount();
+    const qint32 watermark = WatermarkPosition(Index);
+    if (watermark >= 1 && watermark <= Watermarks().size())
+        monitor.Watermarke = Watermarks()[watermark - 1];
+    const int range = rangeOption();
+    monitor.Range = qint16(range == 0 || range == 1 ? range : 2);
+    monitor.Orientation = Landscape() ? 2 : 1;
+    chosenPageRange(monitor.Firstpage_M, monitor.Lastpage_M);
+    monitor.exec();
 }
 
 void frmGUI::Command2_Click()

@@ -81,6 +81,9 @@ public:
     int rangeOption() const;
     QString fromPageText() const;
     QString toPageText() const;
+    // The pages "alles" (1 to PageCount) or "von Seite" (the boxes, clamped to 1 to
+    // PageCount) ask for; false, leaving both as they are, when neither is selected.
+    bool chosenPageRange(qint32& from, qint32& to) const;
 
     // The countdown bar in seconds (single precision, as the bar holds it).
     double countdownSeconds() const { return m_countdownValue; }
@@ -104,9 +107,10 @@ public:
 
     // Event handlers, public so that the poller and tests can drive the dialog as a user
     // would.
-    void Command2_Click(); // "&Abbruch (Esc)"
-    void Command3_Click(); // "&Start (Enter)"
-    void Command4_Click(); // "AbbruchAutostart"
+    void Command1_Click(qint16 Index); // "&Vorschau"
+    void Command2_Click();             // "&Abbruch (Esc)"
+    void Command3_Click();             // "&Start (Enter)"
+    void Command4_Click();             // "AbbruchAutostart"
     void AutostartTimer_Timer();
     void tmrCountdown_Timer();
 

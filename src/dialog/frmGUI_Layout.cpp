@@ -152,8 +152,6 @@ void frmGUI::buildSlotColumn()
     Combo2 = make<QComboBox>(Frame7, "Combo2", {8, 22, 219, 24});
 
     Command1 = make<QPushButton>(Frame1, "Command1", {10, 254, 110, 26}, QStringLiteral("&Vorschau"));
-    // The preview window is not part of this build yet.
-    Command1->setEnabled(false);
 
     Label1 = make<QLabel>(Frame1, "Label1", {10, 286, 70, 18}, QStringLiteral("Seiten"));
     ProgressBar1 = makeProgressBar(Frame1, "ProgressBar1", {82, 287, 163, 16});
@@ -185,6 +183,7 @@ void frmGUI::connectControls()
     });
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(0); });
     connect(Combo1, &QComboBox::currentIndexChanged, this, [this] { Combo1_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(0); });
     connect(Command3, &QPushButton::clicked, this, &frmGUI::Command3_Click);
     connect(Command2, &QPushButton::clicked, this, &frmGUI::Command2_Click);
     connect(Command4, &QPushButton::clicked, this, &frmGUI::Command4_Click);
