@@ -56,7 +56,8 @@ OutputOutcome PrintToPrinter(frmGUI& f, qint16 Index)
         return outcome;
     }
 
-    const ServerSettingsRecord& settings = ServerSettings();
+    // The document keeps the settings it began with, whatever another job loads meanwhile.
+    ServerSettingsRecord settings = ServerSettings();
     const double widest = pages::widestLineInches(f, settings.SignPitch, f.LeftSpace);
     for (qint32 copy = 1; copy <= copies; ++copy) {
         QPrinter printer(QPrinter::HighResolution);
@@ -71,7 +72,7 @@ OutputOutcome PrintToPrinter(frmGUI& f, qint16 Index)
         const pages::PageGeometry geometry{dc.widthPixels(), dc.heightPixels()};
         for (qint32 page = f.FromPage; page <= f.ToPage; ++page) {
             f.setProgressValue(Index, page, (copy - 1) * f.PageCount() + page);
-            pages::drawJobPage(dc, f, Index, page, geometry, page == f.FromPage ? 1 : 0);
+            pages::drawJobPage(dc, f, Index, page, geometry, page == f.FromPage ? 1 : 0, settings);
             if (page < f.ToPage) {
                 NEXTPAGE(dc);
                 f.processEvents();

@@ -34,10 +34,9 @@ QString chosenWatermark(OutputContext& context, qint16 slot)
 } // namespace
 
 void drawJobPage(Canvas& dc, OutputContext& context, qint16 slot, qint32 page, const PageGeometry& geometry,
-                 qint32 firstLineFlag)
+                 qint32 firstLineFlag, ServerSettingsRecord& settings)
 {
     Job& job = context.job();
-    ServerSettingsRecord& settings = ServerSettings();
     const qint16 layer = settings.Waterlayer;
     const QString watermark = chosenWatermark(context, slot);
 
@@ -52,8 +51,8 @@ void drawJobPage(Canvas& dc, OutputContext& context, qint16 slot, qint32 page, c
     for (qint32 line = 1; line <= lines; ++line) {
         const qint32 stored = line;
         QString text = job.GetPageLine(stored, page);
-        PRINTLINE5(dc, line, lines, text, geometry.height, settings.SignPitch, settings.BarCodePitch,
-                   settings.Fontname, job.LeftSpace, stored == 1 ? firstLineFlag : 0);
+        PRINTLINE5(dc, line, lines, text, geometry.height, settings.SignPitch, settings.BarCodePitch, settings.Fontname,
+                   job.LeftSpace, stored == 1 ? firstLineFlag : 0);
         job.setPageLine(stored, page, text);
         context.processEvents();
     }

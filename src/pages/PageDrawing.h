@@ -6,6 +6,7 @@
 class Canvas;
 class Job;
 class OutputContext;
+struct ServerSettingsRecord;
 
 // What every output draws on one job page, in this order: the background picture by the
 // slot's picture mode, the watermark behind the text (layer 0), the text lines through
@@ -20,10 +21,13 @@ struct PageGeometry
 };
 
 // Draws page `page` of the context's job. firstLineFlag is handed to the renderer with
-// line 1 (non-zero for line 1 of the first output page). Texts and font name the
-// renderer hands back are stored in the job and the server settings.
+// line 1 (non-zero for line 1 of the first output page). Waterlayer, SignPitch,
+// BarCodePitch and Fontname come from `settings`, the copy of the server settings the
+// output took when it began: another job loading its own settings while this output lets
+// events run cannot change fonts or layers in mid-document. Texts the renderer hands
+// back are stored in the job, the font name in `settings`.
 void drawJobPage(Canvas& dc, OutputContext& context, qint16 slot, qint32 page, const PageGeometry& geometry,
-                 qint32 firstLineFlag);
+                 qint32 firstLineFlag, ServerSettingsRecord& settings);
 
 // Draws one watermark definition (nothing for empty text).
 void PrintWatermark(Canvas& dc, const QString& definition);

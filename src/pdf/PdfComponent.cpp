@@ -196,6 +196,9 @@ void PdfComponent::beginPage(int widthPixels, int heightPixels, int flags)
                                              .arg(native(doc.target)));
         return;
     }
+    // Pictures (background, attachment pages, bitmap-mode pages) are stored lossless:
+    // JPEG would blur pseudo-graphics and thin lines.
+    doc.canvas->painter().setRenderHint(QPainter::LosslessImageRendering);
     // The writer maps device pixels to points from the top of the page, whose height it
     // writes in whole points.
     doc.text.beginPage(doc.pageCount, 72.0 / doc.writer->resolution(),

@@ -16,7 +16,8 @@ class QImage;
 // go through the writer's painter: the canvas hands them to the document's page layer
 // (PdfPageLayer.h), which writes them as compact PDF content, and the finishing pass puts
 // that content on top of each page. Page content is stored compressed: a page of text is
-// a few KiB instead of hundreds. The operation numbers in the comments are the dispatch
+// a few KiB instead of hundreds. Pictures drawn on a page are stored lossless, never as
+// JPEG. The operation numbers in the comments are the dispatch
 // ids the outputs were written against.
 //
 // Settings written to the component (resolutions, security texts, permission code,

@@ -109,6 +109,7 @@ void probeResolution(PdfComponent& pdf)
 struct PageJob
 {
     OutputContext& dialog;
+    ServerSettingsRecord& settings;
     qint16 slot = 0;
     QSize page;
     double widestLine = 0;
@@ -120,7 +121,8 @@ struct PageJob
 void drawDirect(PageJob& job, Canvas& surface, qint32 p, qint32 firstLineFlag)
 {
     surface.setWidestLineInches(job.widestLine);
-    pages::drawJobPage(surface, job.dialog, job.slot, p, {job.page.width(), job.page.height()}, firstLineFlag);
+    pages::drawJobPage(surface, job.dialog, job.slot, p, {job.page.width(), job.page.height()}, firstLineFlag,
+                       job.settings);
 }
 
 // Draws page `p` into a white bitmap and copies that onto the page, so the page becomes
@@ -145,7 +147,8 @@ bool drawThroughBitmap(PageJob& job, Canvas& surface, qint32 p, qint32 firstLine
         Canvas canvas(&bitmap);
         canvas.setWidestLineInches(job.widestLine);
         canvas.rendererState().modes = job.carriedModes;
-        pages::drawJobPage(canvas, job.dialog, job.slot, p, {bitmap.width(), bitmap.height()}, firstLineFlag);
+        pages::drawJobPage(canvas, job.dialog, job.slot, p, {bitmap.width(), bitmap.height()}, firstLineFlag,
+                           job.settings);
         job.carriedModes = canvas.rendererState().modes;
     }
     surface.painter().drawImage(QRect(QPoint(0, 0), job.page), bitmap);
@@ -170,7 +173,7 @@ PdfOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
     PdfComponent& pdf = entry->pdf;
     // Another job's dialog may reload the settings while this output lets events run;
     // this document keeps those it started with.
-    const ServerSettingsRecord settings = ServerSettings();
+    ServerSettingsRecord settings = ServerSettings();
     Job& job = dialog.job();
 
     pdf.setPdfSignatur(settings.PdfSignatur);
@@ -182,7 +185,8 @@ PdfOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
     pdf.startEngine();
 
     const bool landscape = job.Landscape();
-    const QSize page = pdfgeometry::pagePixels(variant, landscape, pdf.horizontalResolution(), pdf.verticalResolution());
+    const QSize page =
+        pdfgeometry::pagePixels(variant, landscape, pdf.horizontalResolution(), pdf.verticalResolution());
     dialog.setProgressMaximum(Index, job.PageCount(), job.PageCount());
 
     const QString path = choosePath();
@@ -192,8 +196,8 @@ PdfOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
         return begun;
     }
 
-    PageJob pageJob{dialog, Index, page, pages::widestLineInches(job, settings.SignPitch, job.LeftSpace),
-                    settings.PdfBitmap, {}};
+    const double widestLine = pages::widestLineInches(job, settings.SignPitch, job.LeftSpace);
+    PageJob pageJob{dialog, settings, Index, page, widestLine, settings.PdfBitmap, {}};
     const qint32 from = dialog.FromPage;
     const qint32 to = dialog.ToPage;
     for (qint32 p = from; p <= to; ++p) {
@@ -224,8 +228,9 @@ PdfOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
 }
 
 // The file name as the outputs choose it: the job's name, else the stamp's, and with
-// PDFDLG the user's answer, which the job keeps. An empty answer keeps the proposed name,
-// so the file the reader and the message are pointed at is the file that was written.
+// PDFDLG the user's answer, which the job keeps once the document is written (see
+// makeNamedJobPdf). An empty answer keeps the proposed name, so the file the reader and
+// the message are pointed at is the file that was written.
 QString chooseName(OutputContext& dialog, const QString& stamp)
 {
     Job& job = dialog.job();
@@ -240,6 +245,20 @@ QString chooseName(OutputContext& dialog, const QString& stamp)
         }
     }
     return pdfFilePath(proposed);
+}
+
+// A document whose file name may come from the name dialog. The answer stays in pdfName
+// only when the document was written: after a failure (a folder that does not exist, a
+// name that is not allowed) the next try asks again, so the user can correct it.
+PdfOutcome makeNamedJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
+                           const std::function<QString()>& choosePath)
+{
+    Job& job = dialog.job();
+    const QString nameBefore = job.pdfName;
+    const PdfOutcome outcome = makeJobPdf(dialog, Index, variant, choosePath);
+    if (!outcome.ok())
+        job.pdfName = nameBefore;
+    return outcome;
 }
 
 } // namespace
@@ -268,7 +287,7 @@ PdfOutcome writeJobPdf(OutputContext& dialog, qint16 Index, const QString& path,
 
 PdfOutcome PrintToPdf(OutputContext& dialog, qint16 Index, QString& stamp)
 {
-    return makeJobPdf(dialog, Index, PdfVariant::File, [&] {
+    return makeNamedJobPdf(dialog, Index, PdfVariant::File, [&] {
         stamp = dialog.job().pdfName.isEmpty() ? documentStamp() : QString();
         return chooseName(dialog, stamp);
     });
@@ -277,7 +296,7 @@ PdfOutcome PrintToPdf(OutputContext& dialog, qint16 Index, QString& stamp)
 PdfOutcome PrintToMailPdf(OutputContext& dialog, qint32 Index, QString& stamp)
 {
     const qint16 slot = qint16(std::clamp<qint32>(Index, 0, 0x7fff));
-    return makeJobPdf(dialog, slot, PdfVariant::Mail, [&] {
+    return makeNamedJobPdf(dialog, slot, PdfVariant::Mail, [&] {
         stamp = documentStamp();
         return chooseName(dialog, stamp);
     });

@@ -26,7 +26,8 @@ using pdfgeometry::PdfVariant;
 // The document for destination "Pdf-Dokument". The file is PDFFolder / base name ".pdf",
 // the base name being the job's pdfName, or, when that is empty, the name the user gives
 // in the name dialog (with PDFDLG set; the answer is stored in pdfName and kept for later
-// outputs of the job) or "PDFDOC" + stamp. `stamp` receives the document stamp, empty
+// outputs of the job once the document was written; after a failure the next try asks
+// again) or "PDFDOC" + stamp. `stamp` receives the document stamp, empty
 // when pdfName was set on entry.
 PdfOutcome PrintToPdf(OutputContext& dialog, qint16 Index, QString& stamp);
 

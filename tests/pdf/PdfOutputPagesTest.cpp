@@ -23,8 +23,10 @@ TEST(PdfOutputPages, BackgroundPictureFollowsThePictureModeAndThePageNumber)
         dialog.picture1.setPicture(QImage(40, 60, QImage::Format_RGB32));
         dialog.FromPage = c.from;
         QList<int> pages;
-        for (const ListedImage& image : listImages(writeNamedPdf(fx, dialog, "bild")))
+        for (const ListedImage& image : listImages(writeNamedPdf(fx, dialog, "bild"))) {
             pages << image.page + c.from - 1;
+            EXPECT_EQ(image.encoding, "image") << "lossless, not JPEG";
+        }
         EXPECT_EQ(pages, c.pagesWithPicture) << "mode " << c.mode << " from " << c.from;
     }
 }
@@ -66,6 +68,7 @@ TEST(PdfOutputPages, AttachmentImagesFollowTheTextTurnedToThePage)
     ASSERT_EQ(images.size(), 2);
     EXPECT_EQ(images[0].page, 3);
     EXPECT_EQ(images[0].size, QSize(100, 300)) << "turned a quarter";
+    EXPECT_EQ(images[0].encoding, "image") << "lossless, not JPEG";
     EXPECT_EQ(images[1].page, 4);
     EXPECT_EQ(images[1].size, QSize(100, 300));
 
@@ -115,6 +118,7 @@ TEST(PdfOutputPages, BitmapModeMakesEachPageOneFineImageWithoutText)
     const QList<ListedImage> images = listImages(pdf);
     ASSERT_EQ(images.size(), 2);
     EXPECT_EQ(images[0].size, QSize(595 * 3, 842 * 3)) << "216 dots per inch";
+    EXPECT_EQ(images[0].encoding, "image") << "lossless: pseudo-graphics stay sharp";
 
     // The long line reaches the right quarter of the picture, and paper shows below the last line.
     QTemporaryDir out;

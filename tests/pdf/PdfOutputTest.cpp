@@ -237,3 +237,36 @@ TEST(PdfOutput, EachDialogKeepsItsComponentAndOneOutputAtATime)
     EXPECT_TRUE(QFileInfo(fx.pdfFolder + "/andere.pdf").isFile());
     EXPECT_NE(&pdfComponentFor(dialog), &pdfComponentFor(other));
 }
+
+TEST(PdfOutput, ADocumentKeepsTheSettingsItBeganWithWhileAnotherJobLoadsItsOwn)
+{
+    PdfFixture fx;
+    ServerSettings().Waterlayer = 1;
+    TestDialog dialog(2, 2);
+    dialog.job().AddWatermark(QStringLiteral("ENTWURF|Arial|40| 0| 0| 0| 0| 0| 0| 0| 0| 0"), 0);
+    dialog.watermarkPosition = 1;
+    // On page 1 another job's "@INI" file is loaded: no watermark, another font.
+    dialog.onEvents = [] {
+        ServerSettings().Waterlayer = 2;
+        ServerSettings().Fontname = QStringLiteral("Times New Roman");
+        ServerSettings().SignPitch = 30;
+    };
+    const QString pdf = writeNamedPdf(fx, dialog, "fest");
+    const QStringList pages = pageTexts(pdf);
+    ASSERT_EQ(pages.size(), 2);
+    EXPECT_EQ(pages[1].simplified(), "P2Z1 P2Z2 ENTWURF");
+    const QString fonts = pdftools::fonts(pdf).out;
+    EXPECT_FALSE(fonts.contains("Serif")) << fonts.toStdString();
+}
+
+TEST(PdfOutput, ANameFromTheNameDialogIsForgottenWhenTheDocumentFails)
+{
+    PdfFixture fx;
+    ServerSettings().PDFDLG = true;
+    ServerSettings().PDFFolder = fx.dirs.root() + "/fehlt";
+    TestDialog dialog(1, 1);
+    setNextPdfFileName(QStringLiteral("Rechnung"));
+    QString stamp;
+    EXPECT_FALSE(PrintToPdf(dialog, 0, stamp).ok());
+    EXPECT_TRUE(dialog.job().pdfName.isEmpty()) << "the next try asks again";
+}

@@ -108,11 +108,13 @@ inline QStringList pageTexts(const QString& pdf, const QString& password = QStri
     return pages;
 }
 
-// "pdfimages -list" rows: the page and size of every image.
+// "pdfimages -list" rows: the page, size and encoding ("image" for lossless, "jpeg") of
+// every image.
 struct ListedImage
 {
     int page = 0;
     QSize size;
+    QString encoding;
 };
 inline QList<ListedImage> listImages(const QString& pdf)
 {
@@ -122,7 +124,7 @@ inline QList<ListedImage> listImages(const QString& pdf)
     for (const QString& line : lines.mid(2)) {
         const QStringList cols = line.simplified().split(u' ');
         if (cols.size() > 4 && cols[2] == QStringLiteral("image"))
-            images.append({cols[0].toInt(), QSize(cols[3].toInt(), cols[4].toInt())});
+            images.append({cols[0].toInt(), QSize(cols[3].toInt(), cols[4].toInt()), cols.value(8)});
     }
     return images;
 }

@@ -24,7 +24,8 @@ int renderJobPages(OutputContext& context, const QString& outDir, int dpi, QStri
 
     // One canvas for the whole document, so the print modes carry from page to page.
     Canvas canvas(&image);
-    canvas.setWidestLineInches(pages::widestLineInches(job, ServerSettings().SignPitch, job.LeftSpace));
+    ServerSettingsRecord settings = ServerSettings();
+    canvas.setWidestLineInches(pages::widestLineInches(job, settings.SignPitch, job.LeftSpace));
     const pages::PageGeometry geometry{image.width(), image.height()};
     context.FromPage = 1;
     context.ToPage = job.PageCount();
@@ -34,7 +35,7 @@ int renderJobPages(OutputContext& context, const QString& outDir, int dpi, QStri
             STARTPRINT2(canvas, pages::documentTitle());
         else
             canvas.begin();
-        pages::drawJobPage(canvas, context, 0, page, geometry, page == 1 ? 1 : 0);
+        pages::drawJobPage(canvas, context, 0, page, geometry, page == 1 ? 1 : 0, settings);
         canvas.end();
         const QString file = QDir(outDir).filePath(QStringLiteral("page-%1.png").arg(page, 3, 10, QLatin1Char('0')));
         if (!image.save(file)) {
