@@ -1,11 +1,15 @@
 #include "TrayLibrary.h"
 
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <memory>
 
 namespace tray {
 namespace {
+
+// How often to look for a notification area that was not there at start-up.
+constexpr int WatchIntervalMs = 2000;
 
 struct TrayState
 {
@@ -14,6 +18,7 @@ struct TrayState
     QString tooltip;
     bool shown = false;
     std::unique_ptr<QSystemTrayIcon> trayIcon;
+    std::unique_ptr<QTimer> watch;
 };
 
 TrayState& state()
@@ -42,6 +47,38 @@ int messageFor(QSystemTrayIcon::ActivationReason reason)
     }
 }
 
+void installIcon()
+{
+    TrayState& s = state();
+    s.trayIcon = std::make_unique<QSystemTrayIcon>(s.icon);
+    s.trayIcon->setToolTip(s.tooltip);
+    QObject::connect(s.trayIcon.get(), &QSystemTrayIcon::activated, [](QSystemTrayIcon::ActivationReason reason) {
+        if (const int message = messageFor(reason))
+            simulateMouse(message);
+    });
+    if (s.shown)
+        s.trayIcon->show();
+}
+
+// Started at login, the server may come up before the desktop's notification area. The
+// platform only docks an icon into an area that is there when the icon is shown, so the
+// icon is made once the area appears.
+void watchForTray()
+{
+    TrayState& s = state();
+    if (!s.watch) {
+        s.watch = std::make_unique<QTimer>();
+        s.watch->setInterval(WatchIntervalMs);
+        QObject::connect(s.watch.get(), &QTimer::timeout, [] {
+            if (!QSystemTrayIcon::isSystemTrayAvailable())
+                return;
+            state().watch->stop();
+            installIcon();
+        });
+    }
+    s.watch->start();
+}
+
 } // namespace
 
 bool TRAYINIT(MouseCallback receiver, int /*iconId*/, int /*callbackMessage*/, const QIcon& icon,
@@ -51,14 +88,12 @@ bool TRAYINIT(MouseCallback receiver, int /*iconId*/, int /*callbackMessage*/, c
     s.receiver = std::move(receiver);
     s.icon = icon;
     s.tooltip = withoutNul(tooltip);
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
+    s.trayIcon.reset();
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        watchForTray();
         return false;
-    s.trayIcon = std::make_unique<QSystemTrayIcon>(icon);
-    s.trayIcon->setToolTip(s.tooltip);
-    QObject::connect(s.trayIcon.get(), &QSystemTrayIcon::activated, [](QSystemTrayIcon::ActivationReason reason) {
-        if (const int message = messageFor(reason))
-            simulateMouse(message);
-    });
+    }
+    installIcon();
     return true;
 }
 
@@ -93,6 +128,8 @@ bool DELETETRAYICON()
 {
     TrayState& s = state();
     s.shown = false;
+    if (s.watch)
+        s.watch->stop();
     if (!s.trayIcon)
         return false;
     s.trayIcon->hide();

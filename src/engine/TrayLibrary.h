@@ -8,7 +8,8 @@
 // The notification-area icon. The server form receives the icon's mouse events as the
 // numbers of the window messages it was written for: 513 left button down, 516 right
 // button down, 515 left double click. Without a system tray (headless) the calls only
-// keep their state, so the server runs the same way.
+// keep their state, so the server runs the same way. A notification area that appears
+// after TRAYINIT (the desktop starts after the server) gets the icon within seconds.
 namespace tray {
 
 inline constexpr int LeftButtonDown = 513;

@@ -2,6 +2,7 @@
 #include "ServerSettings.h"
 #include "TempFolders.h"
 #include "TrayLibrary.h"
+#include "XDisplay.h"
 #include "frmPS.h"
 
 #include <QElapsedTimer>
@@ -101,4 +102,38 @@ TEST(Startup, ASecondStartSaysSoAndEndsWhileTheFirstRunsOnAndACrashLeavesNoStale
     EXPECT_FALSE(third.waitForFinished(800)) << "after a crash a new start runs";
     third.kill();
     third.waitForFinished();
+}
+
+// Started at login, the server may come up before the desktop's notification area.
+TEST(Startup, TheTrayIconAppearsWhenTheNotificationAreaComesAfterTheServer)
+{
+    TempFolders dirs;
+    XDisplay display;
+    ASSERT_TRUE(display.isRunning()) << "Xvfb";
+    QProcessEnvironment env = dirs.serverEnvironment();
+    display.addTo(env);
+    // A job's dialog on the screen shows that start-up, tray included, is over.
+    TempFolders::writeFile(dirs.printFile(), "Hallo\r\n");
+    QProcess server;
+    server.setProcessEnvironment(env);
+    server.start(serverBinary(), {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !display.windowsWith("Druckdialog Job").isEmpty(); }, 15000));
+
+    QProcess panel;
+    panel.setProcessEnvironment(env);
+    panel.start("trayer", {"--edge", "top", "--widthtype", "pixel", "--width", "100", "--height", "24"});
+    ASSERT_TRUE(panel.waitForStarted()) << "trayer";
+    // Docked, the icon's window is a child of the panel, not a top-level window.
+    const auto docked = [&] {
+        for (const QString& line : display.windowsWith("(\"druckserver\" \"Druckserver\")  22x22")) {
+            if (!line.startsWith("     0x"))
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(docked, 10000)) << display.windowTree().toStdString();
+    server.kill();
+    server.waitForFinished();
+    panel.kill();
+    panel.waitForFinished();
 }
