@@ -24,14 +24,14 @@ inline int readerFuzzOne(const uint8_t* data, size_t size)
             const QString record = records.record(i);
             const QByteArrayView raw = records.rawRecord(i);
             rawTotal += raw.size();
-            // One character per byte; no LF outside parameters; parameters only right after ESC and
-            // its command.
-            if (record.size() != raw.size() || record.contains(QChar(u'\n')))
+            // One character per byte; no LF outside escape sequences; a sequence's command and
+            // parameters only right after its ESC; no record that reads as the end record.
+            if (record.size() != raw.size() || record.contains(QChar(u'\n')) || isEndRecord(record))
                 std::abort();
             for (qsizetype c = 0; c < record.size(); ++c) {
-                if (!escape::isParameter(record[c]) || escape::isParameter(record[c - 1 < 0 ? 0 : c - 1]))
+                if (!escape::isParameter(record[c]) || (c > 0 && escape::isParameter(record[c - 1])))
                     continue;
-                if (c < 2 || record[c - 2] != QChar(0x1b))
+                if (c < 1 || record[c - 1] != QChar(0x1b))
                     std::abort();
             }
             if (GETSIGNTALLY(record) > record.size())

@@ -238,9 +238,14 @@ void frmGUI::Command3_Click()
 
     SaveDialogSettings();
     if (outcome.failed()) {
-        // The job stays: the user may pick another destination and start again.
+        // The job stays: the user may pick another destination and start again. A job
+        // that ran unseen shows itself now, or nobody would ever learn of it.
         ProgressBar1->setValue(0);
         ProgressBar2->setValue(0);
+        if (!isVisible()) {
+            OnlyBackground = false;
+            showOnTop();
+        }
         showOutputFailure(outcome);
         reportWaitingWhenHeadless();
         return;
@@ -310,6 +315,15 @@ void frmGUI::reject()
         QDialog::reject();
     else
         Command2_Click();
+}
+
+void frmGUI::showOnTop()
+{
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    show();
+    if (!msgbox::isHeadless()) // nothing to raise without a display
+        raise();
+    QCoreApplication::processEvents();
 }
 
 void frmGUI::unloadDialog()

@@ -35,6 +35,9 @@ class UpDownButtons;
 // only now, so a short delay can never output a partly read job), caption, show, unless
 // the job runs hidden.
 //
+// A job that runs unseen (HideMode with AutoStart) and whose output fails shows itself
+// with the message and from then on counts as a shown job: it is never left hidden.
+//
 // Only the first output slot (index 0) is built; routines that take a slot ignore the
 // others. Controls carry their names as object names (ImageCombo1, Text1, Command3, ...).
 class frmGUI : public QDialog, public Job, public JobObserver, public OutputContext
@@ -57,6 +60,9 @@ public:
     // error, with the settings that would have output it unattended. Does nothing with a
     // display, while a countdown or an output runs, or when it said so before.
     void reportWaitingWhenHeadless();
+
+    // Shows the dialog as the topmost window without moving it.
+    void showOnTop();
 
     qint32 AutoStartDelay = 0; // milliseconds, from the key of the same name
 

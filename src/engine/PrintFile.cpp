@@ -4,6 +4,7 @@
 #include "EscapeTable.h"
 #include "PrintFileLock.h"
 #include "PrintFileRecords.h"
+#include "ReadingRules.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -31,6 +32,8 @@ struct Reader
     qsizetype next = 0;
     QString programFolder;
     Observation seen;
+    qint64 openedSize = -1; // of the file the records came from
+    qint64 openedModifiedMs = 0;
 };
 
 Reader& reader()
@@ -97,9 +100,20 @@ int OPENDAT(const QString& pathArgument)
 
     forgetObservation();
     Reader& r = reader();
+    r.openedSize = size;
+    r.openedModifiedMs = modifiedMs;
     r.records.load(std::move(bytes), codepage::fromSettings());
     r.next = 0;
     return r.records.count() == 0 ? 0 : 1;
+}
+
+bool stillAsOpened(const QString& path)
+{
+    const Reader& r = reader();
+    QFileInfo info(path);
+    info.setCaching(false);
+    return r.openedSize >= 0 && info.isFile() && info.size() == r.openedSize &&
+           info.lastModified().toMSecsSinceEpoch() == r.openedModifiedMs;
 }
 
 void SETAPPPATH(const QString& programFolder)
@@ -152,10 +166,17 @@ void CLOSEDAT()
     Reader& r = reader();
     r.records.clear();
     r.next = 0;
+    r.openedSize = -1;
 }
 
 QString endRecord()
 {
     return QStringLiteral("\x1b"
                           "EOF");
+}
+
+bool isEndRecord(const QString& record)
+{
+    static const QString end = endRecord();
+    return rules::trimBlanks(record) == end;
 }

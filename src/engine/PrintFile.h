@@ -17,6 +17,11 @@
 // before is closed first.
 int OPENDAT(const QString& path);
 
+// Whether the file at `path` still has the size and time stamp of the file the open
+// records came from (false after CLOSEDAT). The poller moves the opened file away before it reads the
+// records; this tells it that the moved file holds exactly those records.
+bool stillAsOpened(const QString& path);
+
 // The program's folder; called after every successful OPENDAT.
 void SETAPPPATH(const QString& programFolder);
 QString appPath();
@@ -37,3 +42,7 @@ void CLOSEDAT();
 
 // ESC followed by "EOF".
 QString endRecord();
+
+// Whether a record is the end record once blanks (and only blanks) are trimmed from both
+// ends. No record of a print file is: the reader keeps escape sequences out of reach.
+bool isEndRecord(const QString& record);

@@ -104,8 +104,6 @@ QString PrintFileRecords::record(qsizetype index) const
         const qsizetype sequence = sequenceEnd(data, pos, end);
         *out++ = char16_t(Esc);
         ++pos;
-        if (pos < sequence)
-            *out++ = char16_t(data[pos++]);
         while (pos < sequence)
             *out++ = char16_t(escape::ParameterBase + data[pos++]);
     }

@@ -16,8 +16,9 @@
 // byte (0x1A) at the very end is not text.
 //
 // Decoding: bytes through the code page, control codes as themselves, ESC as U+001B, the
-// command byte after ESC as its plain character (U+0000..U+00FF), every parameter byte b
-// as U+F000 + b. ESC before LF, CR or another ESC has no command byte.
+// command byte after ESC and every parameter byte b as U+F000 + b (EscapeTable.h), so no
+// record can read as the end record. ESC before LF, CR or another ESC has no command
+// byte: a stray ESC never swallows a line end.
 class PrintFileRecords
 {
 public:

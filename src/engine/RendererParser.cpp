@@ -134,12 +134,12 @@ private:
         if (at + 1 >= n)
             return at;
         const QChar commandChar = m_text[at + 1];
-        const uchar command = escape::isParameter(commandChar) ? escape::parameterByte(commandChar)
-                                                               : uchar(commandChar.unicode() & 0xFF);
+        const uchar command =
+            escape::isParameter(commandChar) ? escape::parameterByte(commandChar) : uchar(commandChar.unicode() & 0xFF);
         qsizetype next = at + 2;
-        // Parameters: the reader's U+F0xx characters, or plain characters when the
-        // sequence came from the settings.
-        const bool encoded = next < n && escape::isParameter(m_text[next]);
+        // The reader encodes the command and its parameters as U+F0xx characters; a
+        // sequence from the settings comes as plain characters.
+        const bool encoded = escape::isParameter(commandChar) || (next < n && escape::isParameter(m_text[next]));
         // Collect only as many bytes as the sequence can need: the table answers with
         // more than it was given while the sequence continues beyond it.
         m_params.clear();
@@ -284,8 +284,7 @@ private:
 
 namespace renderer {
 
-void parseLine(QStringView text, RendererModes& modes, const QString& fontName, double pitchScale,
-               RendererLine& line)
+void parseLine(QStringView text, RendererModes& modes, const QString& fontName, double pitchScale, RendererLine& line)
 {
     Parser(text, modes, fontName, pitchScale, line).run();
 }

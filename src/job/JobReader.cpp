@@ -12,6 +12,10 @@
 
 namespace {
 
+// A print file is printer output cut into lines; a "record" of this length is no such
+// thing, and reading it into a job would only exhaust memory.
+constexpr qsizetype MaxRecordLength = 1 << 20;
+
 // The poller retries a busy file at its next tick; a tool waits a little instead.
 constexpr int busyRetryMs = 2000;
 constexpr int retryStepMs = 50;
@@ -27,20 +31,57 @@ int openPrintFile(const QString& printFile)
     }
 }
 
-bool isEndRecord(const QString& record, const QString& end)
+void run(const BetweenRecords& between)
 {
-    return rules::trimBlanks(record) == end;
+    if (between)
+        between();
 }
 
 // The settings file named by an "@INI" record: the record from its fifth character on.
-QString iniOverrideOf(const QString& record, const QString& settingsFile)
+QString iniOverrideOf(const QString& record, const QString& defaultFile)
 {
-    QString named = rules::trimBlanks(record.mid(4)).toString();
+    QString named = rules::trimBlanks(QStringView(record).mid(4)).toString();
     named.remove(u'\r');
-    return QFileInfo(named).isFile() ? named : settingsFile;
+    return QFileInfo(named).isFile() ? named : defaultFile;
 }
 
 } // namespace
+
+ScanSettings ScanSettings::readFrom(const QString& defaultFile)
+{
+    return {readServerNumber(defaultFile, keys::LinesPerPage), readServerNumber(defaultFile, keys::LinesPerPageQ),
+            readServerNumber(defaultFile, keys::AutoLandscape), defaultFile};
+}
+
+bool scanPrintFile(Job& job, const ScanSettings& settings, QString& iniOverride, const BetweenRecords& between)
+{
+    for (;;) {
+        run(between);
+        const QString record = GETRECORD();
+        if (record.size() > MaxRecordLength)
+            return false;
+        if (isEndRecord(record))
+            return true;
+        if (GETSIGNTALLY(record) > settings.autoLandscape || record.contains(QStringLiteral("^Q")))
+            job.setLandscape(true);
+        job.PageLen = job.Landscape() ? settings.linesPerPageQ : settings.linesPerPage;
+        if (record.contains(QStringLiteral("@INI")))
+            iniOverride = iniOverrideOf(record, settings.defaultSettingsFile);
+    }
+}
+
+void feedPrintFile(Job& job, const BetweenRecords& between)
+{
+    FILERESET();
+    for (;;) {
+        run(between);
+        const QString record = GETRECORD();
+        if (isEndRecord(record))
+            return;
+        job.AddLineToArray(record);
+        run(between);
+    }
+}
 
 bool fillJobFromPrintFile(const QString& printFile, Job& job, const QString& settingsFile)
 {
@@ -53,19 +94,10 @@ bool fillJobFromPrintFile(const QString& printFile, Job& job, const QString& set
     }
     SETAPPPATH(folders::programFolder());
 
-    const qint32 linesPerPage = readServerNumber(defaultFile, keys::LinesPerPage);
-    const qint32 linesPerPageQ = readServerNumber(defaultFile, keys::LinesPerPageQ);
-    const qint32 autoLandscape = readServerNumber(defaultFile, keys::AutoLandscape);
-    const QString end = endRecord();
-
-    // Scanning pass: orientation, page length and the job settings file.
     QString iniOverride;
-    for (QString record = GETRECORD(); !isEndRecord(record, end); record = GETRECORD()) {
-        if (GETSIGNTALLY(record) > autoLandscape || record.contains(QStringLiteral("^Q")))
-            job.setLandscape(true);
-        job.PageLen = job.Landscape() ? linesPerPageQ : linesPerPage;
-        if (record.contains(QStringLiteral("@INI")))
-            iniOverride = iniOverrideOf(record, defaultFile);
+    if (!scanPrintFile(job, ScanSettings::readFrom(defaultFile), iniOverride)) {
+        CLOSEDAT();
+        return false;
     }
     job.setIniFile(iniOverride.isEmpty() ? defaultFile : iniOverride);
     job.setDefaultSettingsFile(defaultFile);
@@ -76,10 +108,7 @@ bool fillJobFromPrintFile(const QString& printFile, Job& job, const QString& set
     job.AutoStart = readServerFlag(job.IniFile(), keys::AutoStart);
     job.OnlyBackground = readServerFlag(job.IniFile(), keys::HideMode);
 
-    // Feeding pass.
-    FILERESET();
-    for (QString record = GETRECORD(); !isEndRecord(record, end); record = GETRECORD())
-        job.AddLineToArray(record);
+    feedPrintFile(job);
     CLOSEDAT();
     return true;
 }

@@ -1,6 +1,7 @@
 #include "frmPS.h"
 
 #include "Folders.h"
+#include "JobReader.h"
 #include "MessageBox.h"
 #include "MessagePump.h"
 #include "PrintFile.h"
@@ -13,24 +14,7 @@
 #include <QFileInfo>
 #include <QThread>
 
-#include <stdexcept>
-
 namespace {
-
-// A print file is printer output cut into lines; a "record" of this length is no such
-// thing, and reading it into a job would only exhaust memory.
-constexpr qsizetype MaxRecordLength = 1 << 20;
-
-class StageError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
-
-bool isEndRecord(const QString& record)
-{
-    return record.trimmed() == endRecord();
-}
 
 QString FolderOfPath(const QString& path)
 {
@@ -64,26 +48,84 @@ QList<frmGUI*> frmPS::openDialogs() const
     return open;
 }
 
+void frmPS::recoverSpool()
+{
+    m_waiting = m_spool.entries();
+}
+
 void frmPS::tmrGetFile_Timer()
 {
     if (SettingsWindowOpen())
         return;
-    if (!QFileInfo::exists(PrintFilePath))
+    int opened = 0;
+    const QString entry = takeNextJob(opened);
+    if (entry.isEmpty())
         return;
-    FoundPrintFile = FolderOfPath(PrintFilePath) + QFileInfo(PrintFilePath).fileName();
+    if (opened == 0) {
+        CLOSEDAT();
+        m_spool.remove(entry);
+        return;
+    }
+    readJob(entry);
+}
 
-    // Stage A: the file stays and is tried again at the next tick.
-    const int opened = OPENDAT(FoundPrintFile);
+// Stage A: finds the next job and opens it. Returns its spool entry with the reader open
+// on it (`opened` 1, or 0 for a file without records), or empty text when there is
+// nothing to read at this tick; whatever was not complete stays and is tried again.
+QString frmPS::takeNextJob(int& opened)
+{
+    // An entry waiting in the spool is older than any print file in the folder.
+    while (!m_waiting.isEmpty()) {
+        FoundPrintFile = m_waiting.first();
+        if (!QFileInfo(FoundPrintFile).isFile()) {
+            m_waiting.removeFirst();
+            continue;
+        }
+        opened = OPENDAT(FoundPrintFile);
+        if (opened == -1) {
+            showTrayIdle();
+            return {};
+        }
+        return m_waiting.takeFirst();
+    }
+
+    const QStringList printFiles =
+        PrintSpool::printFiles(FolderOfPath(PrintFilePath), QFileInfo(PrintFilePath).fileName());
+    if (printFiles.isEmpty())
+        return {};
+    FoundPrintFile = printFiles.first();
+    opened = OPENDAT(FoundPrintFile);
     if (opened == -1) {
         showTrayIdle();
-        return;
+        return {};
     }
     if (opened == 0) {
         CLOSEDAT();
         QFile::remove(FoundPrintFile);
-        return;
+        return {};
     }
 
+    // Claim before reading: from here on a print file written by the DOS program is a new
+    // job beside this one, never part of it or deleted with it.
+    const QString entry = m_spool.claim(FoundPrintFile);
+    if (entry.isEmpty()) {
+        CLOSEDAT();
+        showTrayIdle();
+        return {};
+    }
+    if (!stillAsOpened(entry)) {
+        // The writer added to the file between the read and the move: the entry is read
+        // afresh once it is complete.
+        CLOSEDAT();
+        m_waiting.prepend(entry);
+        return {};
+    }
+    FoundPrintFile = entry;
+    return entry;
+}
+
+void frmPS::readJob(const QString& entry)
+{
     setPollingEnabled(false);
     auto* job = new frmGUI();
     ++JobCounter;
@@ -92,60 +134,33 @@ void frmPS::tmrGetFile_Timer()
     IniOverride.clear();
     pump::letMessagesRunNow();
 
+    // Stage B: the scanning pass decides the orientation and the settings file.
     const QString defaultFile = DefaultSettingsFile();
-    try {
-        // Stage B: the scanning pass decides the orientation and the settings file.
-        for (;;) {
-            pump::letMessagesRun();
-            const QString record = GETRECORD();
-            if (record.size() > MaxRecordLength)
-                throw StageError("record too long");
-            if (isEndRecord(record))
-                break;
-            if (GETSIGNTALLY(record) > AutoLandscape || record.contains(QStringLiteral("^Q")))
-                job->setLandscape(true);
-            job->PageLen = job->Landscape() ? LinesPerPageQ : LinesPerPage;
-            if (record.contains(QStringLiteral("@INI"))) {
-                IniOverride = record.mid(4).trimmed().remove(u'\r');
-                if (!QFileInfo::exists(IniOverride))
-                    IniOverride = defaultFile;
-            }
-        }
-    } catch (const std::exception&) {
-        failJob(job, QStringLiteral("Druckdatei fehlerhaft!"), QStringLiteral("Interpretationsfehler!"));
+    const ScanSettings scan{LinesPerPage, LinesPerPageQ, AutoLandscape, defaultFile};
+    if (!scanPrintFile(*job, scan, IniOverride, pump::letMessagesRun)) {
+        failJob(job, entry, QStringLiteral("Druckdatei fehlerhaft!"), QStringLiteral("Interpretationsfehler!"));
         return;
     }
-
     job->setIniFile(IniOverride.isEmpty() ? defaultFile : IniOverride);
     waitWithMessages(200);
 
     try {
         // Stage C: the dialog restores its state, then the records fill the job.
         job->init();
-        FILERESET();
-        for (;;) {
-            pump::letMessagesRun();
-            const QString record = GETRECORD();
-            if (isEndRecord(record))
-                break;
-            job->AddLineToArray(record);
-        }
+        feedPrintFile(*job, pump::letMessagesRun);
     } catch (const std::exception&) {
-        failJob(job, QStringLiteral("Init GUI error!"), QStringLiteral("Systemfehler"));
+        failJob(job, entry, QStringLiteral("Init GUI error!"), QStringLiteral("Systemfehler"));
         return;
     }
 
+    // The spool entry stays until the job is done: an output that fails, a kill or a
+    // power loss before then brings the job back at the next start.
     CLOSEDAT();
-    QFile::remove(FoundPrintFile);
+    connect(job, &frmGUI::unloaded, this, [this, entry] { m_spool.remove(entry); });
     job->setWindowTitle(QStringLiteral("Druckdialog Job ") + rules::signedNumber(JobCounter));
     m_dialogs.append(job);
-    if (!(job->OnlyBackground && job->AutoStart)) {
-        job->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-        job->show();
-        if (!msgbox::isHeadless()) // nothing to raise without a display
-            job->raise();
-        pump::letMessagesRunNow();
-    }
+    if (!(job->OnlyBackground && job->AutoStart))
+        job->showOnTop();
     job->jobComplete();
     job->reportWaitingWhenHeadless();
 
@@ -153,10 +168,10 @@ void frmPS::tmrGetFile_Timer()
     showTrayIdle();
 }
 
-void frmPS::failJob(frmGUI* job, const QString& text, const QString& title)
+void frmPS::failJob(frmGUI* job, const QString& entry, const QString& text, const QString& title)
 {
     CLOSEDAT();
-    QFile::remove(FoundPrintFile);
+    m_spool.remove(entry);
     delete job;
     msgbox::show(text, title, msgbox::Icon::Critical);
     setPollingEnabled(true);

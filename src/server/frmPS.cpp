@@ -35,6 +35,7 @@ bool frmPS::Form_Load()
     PrintFilePath = folders::join(folders::appDataFolder(), QStringLiteral("d.dat"));
     InitPS();
     JobCounter = 1;
+    recoverSpool();
     setPollingEnabled(true);
     return true;
 }
@@ -61,6 +62,7 @@ void frmPS::InitPS()
 {
     AppDataFolder() = folders::appDataFolder();
     PrintFilePath = folders::join(AppDataFolder(), QStringLiteral("d.dat"));
+    m_spool.setFolder(PrintSpool::folderFor(AppDataFolder()));
     const QString settings = DefaultSettingsFile();
     LinesPerPage = readServerNumber(settings, keys::LinesPerPage);
     LinesPerPageQ = readServerNumber(settings, keys::LinesPerPageQ);

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "PrintSpool.h"
+
 #include <QIcon>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -37,11 +40,19 @@ public:
     // Reads the AppData folder and the start-up settings and sets the polling interval.
     void InitPS();
 
+    // Queues every entry left in the spool, oldest first, to be read again as a new job
+    // by the next ticks. Start-up calls it once, before polling begins.
+    void recoverSpool();
+    const PrintSpool& spool() const { return m_spool; }
+
     // Hooks filled by the print dialog and the settings window.
     void setPrintDialogOpenQuery(std::function<bool()> query) { m_printDialogOpen = std::move(query); }
     void setSettingsWindowOpener(std::function<void()> opener) { m_openSettingsWindow = std::move(opener); }
-    // One polling tick: picks up the print file, reads it into a new print dialog and
-    // shows it (or leaves it hidden to print by itself).
+    // One polling tick: takes the next job, reads it into a new print dialog and shows it
+    // (or leaves it hidden to print by itself). The next job is the oldest entry waiting
+    // in the spool, else the oldest complete print file, which is first claimed into the
+    // spool. The job's spool entry goes when its dialog unloads after an output or a
+    // cancel.
     void tmrGetFile_Timer();
     // True while any print dialog is loaded, shown or hidden.
     bool isPrintDialogOpen() const;
@@ -70,11 +81,15 @@ public:
 
 private:
     void applyTimer();
-    void failJob(frmGUI* job, const QString& text, const QString& title);
+    QString takeNextJob(int& opened);
+    void readJob(const QString& entry);
+    void failJob(frmGUI* job, const QString& entry, const QString& text, const QString& title);
 
     std::unique_ptr<SingleInstance> m_instance;
     std::function<bool()> m_printDialogOpen;
     std::function<void()> m_openSettingsWindow;
     QList<QPointer<frmGUI>> m_dialogs;
+    PrintSpool m_spool;
+    QStringList m_waiting; // spool entries claimed but not read yet, oldest first
     bool m_pollingEnabled = false;
 };

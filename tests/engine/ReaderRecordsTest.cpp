@@ -51,14 +51,14 @@ TEST(ReaderRecords, EscapeParametersNeverBreakRecords)
     const QString esc(QChar(0x1b));
     const QStringList records = readRecords();
     ASSERT_EQ(records.size(), 6);
-    EXPECT_EQ(records[0], esc + u"@"_s + esc + u"3"_s + param(0x0a) + u"Zeile 1"_s);
-    EXPECT_EQ(records[1], esc + u"C"_s + param(0x0c) + esc + u"J"_s + param(0x0d) + u"Zeile 2"_s);
-    EXPECT_EQ(records[2], esc + u"*"_s + param(0x21) + param(2) + param(0) + param(0x0a) + param(0x0d) + param(0x0c) +
-                              param(0x0a) + param(0x0d) + param(0x0c) + u"Bild"_s);
-    EXPECT_EQ(records[3], esc + u"("_s + param('B') + param(5) + param(0) + param(0x0a) + param(0x0d) + param(0x0c) +
-                              param(0) + param(1) + u"Code"_s);
-    EXPECT_EQ(records[4], esc + u"D"_s + param(0x0a) + param(0x0d) + param(0x14) + param(0) + u"\tTab"_s);
-    EXPECT_EQ(records[5], esc + u"EFett"_s + esc + u"F"_s);
+    EXPECT_EQ(records[0], esc + param('@') + esc + param('3') + param(0x0a) + u"Zeile 1"_s);
+    EXPECT_EQ(records[1], esc + param('C') + param(0x0c) + esc + param('J') + param(0x0d) + u"Zeile 2"_s);
+    EXPECT_EQ(records[2], esc + param('*') + param(0x21) + param(2) + param(0) + param(0x0a) + param(0x0d) +
+                              param(0x0c) + param(0x0a) + param(0x0d) + param(0x0c) + u"Bild"_s);
+    EXPECT_EQ(records[3], esc + param('(') + param('B') + param(5) + param(0) + param(0x0a) + param(0x0d) +
+                              param(0x0c) + param(0) + param(1) + u"Code"_s);
+    EXPECT_EQ(records[4], esc + param('D') + param(0x0a) + param(0x0d) + param(0x14) + param(0) + u"\tTab"_s);
+    EXPECT_EQ(records[5], esc + param('E') + u"Fett"_s + esc + param('F'));
 }
 
 TEST(ReaderRecords, ParameterCrBeforeLfStaysAndStrayEscapeKeepsLineEnd)
@@ -68,7 +68,8 @@ TEST(ReaderRecords, ParameterCrBeforeLfStaysAndStrayEscapeKeepsLineEnd)
     // A stray ESC at the line end takes no command, so CR LF still ends the record.
     ASSERT_EQ(openPrintFile(folders, Esc + "3\r\nab" + Esc + "\r\ncd" + Esc + Esc + "E\n"), 1);
     const QString esc(QChar(0x1b));
-    EXPECT_EQ(readRecords(), (QStringList{esc + u"3"_s + param('\r'), u"ab"_s + esc, u"cd"_s + esc + esc + u"E"_s}));
+    EXPECT_EQ(readRecords(),
+              (QStringList{esc + param('3') + param('\r'), u"ab"_s + esc, u"cd"_s + esc + esc + param('E')}));
 }
 
 TEST(ReaderRecords, CodePage437BoxDrawingAndUmlautsOr850FromTheSettings)
@@ -108,8 +109,8 @@ TEST(ReaderRecords, BrokenInputEndsCleanly)
     const QString esc(QChar(0x1b));
     // A bit image announced with 100 columns but cut after three bytes.
     ASSERT_EQ(openTestData(folders, u"broken-truncated-image.dat"_s), 1);
-    EXPECT_EQ(readRecords(), (QStringList{u"Zeile"_s, esc + u"*"_s + param(0x21) + param(0x64) + param(0) + param('a') +
-                                                          param('b') + param('c')}));
+    EXPECT_EQ(readRecords(), (QStringList{u"Zeile"_s, esc + param('*') + param(0x21) + param(0x64) + param(0) +
+                                                          param('a') + param('b') + param('c')}));
     ASSERT_EQ(openTestData(folders, u"broken-escape-at-end.dat"_s), 1);
     EXPECT_EQ(readRecords(), (QStringList{u"Text"_s, esc}));
     // A tab list without its NUL ends after 32 stops; the rest is text again.

@@ -29,7 +29,9 @@ protected:
     void set(const char* key, const char* value) { folders.setSetting(keys::Pserver, key, value); }
 };
 
-TEST_F(ReadingPrintFile, CommandsBreaksAndTheEndRecord)
+// Bold on followed by "OF" is a print line like any other, not the end of the job, and
+// ESC followed by a form feed is an escape sequence, not a page break.
+TEST_F(ReadingPrintFile, CommandsBreaksAndNoLineThatEndsTheJob)
 {
     QFile fixture(testDataPath(QStringLiteral("job-commands.dat")));
     ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
@@ -41,8 +43,11 @@ TEST_F(ReadingPrintFile, CommandsBreaksAndTheEndRecord)
     EXPECT_EQ(job.RecEMail, u"kunde@example.de");
     EXPECT_EQ(job.RecFax, u"03012345");
     EXPECT_EQ(job.AnHaenge, u"/tmp/a.jpg, /tmp/b.jpg");
-    EXPECT_EQ(pagesOf(job), // nothing after the end record
-              (QList<QStringList>{{"Rechnung Nr. 1", "Seite eins"}, {"Seite zwei", "Ende"}, {"Seite drei"}}));
+    const QString esc = QStringLiteral("\x1b");
+    EXPECT_EQ(pagesOf(job),
+              (QList<QStringList>{{"Rechnung Nr. 1", "Seite eins"},
+                                  {"Seite zwei", "Ende"},
+                                  {"Seite drei", esc + QChar(0xF045) + "OF", esc + QChar(0xF00C) + "nach dem Ende"}}));
 }
 
 TEST_F(ReadingPrintFile, OneLongRecordOrTheMarkerTurnsTheWholeJobLandscape)
@@ -89,9 +94,10 @@ TEST_F(ReadingPrintFile, IniRecordNamesTheJobSettingsButNotThePageGeometry)
     EXPECT_EQ(job.Topspace, 1);
     EXPECT_EQ(job.GetPageLine(2, 1), u">Text"); // the job file's prefix
 
-    // A missing file falls back to the default file, with all its settings.
+    // A name that is no file (here a folder; a missing file alike) falls back to the
+    // default file, with all its settings.
     Job missing;
-    ASSERT_TRUE(read(missing, "@INI /nirgends/kunde.ini\r\nText\r\n"));
+    ASSERT_TRUE(read(missing, "@INI " + folders.root().toLocal8Bit() + "  \r\nText\r\n"));
     EXPECT_EQ(missing.IniFile(), folders.settingsFile());
     EXPECT_EQ(missing.LeftSpace, 2);
     EXPECT_FALSE(missing.AutoStart);
@@ -100,11 +106,6 @@ TEST_F(ReadingPrintFile, IniRecordNamesTheJobSettingsButNotThePageGeometry)
 
 TEST_F(ReadingPrintFile, FilesWithoutAJobAndFilesStillBeingWritten)
 {
-    Job ended; // the end record first: no pages, no page length
-    ASSERT_TRUE(read(ended, "\033EOF\r\nText\r\n"));
-    EXPECT_EQ(ended.PageCount(), 0);
-    EXPECT_EQ(ended.PageLen, 0);
-
     // No file, or an empty one: no job at all, and no waiting for a file that never comes.
     Job none;
     none.PageLen = 7;

@@ -1,6 +1,7 @@
 #include "CupsSpooler.h"
 #include "PdfTools.h"
 #include "TempFolders.h"
+#include "XDisplay.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,19 +12,24 @@
 
 namespace {
 
-// The real executable, headless, on a private AppData folder, printing by itself.
+// The real executable on a private AppData folder, printing by itself: headless, or
+// with its windows on a display.
 class Server
 {
 public:
-    Server(const TempFolders& dirs, const QString& cupsSocket)
+    Server(const TempFolders& dirs, const QString& cupsSocket, const XDisplay* display = nullptr)
     {
         QProcessEnvironment env = dirs.serverEnvironment();
+        if (display)
+            display->addTo(env);
         if (!cupsSocket.isEmpty())
             env.insert("CUPS_SERVER", cupsSocket);
         m_process.setProcessEnvironment(env);
         m_process.start(QStringLiteral(DRUCKSERVER_BINARY_DIR "/druckserver"), {});
     }
-    ~Server()
+    ~Server() { kill(); }
+    // SIGKILL: no chance to clean up or finish anything.
+    void kill()
     {
         m_process.kill();
         m_process.waitForFinished();
@@ -45,6 +51,42 @@ void backgroundPrinting(const TempFolders& dirs, const QString& destination)
     dirs.setSetting("Pserver", "HideMode", "1");
     dirs.setSetting("Pserver", "AutoStartDelay", "300");
     dirs.setSetting("PDevice", "Printer0", destination);
+}
+
+// Background printing into a PDF folder of its own, which it returns.
+QString backgroundPdfPrinting(const TempFolders& dirs)
+{
+    backgroundPrinting(dirs, "Pdf-Dokument");
+    const QString pdfFolder = dirs.root() + "/pdf";
+    QDir().mkpath(pdfFolder);
+    dirs.setSetting("Pserver", "PDFFolder", pdfFolder);
+    return pdfFolder;
+}
+
+// The page's ink is a frame with text inside: every pixel along the four edges of the
+// ink's bounding box is ink, so the box-drawing characters join without gaps.
+bool frameIsClosed(const QImage& page)
+{
+    const auto ink = [&](int x, int y) { return qGray(page.pixel(x, y)) < 128; };
+    QRect box;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (ink(x, y))
+                box |= QRect(x, y, 1, 1);
+    if (box.width() < 100 || box.height() < 50)
+        return false;
+    for (int x = box.left(); x <= box.right(); ++x)
+        if (!ink(x, box.top()) || !ink(x, box.bottom()))
+            return false;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        if (!ink(box.left(), y) || !ink(box.right(), y))
+            return false;
+    return true;
+}
+
+QStringList filesIn(const QString& folder, const QString& pattern)
+{
+    return QDir(folder).entryList({pattern}, QDir::Files | QDir::Hidden);
 }
 
 } // namespace
@@ -96,4 +138,103 @@ TEST(EndToEnd, ADroppedPrintFileBecomesExactlyOnePdfInThePdfFolder)
     EXPECT_TRUE(text.contains("Frühstück"));
     EXPECT_TRUE(text.contains("Summe 7,00"));
     EXPECT_FALSE(QFileInfo::exists(dirs.printFile()));
+}
+
+TEST(EndToEnd, AJobWaitingForTheUserComesBackOnceAfterTheServerWasKilled)
+{
+    TempFolders dirs;
+    XDisplay display;
+    ASSERT_TRUE(display.isRunning()) << "Xvfb";
+    const auto dialogs = [&] { return display.windowsWith("\"Druckdialog Job "); };
+    auto server = std::make_unique<Server>(dirs, QString(), &display);
+    TempFolders::writeFile(dirs.printFile(), PrintFile);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs().size() == 1; }, 15000)) << server->errors().toStdString();
+    server->kill();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs().isEmpty(); }, 5000));
+    EXPECT_FALSE(QFileInfo::exists(dirs.printFile()));
+    EXPECT_EQ(filesIn(dirs.appData() + "/spool", "job-*.dat").size(), 1);
+
+    // After the restart the job's dialog is there again; a new print file still becomes a
+    // job of its own, and the old one did not come twice.
+    server = std::make_unique<Server>(dirs, QString(), &display);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs().size() == 1; }, 15000)) << server->errors().toStdString();
+    EXPECT_TRUE(dialogs().first().contains("\"Druckdialog Job  2\""));
+    TempFolders::writeFile(dirs.printFile(), "Neuer Auftrag\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !display.windowsWith("\"Druckdialog Job  3\"").isEmpty(); }, 15000));
+    EXPECT_EQ(dialogs().size(), 2) << display.windowTree().toStdString();
+    EXPECT_EQ(filesIn(dirs.appData() + "/spool", "job-*.dat").size(), 2);
+}
+
+TEST(EndToEnd, AServerKilledDuringAPdfOutputLeavesNoHalfFileAndPrintsTheJobAfterTheRestart)
+{
+    TempFolders dirs;
+    const QString pdfFolder = backgroundPdfPrinting(dirs);
+    // Pages drawn as pictures take long enough to be caught in the middle.
+    dirs.setSetting("Pserver", "PdfBitmap", "1");
+    QByteArray pages;
+    for (int page = 1; page <= 30; ++page)
+        pages += "Seite " + QByteArray::number(page) + "\r\n\f";
+    auto server = std::make_unique<Server>(dirs, QString());
+    TempFolders::writeFile(dirs.printFile(), pages);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !filesIn(pdfFolder, ".druckserver-pdf-*").isEmpty(); }, 20000))
+        << server->errors().toStdString();
+    server->kill();
+    EXPECT_TRUE(filesIn(pdfFolder, "*.pdf").isEmpty()) << "no file under its final name";
+
+    server = std::make_unique<Server>(dirs, QString());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !filesIn(pdfFolder, "*.pdf").isEmpty(); }, 60000))
+        << server->errors().toStdString();
+    const QString pdf = pdfFolder + "/" + filesIn(pdfFolder, "*.pdf").first();
+    EXPECT_TRUE(pdftools::check(pdf).ok());
+    EXPECT_EQ(pdftools::infoValue(pdftools::info(pdf).out, "Pages"), "30");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return filesIn(dirs.appData() + "/spool", "job-*.dat").isEmpty(); }, 5000));
+}
+
+// A real DOS machine: DOSBox, headless, copies a print file to its drive D:, which is the
+// AppData folder. DOS names are upper case, so it arrives as D.DAT.
+TEST(EndToEnd, ADosProgramUnderDosBoxPrintsIntoAPdf)
+{
+    TempFolders dirs;
+    const QString pdfFolder = backgroundPdfPrinting(dirs);
+    const QString dosDrive = dirs.root() + "/dos";
+    // Code page 437: "Frühstück" with 0x81, a frame of double and single lines.
+    TempFolders::writeFile(dosDrive + "/BON.TXT", "\xc9\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xbb\r\n"
+                                                  "\xba Fr\x81hst\x81"
+                                                  "ck  \xba\r\n"
+                                                  "\xc7\xc4\xc4\xc4\xc4\xc4\xc4\xc4\xc4\xc4\xc4\xc4\xc4\xb6\r\n"
+                                                  "\xba 3,50 Euro  \xba\r\n"
+                                                  "\xc8\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xbc\r\n");
+    const QString config =
+        TempFolders::writeFile(dirs.root() + "/dosbox.conf", "[sdl]\noutput=surface\n[cpu]\ncycles=max\n[autoexec]\n"
+                                                             "mount c \"" +
+                                                                 dosDrive.toLocal8Bit() +
+                                                                 "\"\n"
+                                                                 "mount d \"" +
+                                                                 dirs.appData().toLocal8Bit() +
+                                                                 "\"\n"
+                                                                 "c:\ncopy BON.TXT D:\\D.DAT\nexit\n");
+    Server server(dirs, QString());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.running(); }, 5000));
+
+    QProcess dosbox;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", dirs.root());
+    env.insert("SDL_VIDEODRIVER", "dummy");
+    env.insert("SDL_AUDIODRIVER", "dummy");
+    dosbox.setProcessEnvironment(env);
+    dosbox.start("dosbox", {"-conf", config, "-noconsole"});
+    ASSERT_TRUE(dosbox.waitForFinished(60000)) << "dosbox";
+    ASSERT_EQ(dosbox.exitCode(), 0) << dosbox.readAllStandardError().toStdString();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !filesIn(pdfFolder, "*.pdf").isEmpty(); }, 20000))
+        << server.errors().toStdString();
+    const QString pdf = pdfFolder + "/" + filesIn(pdfFolder, "*.pdf").first();
+    const QString text = pdftools::text(pdf).out;
+    EXPECT_TRUE(text.contains("Frühstück")) << text.toStdString();
+    EXPECT_TRUE(text.contains("3,50 Euro"));
+    // The frame is drawn, not written: its corners close on the page.
+    const QList<QImage> pages = pdftools::pageImages(pdf, 150);
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_TRUE(frameIsClosed(pages.first())) << "box drawing";
+    EXPECT_TRUE(filesIn(dirs.appData(), "*.DAT").isEmpty());
 }

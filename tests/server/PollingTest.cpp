@@ -4,6 +4,7 @@
 #include "frmGUI.h"
 #include "frmPS.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
@@ -31,19 +32,31 @@ struct Server
             delete dialog;
     }
     // One tick on a print file old enough to count as complete.
-    void tickOn(const TempFolders& dirs, const QByteArray& bytes)
+    void tickOn(const TempFolders& dirs, const QByteArray& bytes, const QString& name = "d.dat")
     {
-        TempFolders::writeFile(dirs.printFile(), bytes);
-        ageFile(dirs.printFile());
+        writeAged(dirs.appData() + "/" + name, bytes);
         ps.tmrGetFile_Timer();
     }
-    static void ageFile(const QString& path)
+    static void ageFile(const QString& path, int seconds = 5)
     {
         QFile file(path);
         file.open(QIODevice::ReadWrite);
-        file.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFileDevice::FileModificationTime);
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-seconds), QFileDevice::FileModificationTime);
+    }
+    static void writeAged(const QString& path, const QByteArray& bytes, int seconds = 5)
+    {
+        TempFolders::writeFile(path, bytes);
+        ageFile(path, seconds);
     }
 };
+
+// Jobs output on their own after `delay` milliseconds, without a window.
+void unattended(const TempFolders& dirs, const char* delay)
+{
+    dirs.setSetting("Pserver", "AutoStart", "1");
+    dirs.setSetting("Pserver", "HideMode", "1");
+    dirs.setSetting("Pserver", "AutoStartDelay", delay);
+}
 
 bool logged(const QString& title, const QString& text)
 {
@@ -56,19 +69,22 @@ bool logged(const QString& title, const QString& text)
 
 } // namespace
 
-TEST(Polling, AFileWhoseFirstRecordIsTheEndRecordGivesAShownJobWithoutPages)
+TEST(Polling, AnUpperCasePrintFileIsClaimedAndItsSpoolEntryStaysUntilTheDialogUnloads)
 {
     TempFolders dirs;
     Server server;
-    server.tickOn(dirs, "\x1b" "EOF\r\nText after the end\r\n");
+    server.tickOn(dirs, "Hallo\r\n", "D.DAT");
     ASSERT_EQ(server.ps.openDialogs().size(), 1);
     frmGUI* job = server.ps.openDialogs().first();
     EXPECT_TRUE(job->isVisible());
-    EXPECT_EQ(job->PageCount(), 0);
-    EXPECT_EQ(job->PageLen, 0);
+    EXPECT_EQ(job->GetPageLine(1, 1), "Hallo");
     EXPECT_EQ(job->windowTitle(), "Druckdialog Job  2") << "two blanks before the first job's number";
-    EXPECT_FALSE(QFileInfo::exists(dirs.printFile()));
+    EXPECT_TRUE(QDir(dirs.appData()).entryList(QDir::Files).filter(".DAT", Qt::CaseInsensitive).isEmpty());
+    EXPECT_EQ(server.ps.spool().entries().size(), 1);
     EXPECT_TRUE(server.ps.isPollingEnabled());
+
+    job->Command2_Click();
+    EXPECT_TRUE(server.ps.spool().entries().isEmpty());
 }
 
 TEST(Polling, IniNamingAMissingFileUsesTheDefaultFileAndPageKeysAlwaysComeFromIt)
@@ -76,8 +92,8 @@ TEST(Polling, IniNamingAMissingFileUsesTheDefaultFileAndPageKeysAlwaysComeFromIt
     TempFolders dirs;
     dirs.setSetting("Pserver", "LinesPerPage", "3");
     dirs.setSetting("Pserver", "TopSpace", "1");
-    const QString other = TempFolders::writeFile(dirs.root() + "/other.ini",
-                                                 "[Pserver]\nLinesPerPage=50\nTopSpace=9\nLeftSpace=4\n");
+    const QString other =
+        TempFolders::writeFile(dirs.root() + "/other.ini", "[Pserver]\nLinesPerPage=50\nTopSpace=9\nLeftSpace=4\n");
     Server server;
     server.tickOn(dirs, "@INI " + dirs.root().toLocal8Bit() + "/missing.ini\r\na\r\nb\r\n");
     server.tickOn(dirs, "@INI " + other.toLocal8Bit() + "\r\na\r\nb\r\nc\r\nd\r\n");
@@ -172,12 +188,63 @@ TEST(Polling, AFileWrittenSlowlyOverTwoSecondsGivesExactlyOneCompleteJob)
 TEST(Polling, HideModeWithAutoStartLeavesTheJobUnseen)
 {
     TempFolders dirs;
-    dirs.setSetting("Pserver", "AutoStart", "1");
-    dirs.setSetting("Pserver", "HideMode", "1");
-    dirs.setSetting("Pserver", "AutoStartDelay", "60000");
+    unattended(dirs, "60000");
     Server server;
     server.tickOn(dirs, "Hallo\r\n");
     ASSERT_EQ(server.ps.openDialogs().size(), 1);
     EXPECT_FALSE(server.ps.openDialogs().first()->isVisible());
     EXPECT_TRUE(server.ps.isPrintDialogOpen()) << "a hidden dialog is still a loaded print dialog";
+}
+
+// Print files written before the claim (two DOS machines, two spellings), while the first
+// is read, and while it is output: every one comes out once, oldest first.
+TEST(Polling, NoPrintFileWrittenWhileAnotherIsTakenOverIsLost)
+{
+    TempFolders dirs;
+    unattended(dirs, "0");
+    QStringList printed;
+    frmGUI::outputHook() = [&](frmGUI& job, qint16, qint16) {
+        printed << job.GetPageLine(1, 1);
+        if (printed.size() == 1)
+            Server::writeAged(dirs.appData() + "/D.dat", "beim Ausgeben\r\n", 1);
+        return OutputOutcome::done();
+    };
+    Server server;
+    Server::writeAged(dirs.appData() + "/d.dat", "erster\r\n", 20);
+    Server::writeAged(dirs.appData() + "/D.DAT", "zweiter\r\n", 10);
+    QTimer::singleShot(0, [&] { Server::writeAged(dirs.printFile(), "beim Lesen\r\n", 5); });
+    server.ps.tmrGetFile_Timer();
+    server.ps.setPollingEnabled(true);
+
+    const QStringList all{"erster", "zweiter", "beim Lesen", "beim Ausgeben"};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return printed.size() >= 4 && server.ps.spool().entries().isEmpty(); }, 10000));
+    frmGUI::outputHook() = nullptr;
+    EXPECT_EQ(printed, all);
+    EXPECT_TRUE(QDir(dirs.appData()).entryList({"d.dat"}, QDir::Files).isEmpty());
+}
+
+TEST(Polling, AnUnattendedJobWhoseOutputFailsShowsItselfAndPrintsOnceTheFolderExists)
+{
+    TempFolders dirs;
+    const QString pdfFolder = dirs.root() + "/pdf";
+    unattended(dirs, "0");
+    dirs.setSetting("Pserver", "PDFFolder", pdfFolder);
+    dirs.setSetting("PDevice", "Printer0", "Pdf-Dokument");
+    Server server;
+    server.tickOn(dirs, "Rechnung\r\n");
+    ASSERT_EQ(server.ps.openDialogs().size(), 1);
+    frmGUI* job = server.ps.openDialogs().first();
+    EXPECT_FALSE(job->isVisible());
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return job->isVisible(); }, 5000)) << "the failed output shows the job";
+    const QList<msgbox::Shown> shown = msgbox::history();
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_EQ(shown.last().title, "Fehler!");
+    EXPECT_TRUE(shown.last().text.contains("existiert nicht")) << shown.last().text.toStdString();
+    EXPECT_EQ(server.ps.spool().entries().size(), 1);
+
+    QDir().mkpath(pdfFolder);
+    job->Command3_Click();
+    EXPECT_EQ(QDir(pdfFolder).entryList({"*.pdf"}, QDir::Files).size(), 1);
+    EXPECT_TRUE(server.ps.spool().entries().isEmpty());
 }
