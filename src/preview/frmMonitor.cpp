@@ -96,9 +96,11 @@ void frmMonitor::Form_Load()
     VScroll1->setRange(0, sheet.height());
 
     // The outputs hand the widest line of the whole job to the canvas; so does the
-    // preview, so a page shows the horizontal scale it prints with.
+    // preview, so a page shows the horizontal scale it prints with. Like an output, the
+    // preview keeps the settings in force when it opened, whatever another job loads.
+    m_settings = ServerSettings();
     if (f)
-        m_widestLine = pages::widestLineInches(f->job(), ServerSettings().SignPitch, LeftMargin);
+        m_widestLine = pages::widestLineInches(f->job(), m_settings.SignPitch, LeftMargin);
     CurrentPage = Firstpage_M;
 
     // The zoom at which the sheet's height fits the viewport; applying it draws the page.
@@ -146,8 +148,8 @@ void frmMonitor::ShowPage(qint32 page)
         dc.setWidestLineInches(m_widestLine);
         dc.rendererState().modes = modesAtStartOf(page);
         PreviewContext context(*f, Watermarke);
-        pages::drawJobPage(dc, context, PrinterNumber, page, {size.width(), size.height()},
-                           page == Firstpage_M ? 1 : 0);
+        pages::drawJobPage(dc, context, PrinterNumber, page, {size.width(), size.height()}, page == Firstpage_M ? 1 : 0,
+                           m_settings);
     }
     m_buffer.setDevicePixelRatio(ratio);
     Picture1->update();
@@ -170,7 +172,7 @@ bool frmMonitor::PrintCurrentPage()
     dc.setWidestLineInches(m_widestLine);
     dc.rendererState().modes = modesAtStartOf(CurrentPage);
     PreviewContext context(*f, QString());
-    pages::drawJobPage(dc, context, PrinterNumber, CurrentPage, {dc.widthPixels(), dc.heightPixels()}, 0);
+    pages::drawJobPage(dc, context, PrinterNumber, CurrentPage, {dc.widthPixels(), dc.heightPixels()}, 0, m_settings);
     return ENDPRINT(dc);
 }
 
@@ -182,7 +184,7 @@ RendererModes frmMonitor::modesAtStartOf(qint32 page)
     if (!f || index <= 0 || page > f->job().PageCount())
         return {};
     if (!m_modeMeasurer) {
-        m_modeMeasurer = std::make_unique<LineMeasurer>(ServerSettings().SignPitch, LeftMargin);
+        m_modeMeasurer = std::make_unique<LineMeasurer>(m_settings.SignPitch, LeftMargin);
         m_pageModes.assign(1, RendererModes());
     }
     const Job& job = f->job();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RendererModes.h"
+#include "ServerSettings.h"
 
 #include <QDialog>
 #include <QImage>
@@ -104,6 +105,7 @@ private:
     QImage m_buffer;
     bool m_loaded = false;
     double m_widestLine = 0;
+    ServerSettingsRecord m_settings; // as the preview opened; the page drawing writes the font back
     // The print modes in force where each page begins (index 0 is Firstpage_M), measured
     // as far as a page on view needed them.
     std::vector<RendererModes> m_pageModes;
