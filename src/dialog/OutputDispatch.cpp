@@ -1,8 +1,10 @@
 #include "frmGUI.h"
 
+#include "MailOutput.h"
 #include "PdfOutput.h"
 #include "PrinterOutput.h"
 #include "ReadingRules.h"
+#include "ServerSettings.h"
 
 #include <algorithm>
 
@@ -15,8 +17,8 @@ qint32 pageFromBox(const QString& text, qint32 fallback, qint32 pageCount)
     if (pageCount < 1)
         return fallback;
     const QString trimmed = text.trimmed();
-    const bool numeric = !trimmed.isEmpty() && (trimmed[0].isDigit() || trimmed[0] == u'+' || trimmed[0] == u'-' ||
-                                                trimmed[0] == u'.');
+    const bool numeric =
+        !trimmed.isEmpty() && (trimmed[0].isDigit() || trimmed[0] == u'+' || trimmed[0] == u'-' || trimmed[0] == u'.');
     const qint32 page = numeric ? rules::wholeNumber(trimmed) : fallback;
     return std::clamp(page, 1, std::max(pageCount, 1));
 }
@@ -50,10 +52,16 @@ OutputOutcome frmGUI::PrintToDevice(qint16 Ausgabe, QObject* /*frmPS*/, qint16 I
             return {OutputOutcome::Status::Failed, pdf.message};
         return {OutputOutcome::Status::Done, {}};
     }
-    case 2:
-        return {OutputOutcome::Status::Failed,
-                QStringLiteral("Der Versand per E-Mail ist in dieser Version noch nicht verfügbar. Es wurde nichts "
-                               "gesendet.")};
+    case 2: {
+        // The mailed PDF goes with MailDelete whatever became of the mail.
+        QString stamp;
+        const MailOutcome mail = PrintToMail(*this, Index, stamp);
+        if (ServerSettings().MailDelete)
+            deleteMailedPdf(mail);
+        if (!mail.ok())
+            return OutputOutcome::failure(mail.result.message);
+        return OutputOutcome::done();
+    }
     default:
         return {OutputOutcome::Status::Nothing, {}};
     }

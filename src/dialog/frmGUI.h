@@ -99,6 +99,7 @@ public:
     Job& job() override { return *this; }
     qint16 PicPageMode(qint16 slot) const override;
     qint32 WatermarkPosition(qint16 slot) const override;
+    QString mailRecipients(qint16 slot) override { return emailText(slot); }
     PictureHolder& Picture1() override { return m_picture1; }
     PictureHolder& Picture2() override { return m_picture2; }
     void setProgressMaximum(qint16 slot, qint32 pages, qint32 total) override;

@@ -25,6 +25,9 @@ public:
     // Position of the slot's watermark entry: 0 is "Ohne", p >= 1 stands for the job's
     // watermark p - 1; below 0 when the list is empty.
     virtual qint32 WatermarkPosition(qint16 slot) const = 0;
+    // The To recipients of a mail output: the slot's e-mail box; a context without a
+    // dialog has no box and mails to the job's own recipients.
+    virtual QString mailRecipients(qint16 /*slot*/) { return job().RecEMail; }
     // The chosen background picture (Picture1) and the work picture of the attachment
     // pages (Picture2).
     virtual PictureHolder& Picture1() = 0;

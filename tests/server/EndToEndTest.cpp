@@ -1,5 +1,6 @@
 #include "CupsSpooler.h"
 #include "PdfTools.h"
+#include "SmtpPeer.h"
 #include "TempFolders.h"
 #include "XDisplay.h"
 
@@ -237,4 +238,43 @@ TEST(EndToEnd, ADosProgramUnderDosBoxPrintsIntoAPdf)
     ASSERT_EQ(pages.size(), 1);
     EXPECT_TRUE(frameIsClosed(pages.first())) << "box drawing";
     EXPECT_TRUE(filesIn(dirs.appData(), "*.DAT").isEmpty());
+}
+
+TEST(EndToEnd, ADroppedPrintFileWithMailCommandsArrivesAsOneMailWithItsPdf)
+{
+    TempFolders dirs;
+    SmtpPeer peer;
+    ASSERT_TRUE(peer.isRunning()) << peer.error().toStdString();
+    backgroundPrinting(dirs, "e-Mail");
+    const QString pdfFolder = dirs.root() + "/pdf";
+    QDir().mkpath(pdfFolder);
+    dirs.setSetting("Pserver", "PDFFolder", pdfFolder);
+    dirs.setSetting("Pserver", "MailDirect", "1");
+    dirs.setSetting("Pserver", "MailDelete", "1");
+    dirs.setSetting("Pserver", "SmtpServer", peer.url());
+    dirs.setSetting("Pserver", "MailFrom", "buero@x.de");
+    const QString extra = TempFolders::writeFile(dirs.root() + "/Lieferschein.txt", "Lieferschein 4711\n");
+    Server server(dirs, QString());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.running(); }, 5000));
+
+    TempFolders::writeFile(dirs.printFile(),
+                           "@EMAIL kunde@x.de\r\n@CCEMAIL buchhaltung@x.de\r\n@BETREFF Rechnung 4711\r\n"
+                           "@ANHANG " +
+                               extra.toLocal8Bit() + "\r\n" + PrintFile);
+    ASSERT_TRUE(peer.waitForMails(1, 20000)) << server.errors().toStdString();
+    // MailDelete removes the PDF once the output is over; no second mail by then.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QDir(pdfFolder).isEmpty(); }, 5000));
+    ASSERT_EQ(peer.mails().size(), 1);
+    const SmtpPeer::Mail mail = peer.mails().first();
+    EXPECT_EQ(mail.mailFrom, "buero@x.de");
+    EXPECT_EQ(mail.rcptTos, QStringList({"kunde@x.de", "buchhaltung@x.de"}));
+    EXPECT_EQ(mail.headers["subject"], "Rechnung 4711");
+    ASSERT_EQ(mail.attachments.size(), 2);
+    EXPECT_TRUE(mail.attachments[0].fileName.startsWith("PDFDOC"));
+    const QString text = pdftools::text(mail.attachments[0].path).out;
+    EXPECT_TRUE(text.contains("Rechnung Nr. 4711"));
+    EXPECT_TRUE(text.contains("Frühstück")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Summe 7,00"));
+    EXPECT_EQ(mail.attachments[1].fileName, "Lieferschein.txt");
+    EXPECT_FALSE(QFileInfo::exists(dirs.printFile()));
 }

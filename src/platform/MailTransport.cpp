@@ -1,0 +1,11 @@
+#include "MailTransport.h"
+
+#include "MailComposer.h"
+#include "SmtpTransport.h"
+
+std::unique_ptr<MailTransport> openMailTransport(bool showWindow, const SmtpAccount& account)
+{
+    if (showWindow)
+        return std::make_unique<MailComposer>();
+    return std::make_unique<SmtpTransport>(account);
+}
