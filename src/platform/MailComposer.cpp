@@ -19,16 +19,24 @@ const char* option(MailRecipient::Kind kind)
     return "--to";
 }
 
-} // namespace
-
-MailResult MailComposer::signOn(const QString&, const QString&)
+// xdg-email's exit codes in the user's words; its own output is a list of what it
+// tried, which tells the user nothing.
+QString failureText(int exitCode)
 {
-    return MailResult::done();
+    switch (exitCode) {
+    case 2:
+        return QStringLiteral("Das Mailprogramm findet einen Anhang der Mail nicht.");
+    case 3:
+        return QStringLiteral("Auf diesem Rechner ist kein Mailprogramm eingerichtet, das die Mail öffnen könnte.");
+    default:
+        return QStringLiteral("Das Mailprogramm ließ sich nicht öffnen (xdg-email, Fehler %1).").arg(exitCode);
+    }
 }
 
-QStringList MailComposer::arguments(const MailMessage& message)
+// The command line for a message. xdg-email refuses empty values, so empty recipients,
+// subject and body are left out.
+QStringList arguments(const MailMessage& message)
 {
-    // xdg-email refuses empty values, so empty recipients, subject and body are left out.
     QStringList args{QStringLiteral("--utf8")};
     for (const MailRecipient& r : message.recipients) {
         const QString address = r.address.trimmed();
@@ -42,6 +50,13 @@ QStringList MailComposer::arguments(const MailMessage& message)
     for (const QString& path : message.attachments)
         args << QStringLiteral("--attach") << path;
     return args;
+}
+
+} // namespace
+
+MailResult MailComposer::signOn(const QString&, const QString&)
+{
+    return MailResult::done();
 }
 
 MailResult MailComposer::send(const MailMessage& message)
@@ -59,11 +74,7 @@ MailResult MailComposer::send(const MailMessage& message)
         process.waitForFinished(20);
         pump::letMessagesRun();
     }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        const QString said = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
-        return MailResult::failed(QStringLiteral("Das Mailprogramm ließ sich nicht öffnen (xdg-email, Fehler %1)%2")
-                                      .arg(process.exitCode())
-                                      .arg(said.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + said));
-    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return MailResult::failed(failureText(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : 4));
     return MailResult::done();
 }

@@ -16,7 +16,4 @@ public:
     MailResult signOn(const QString& name, const QString& password) override;
     MailResult send(const MailMessage& message) override;
     void signOff() override {}
-
-    // The command line handed to `xdg-email` for a message.
-    static QStringList arguments(const MailMessage& message);
 };

@@ -38,7 +38,12 @@ QStringView trimBlanks(QStringView s)
 // One line of a profile file, classified once.
 struct Line
 {
-    enum Kind { Other, Section, Key };
+    enum Kind
+    {
+        Other,
+        Section,
+        Key
+    };
     Kind kind = Other;
     QString name;  // section or key name, trimmed, as written
     QString value; // key value, trimmed and unquoted
@@ -170,8 +175,8 @@ QString truncated(QString text, int bufferSize)
 
 } // namespace
 
-QString GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue,
-                                int bufferSize, const QString& fileName)
+QString GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue, int bufferSize,
+                                const QString& fileName)
 {
     const ParsedFile parsed = cachedParse(fileName);
     const QString wantedSection = trimBlanks(section).toString();
@@ -197,8 +202,8 @@ bool WritePrivateProfileString(const QString& section, const QString& key, const
     const QString wantedSection = trimBlanks(section).toString();
     const QString wantedKey = trimBlanks(key).toString();
 
-    qsizetype sectionLine = -1;  // header of the section
-    qsizetype lastContent = -1;  // last key or comment line inside the section
+    qsizetype sectionLine = -1; // header of the section
+    qsizetype lastContent = -1; // last key or comment line inside the section
     qsizetype keyLine = -1;
     for (qsizetype i = 0; i < parsed.lines.size(); ++i) {
         const Line& line = parsed.lines[i];

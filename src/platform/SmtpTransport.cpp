@@ -237,7 +237,9 @@ int SmtpTransport::perform()
 MailResult SmtpTransport::signOn(const QString& name, const QString& password)
 {
     signOff();
-    const QUrl url(serverUrl(m_account.server));
+    // Name and password come from the settings only, so the policy below sees every secret.
+    QUrl url(serverUrl(m_account.server));
+    url.setUserInfo(QString());
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() || (scheme != u"smtp" && scheme != u"smtps"))
         return MailResult::failed(
@@ -264,7 +266,7 @@ MailResult SmtpTransport::signOn(const QString& name, const QString& password)
     curl_easy_setopt(m_easy, CURLOPT_DEBUGDATA, this);
     curl_easy_setopt(m_easy, CURLOPT_VERBOSE, 1L);
 
-    const bool secret = !password.isEmpty();
+    const bool secret = !name.isEmpty() && !password.isEmpty();
     if (!name.isEmpty()) {
         curl_easy_setopt(m_easy, CURLOPT_USERNAME, name.toUtf8().constData());
         QByteArray pw = password.toUtf8();
@@ -368,13 +370,12 @@ QString SmtpTransport::describeFailure(int code) const
                               "wird unverschlüsselt nur an einen Mailserver auf diesem Rechner gesendet; tragen Sie "
                               "eine smtps://-Adresse oder einen Server mit STARTTLS ein.")
             .arg(server);
-    case CURLE_UNSUPPORTED_PROTOCOL:
-    case CURLE_URL_MALFORMAT:
     case CURLE_COULDNT_RESOLVE_HOST:
+        return QStringLiteral("Der Mailserver %1 ist nicht erreichbar: Der Name ist unbekannt.").arg(server);
     case CURLE_COULDNT_CONNECT:
+        return QStringLiteral("Der Mailserver %1 ist nicht erreichbar: Er nimmt keine Verbindung an.").arg(server);
     case CURLE_OPERATION_TIMEDOUT:
-        return QStringLiteral("Der Mailserver %1 ist nicht erreichbar: %2")
-            .arg(server, QString::fromUtf8(m_errorBuffer.constData()));
+        return QStringLiteral("Der Mailserver %1 antwortet nicht.").arg(server);
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CACERT_BADFILE:

@@ -7,34 +7,19 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+#include <QScopeGuard>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// Sets an environment variable (empty: removes it) for as long as it lives.
-class EnvironmentValue
+// Sets an environment variable (empty: removes it) until the returned guard goes.
+auto environment(const char* name, const QByteArray& value)
 {
-public:
-    EnvironmentValue(const char* name, const QByteArray& value) : m_name(name), m_old(qgetenv(name))
-    {
-        if (value.isEmpty())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~EnvironmentValue()
-    {
-        if (m_old.isNull())
-            qunsetenv(m_name);
-        else
-            qputenv(m_name, m_old);
-    }
-
-private:
-    const char* m_name;
-    QByteArray m_old;
-};
+    const QByteArray old = qgetenv(name);
+    value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
+    return qScopeGuard([name, old] { old.isNull() ? qunsetenv(name) : qputenv(name, old); });
+}
 
 // Folders and settings for destination "e-Mail" with MailDelete on.
 struct MailJob
@@ -103,12 +88,12 @@ TEST(MailDispatch, TheMailProgramsWindowGetsEverythingFilledIn)
     TempFolders::writeFile(bin + "/xdg-email",
                            "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > '" + noted.toUtf8() + "'\n");
     QFile::setPermissions(bin + "/xdg-email", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EnvironmentValue path("PATH", bin.toUtf8() + ":" + qgetenv("PATH"));
+    const auto path = environment("PATH", bin.toUtf8() + ":" + qgetenv("PATH"));
     fx.dirs.setSetting("Pserver", "MailText", "Hallo|Welt");
     const QString extra = TempFolders::writeFile(fx.dirs.root() + "/Anlage.txt", "Anlage");
 
     {
-        EnvironmentValue display("DISPLAY", ":99");
+        const auto display = environment("DISPLAY", ":99");
         QPointer<frmGUI> f = fx.dialog({"@EMAIL a@x.de; b@x.de", "@CCEMAIL c@x.de", "@BCCEMAIL d@x.de",
                                         "@BETREFF Rechnung", "@ANHANG " + extra, "Rechnung 4711"});
         f->Command3_Click();
@@ -124,8 +109,8 @@ TEST(MailDispatch, TheMailProgramsWindowGetsEverythingFilledIn)
     }
 
     // Without a graphical session nothing waits for a window: the output fails at once.
-    EnvironmentValue noDisplay("DISPLAY", {});
-    EnvironmentValue noWayland("WAYLAND_DISPLAY", {});
+    const auto noDisplay = environment("DISPLAY", {});
+    const auto noWayland = environment("WAYLAND_DISPLAY", {});
     QFile::remove(noted);
     QPointer<frmGUI> f = fx.dialog({"@EMAIL a@x.de", "Rechnung 4712"});
     f->Command3_Click();

@@ -7,21 +7,22 @@
 #include <QJsonObject>
 #include <QTest>
 
-SmtpPeer::SmtpPeer(const Options& options) : m_host(options.host)
+SmtpPeer::SmtpPeer(const Options& options)
 {
-    QStringList args{QStringLiteral(DRUCKSERVER_TEST_SUPPORT_DIR "/smtp_peer.py"), "--out", m_dir.path(), "--host",
-                     options.host};
+    QStringList args{DRUCKSERVER_TEST_SUPPORT_DIR "/smtp_peer.py", "--out", m_dir.path(), "--host", options.host};
     if (!options.user.isEmpty())
         args << "--user" << options.user << "--password" << options.password;
     if (options.starttls)
         args << "--starttls";
-    m_process.start(QStringLiteral("/usr/bin/python3"), args);
-    // The first line is the port; anything else means the peer could not start.
+    m_process.start("/usr/bin/python3", args);
+    // The first line names where it listens; without it the peer could not start.
     (void)QTest::qWaitFor([&] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; }, 15000);
-    m_port = m_process.canReadLine() ? m_process.readLine().trimmed().toInt() : 0;
-    if (m_port <= 0)
-        m_error = QStringLiteral("/usr/bin/python3 with aiosmtpd (python3-aiosmtpd) did not start: ") +
-                  QString::fromLocal8Bit(m_process.readAllStandardError());
+    const QStringList where = QString::fromUtf8(m_process.readLine()).split(' ');
+    if (where.size() == 2)
+        m_url = "smtp://" + where[0] + ":" + where[1].trimmed();
+    else
+        m_error =
+            "/usr/bin/python3 with aiosmtpd (python3-aiosmtpd) did not start: " + m_process.readAllStandardError();
 }
 
 SmtpPeer::~SmtpPeer()
@@ -30,37 +31,24 @@ SmtpPeer::~SmtpPeer()
     m_process.waitForFinished();
 }
 
-QString SmtpPeer::url() const
-{
-    return QStringLiteral("smtp://%1:%2").arg(m_host).arg(m_port);
-}
-
 QList<SmtpPeer::Mail> SmtpPeer::mails() const
 {
     QList<Mail> found;
-    const QDir dir(m_dir.path());
-    for (int n = 1; dir.exists(QStringLiteral("%1.json").arg(n)); ++n) {
-        QFile file(dir.filePath(QStringLiteral("%1.json").arg(n)));
-        file.open(QIODevice::ReadOnly);
+    for (int n = 1;; ++n) {
+        QFile file(m_dir.filePath(QString::number(n) + ".json"));
+        if (!file.open(QIODevice::ReadOnly))
+            return found;
         const QJsonObject o = QJsonDocument::fromJson(file.readAll()).object();
-        Mail mail;
-        mail.mailFrom = o["mail_from"].toString();
+        Mail mail{
+            o["mail_from"].toString(), o["login"].toString(), {}, o["tls"].toBool(), {}, o["body"].toString(), {}};
         for (const QJsonValue& r : o["rcpt_tos"].toArray())
             mail.rcptTos << r.toString();
-        mail.tls = o["tls"].toBool();
-        mail.login = o["login"].toString();
-        const QJsonObject headers = o["headers"].toObject();
-        for (auto it = headers.begin(); it != headers.end(); ++it)
-            mail.headers.insert(it.key(), it.value().toString());
-        mail.body = o["body"].toString();
-        for (const QJsonValue& a : o["attachments"].toArray()) {
-            const QJsonObject att = a.toObject();
-            mail.attachments.append({att["filename"].toString(), att["type"].toString(), att["path"].toString()});
-        }
-        mail.rawPath = dir.filePath(QStringLiteral("%1.eml").arg(n));
+        for (const QString& name : o["headers"].toObject().keys())
+            mail.headers.insert(name, o["headers"][name].toString());
+        for (const QJsonValue& a : o["attachments"].toArray())
+            mail.attachments.append({a["filename"].toString(), a["type"].toString(), a["path"].toString()});
         found.append(mail);
     }
-    return found;
 }
 
 bool SmtpPeer::waitForMails(int count, int timeoutMs) const
