@@ -114,26 +114,22 @@ TEST(Startup, TheTrayIconAppearsWhenTheNotificationAreaComesAfterTheServer)
     display.addTo(env);
     // A job's dialog on the screen shows that start-up, tray included, is over.
     TempFolders::writeFile(dirs.printFile(), "Hallo\r\n");
-    QProcess server;
+    QProcess server, panel;
     server.setProcessEnvironment(env);
     server.start(serverBinary(), {});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !display.windowsWith("Druckdialog Job").isEmpty(); }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !display.windows().filter("Druckdialog Job").isEmpty(); }, 15000));
 
-    QProcess panel;
     panel.setProcessEnvironment(env);
     panel.start("trayer", {"--edge", "top", "--widthtype", "pixel", "--width", "100", "--height", "24"});
     ASSERT_TRUE(panel.waitForStarted()) << "trayer";
-    // Docked, the icon's window is a child of the panel, not a top-level window.
+    // Docked, the icon's window is a child of the panel, no longer a top-level window.
     const auto docked = [&] {
-        for (const QString& line : display.windowsWith("(\"druckserver\" \"Druckserver\")  22x22")) {
-            if (!line.startsWith("     0x"))
-                return true;
-        }
-        return false;
+        const QStringList icons = display.windows().filter("(\"druckserver\" \"Druckserver\")  22x22");
+        return std::any_of(icons.begin(), icons.end(), [](const QString& line) { return !line.startsWith("     0x"); });
     };
-    EXPECT_TRUE(QTest::qWaitFor(docked, 10000)) << display.windowTree().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor(docked, 10000)) << display.windows().join('\n').toStdString();
     server.kill();
-    server.waitForFinished();
     panel.kill();
+    server.waitForFinished();
     panel.waitForFinished();
 }
