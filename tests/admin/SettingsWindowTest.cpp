@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "FolderChooser.h"
 #include "MessageBox.h"
 #include "PdfTools.h"
@@ -12,7 +13,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -37,12 +37,7 @@ struct Window
     int reloads = 0;
     QPointer<frmVerwaltung> w = new frmVerwaltung([this] { ++reloads; });
     ~Window() { delete w; }
-    template <typename T> T* control(const char* name) const
-    {
-        T* found = w->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
+    template <typename T> T* control(const char* name) const { return ::control<T>(w, name); }
     QString text(const char* name) const { return control<QLineEdit>(name)->text(); }
     void type(const char* name, const QString& text) const { control<QLineEdit>(name)->setText(text); }
     QCheckBox* box(const char* name) const { return control<QCheckBox>(name); }
@@ -138,11 +133,7 @@ TEST(SettingsWindow, APrintFileWaitsWhileTheWindowIsOpenAndPrintsAfterSpeichernW
     QByteArray lines;
     for (int i = 1; i <= 30; ++i)
         lines += "Zeile " + QByteArray::number(i) + "\r\n";
-    TempFolders::writeFile(dirs.printFile(), lines);
-    QFile file(dirs.printFile());
-    file.open(QIODevice::ReadWrite); // old enough to count as complete
-    file.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFileDevice::FileModificationTime);
-    file.close();
+    TempFolders::writeAged(dirs.printFile(), lines);
     for (int tick = 0; tick < 3; ++tick)
         ps.tmrGetFile_Timer();
     EXPECT_TRUE(QFile::exists(dirs.printFile())) << "the file waits";

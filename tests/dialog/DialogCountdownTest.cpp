@@ -102,7 +102,7 @@ TEST(DialogCountdown, ZeroDelayOutputsAHiddenJobFromTheEventLoopOnceItIsComplete
     QPointer<frmGUI> dialog = loadAutoStarting(dirs, "0");
     dialog->PageLen = 3;
     dialog->AddLineToArray("erste Zeile");
-    QTest::qWait(20);
+    QCoreApplication::processEvents();
     EXPECT_TRUE(hooks.calls.empty()) << "records handed over never start the output early";
     dialog->jobComplete();
     EXPECT_TRUE(hooks.calls.empty()) << "not inside the hand-over";

@@ -18,13 +18,6 @@
 
 namespace {
 
-void writePicture(const QString& path, const char* format, QColor colour = Qt::red)
-{
-    QImage image(40, 30, QImage::Format_RGB32);
-    image.fill(colour);
-    ASSERT_TRUE(image.save(path, format)) << path.toStdString();
-}
-
 QStringList entries(QComboBox* list)
 {
     QStringList texts;
@@ -68,11 +61,12 @@ TEST(DialogLists, PictureFilesAreListedInUpperCaseByPatternAndLoadedWhenChosen)
 {
     TempFolders dirs;
     DialogHooks hooks;
-    writePicture(dirs.program() + "/zeta.jpg", "JPG", Qt::blue);
-    writePicture(dirs.program() + "/Logo.bmp", "BMP");
-    writePicture(dirs.program() + "/stempel.GIF", "PNG"); // the name counts, not the content
-    writePicture(dirs.program() + "/Alt.BMP", "BMP");
-    writePicture(dirs.program() + "/bild.png", "PNG");
+    TempFolders::writePicture(dirs.program() + "/zeta.jpg", 40, 30, Qt::blue);
+    TempFolders::writePicture(dirs.program() + "/Logo.bmp", 40, 30, Qt::red, "BMP");
+    TempFolders::writePicture(dirs.program() + "/stempel.GIF", 40, 30, Qt::red,
+                              "PNG"); // the name counts, not the content
+    TempFolders::writePicture(dirs.program() + "/Alt.BMP", 40, 30, Qt::red, "BMP");
+    TempFolders::writePicture(dirs.program() + "/bild.png", 40, 30, Qt::red, "PNG");
     QPointer<frmGUI> dialog = loadDialog(dirs.settingsFile(), false);
     auto* pictures = control<QComboBox>(dialog, "Combo1");
     const QStringList names = entries(pictures);

@@ -23,9 +23,7 @@ namespace {
 
 void writePicture(const QString& path)
 {
-    QImage image(20, 10, QImage::Format_RGB32);
-    image.fill(Qt::green);
-    image.save(path, "BMP");
+    TempFolders::writePicture(path, 20, 10, Qt::green, "BMP");
 }
 
 // The program folder holds two pictures and two watermarks; the job's own settings file

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Controls.h"
 #include "frmGUI.h"
 
 #include <QElapsedTimer>
@@ -62,9 +63,4 @@ inline frmGUI* loadDialog(const QString& iniFile, bool runInit = true)
 inline bool waitUntilDeleted(const QPointer<frmGUI>& dialog, int timeoutMs = 2000)
 {
     return QTest::qWaitFor([&] { return dialog.isNull(); }, timeoutMs);
-}
-
-template <typename T> T* control(QObject* dialog, const char* name)
-{
-    return dialog->findChild<T*>(QString::fromLatin1(name));
 }

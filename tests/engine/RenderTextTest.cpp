@@ -7,17 +7,7 @@
 
 using namespace rendertest;
 
-namespace {
-
 const QString Sample = QStringLiteral("Rechnung Nr. 4711 vom 03.02.1998 Kunde Mueller");
-
-// Horizontal extent of the ink of line `line`.
-QRect lineInk(const RenderedPage& page, int line, int bands = 1)
-{
-    return inkBounds(page.image, bandRect(page, line, bands));
-}
-
-} // namespace
 
 TEST(RenderText, EveryLineInksOnlyItsOwnBand)
 {
@@ -60,8 +50,8 @@ TEST(RenderText, EveryLineInksOnlyItsOwnBand)
 
 TEST(RenderText, EmphasisAndDoubleStrikeInkMoreThanRegular)
 {
-    const RenderedPage page = renderPage({Sample, esc('E') + Sample + esc('F'), esc('G') + Sample + esc('H'),
-                                          Sample, esc('!', {8}) + Sample});
+    const RenderedPage page = renderPage(
+        {Sample, esc('E') + Sample + esc('F'), esc('G') + Sample + esc('H'), Sample, esc('!', {8}) + Sample});
     const qint64 regular = inkAmount(page.image, bandRect(page, 1));
     EXPECT_GT(inkAmount(page.image, bandRect(page, 2)), regular * 5 / 4) << "ESC E";
     EXPECT_GT(inkAmount(page.image, bandRect(page, 3)), regular * 5 / 4) << "ESC G";
@@ -76,17 +66,17 @@ TEST(RenderText, PitchesAndWidthsScaleTheCells)
 {
     const QString text(40, QChar('H'));
     const RenderedPage page = renderPage({
-        text,                                      // 1 pica, 10 cpi
-        QChar(0x0F) + text + QChar(0x12),          // 2 condensed: 17.14 cpi
-        esc('M') + text,                           // 3 elite: 12 cpi
-        esc('M') + QChar(0x0F) + text,             // 4 elite condensed: 20 cpi (modes carry over)
-        QChar(0x12) + esc('g') + text + esc('P'),  // 5 15 cpi
-        esc('W', {1}) + text.left(20) + esc('W', {0}), // 6 double width
-        QChar(0x0E) + text.left(20),               // 7 SO: double width to the end of the line
-        text,                                      // 8 ... and not beyond
+        text,                                                      // 1 pica, 10 cpi
+        QChar(0x0F) + text + QChar(0x12),                          // 2 condensed: 17.14 cpi
+        esc('M') + text,                                           // 3 elite: 12 cpi
+        esc('M') + QChar(0x0F) + text,                             // 4 elite condensed: 20 cpi (modes carry over)
+        QChar(0x12) + esc('g') + text + esc('P'),                  // 5 15 cpi
+        esc('W', {1}) + text.left(20) + esc('W', {0}),             // 6 double width
+        QChar(0x0E) + text.left(20),                               // 7 SO: double width to the end of the line
+        text,                                                      // 8 ... and not beyond
         QChar(0x0E) + text.left(10) + QChar(0x14) + text.left(10), // 9 DC4 ends it
-        esc('!', {4 | 32}) + text.left(20) + esc('!', {0}), // 10 master select: condensed double width
-        esc(0x0F) + text + QChar(0x12),            // 11 ESC SI
+        esc('!', {4 | 32}) + text.left(20) + esc('!', {0}),        // 10 master select: condensed double width
+        esc(0x0F) + text + QChar(0x12),                            // 11 ESC SI
     });
     const double pica = lineInk(page, 1).width();
     ASSERT_GT(pica, 500); // 4 inches at 150 dpi
@@ -103,16 +93,16 @@ TEST(RenderText, PitchesAndWidthsScaleTheCells)
     EXPECT_NEAR(ratio(11), 10 / 17.14, 0.02);
     // Narrower cells are filled by narrower glyphs, not by wider gaps: the ink per
     // character stays close to that of pica.
-    EXPECT_NEAR(double(inkAmount(page.image, bandRect(page, 2))) / inkAmount(page.image, bandRect(page, 1)),
-                10 / 17.14, 0.1);
+    EXPECT_NEAR(double(inkAmount(page.image, bandRect(page, 2))) / inkAmount(page.image, bandRect(page, 1)), 10 / 17.14,
+                0.1);
 }
 
 TEST(RenderText, GermanCharacterSetPrintsUmlautsForBrackets)
 {
-    const RenderedPage national = renderPage({esc('R', {2}) + QStringLiteral("[\\]{|}~@"),
-                                              QStringLiteral("[\\]{|}~@"), esc('R', {0}) + QStringLiteral("[x")});
-    const RenderedPage direct = renderPage({QStringLiteral("ÄÖÜäöüß§"), QStringLiteral("ÄÖÜäöüß§"),
-                                            QStringLiteral("[x")});
+    const RenderedPage national = renderPage({esc('R', {2}) + QStringLiteral("[\\]{|}~@"), QStringLiteral("[\\]{|}~@"),
+                                              esc('R', {0}) + QStringLiteral("[x")});
+    const RenderedPage direct =
+        renderPage({QStringLiteral("ÄÖÜäöüß§"), QStringLiteral("ÄÖÜäöüß§"), QStringLiteral("[x")});
     EXPECT_EQ(national.image, direct.image) << "set 2 carries over to the next line, ESC R 0 ends it";
 
     const RenderedPage others = renderPage({esc('R', {1}) + QStringLiteral("@{"), esc('R', {3}) + QStringLiteral("#"),
@@ -124,9 +114,9 @@ TEST(RenderText, GermanCharacterSetPrintsUmlautsForBrackets)
 TEST(RenderText, TabBackspaceAndCarriageReturnPlaceCharacters)
 {
     const RenderedPage page = renderPage({
-        QStringLiteral("A\tB"),          // B at column 9
-        QStringLiteral("        B"),     // the same by blanks
-        QStringLiteral("O\b/"),          // overstrike in column 1
+        QStringLiteral("A\tB"),      // B at column 9
+        QStringLiteral("        B"), // the same by blanks
+        QStringLiteral("O\b/"),      // overstrike in column 1
         QStringLiteral("O"),
         QStringLiteral("ABCDEFGHIJ\r__________"), // lone CR: underscores under the text
         QStringLiteral("ABCDEFGHIJ"),
@@ -147,8 +137,9 @@ TEST(RenderText, TabBackspaceAndCarriageReturnPlaceCharacters)
 
 TEST(RenderText, UnderlineRunsUnderBlanksAndEnds)
 {
-    const RenderedPage page = renderPage({esc('-', {1}) + QStringLiteral("a    b") + esc('-', {0}) + QStringLiteral("  c"),
-                                          QStringLiteral("a    b  c")});
+    const RenderedPage page =
+        renderPage({esc('-', {1}) + QStringLiteral("a    b") + esc('-', {0}) + QStringLiteral("  c"),
+                    QStringLiteral("a    b  c")});
     const QRect band = bandRect(page, 1);
     const QRect plain = lineInk(page, 2).translated(0, band.top() - bandRect(page, 2).top());
     // Below the letters a rule from the first to the sixth cell and nothing under "c".
@@ -165,8 +156,9 @@ TEST(RenderText, UnderlineRunsUnderBlanksAndEnds)
 
 TEST(RenderText, DoubleHeightTakesTwoBandsAndRaisesTheLineNumber)
 {
-    const RenderedPage page = renderPage({QStringLiteral("first"), esc('w', {1}) + QStringLiteral("TALL") + esc('w', {0}),
-                                          QStringLiteral("after"), QStringLiteral("TALL")});
+    const RenderedPage page =
+        renderPage({QStringLiteral("first"), esc('w', {1}) + QStringLiteral("TALL") + esc('w', {0}),
+                    QStringLiteral("after"), QStringLiteral("TALL")});
     EXPECT_EQ(page.lineAfter, (QList<qint32>{1, 3, 4, 5}));
     const QRect tall = inkBounds(page.image, bandRect(page, 2, 2));
     const QRect normal = lineInk(page, 5);
@@ -177,50 +169,22 @@ TEST(RenderText, DoubleHeightTakesTwoBandsAndRaisesTheLineNumber)
     EXPECT_FALSE(lineInk(page, 4).isNull()) << "the line after continues below the tall one";
 }
 
-TEST(RenderText, FirstLineFlagResetsTheModesOfThePreviousDocument)
+TEST(RenderText, FirstLineFlagResetsTheModesAndTheFontAfterTheLineIsHandedBack)
 {
-    // Within a document bold carries from line to line ...
-    const RenderedPage carried = renderPage({esc('E') + Sample, Sample, Sample});
-    const qint64 bold = inkAmount(carried.image, bandRect(carried, 1));
-    EXPECT_EQ(inkAmount(carried.image, bandRect(carried, 2)), bold);
+    // Within a document bold carries from line to line; a line with the first-line flag
+    // starts a new document with regular text.
+    PageSetup setup;
+    setup.firstLineFlags = {0, 2};
+    const RenderedPage page = renderPage({esc('E') + Sample, Sample, Sample}, setup);
+    const RenderedPage regular = renderPage({Sample, Sample, Sample});
+    EXPECT_EQ(inkAmount(page.image, bandRect(page, 2)), inkAmount(page.image, bandRect(page, 1)));
+    EXPECT_EQ(inkAmount(page.image, bandRect(page, 3)), inkAmount(regular.image, bandRect(regular, 3)));
 
-    // ... and a line with the first-line flag starts a new document with regular text.
-    QImage image(1240, 1754, QImage::Format_RGB32);
-    image.setDotsPerMeterX(5906);
-    image.setDotsPerMeterY(5906);
-    image.fill(Qt::white);
-    Canvas canvas(&image);
-    QString font = QStringLiteral("Courier New");
-    QString first = esc('E') + Sample;
-    QString second = Sample;
-    qint32 line = 1;
-    PRINTLINE5(canvas, line, 60, first, image.height(), 12, 12, font, 0, 1);
-    line = 2;
-    PRINTLINE5(canvas, line, 60, second, image.height(), 12, 12, font, 0, 1);
-    canvas.end();
-    const RenderedPage regular = renderPage({Sample, Sample});
-    EXPECT_EQ(inkAmount(image, bandRect(regular, 2)), inkAmount(regular.image, bandRect(regular, 2)));
-}
-
-TEST(RenderText, HandsBackTheFontInForceAndTheTextUnchanged)
-{
-    QImage image(600, 800, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    Canvas canvas(&image);
-    QString font = QStringLiteral("Courier New");
-    const QString original = QStringLiteral("Kopf ") + esc('k', {1}) + QStringLiteral("Text") + esc('E');
-    QString text = original;
-    qint32 line = 3;
-    PRINTLINE5(canvas, line, 40, text, 800, 12, 12, font, 2, 1);
-    EXPECT_EQ(text, original);
-    EXPECT_EQ(line, 3);
-    EXPECT_EQ(font, QStringLiteral("Arial"));
-    QString plain = QStringLiteral("no change");
-    PRINTLINE5(canvas, line, 40, plain, 800, 12, 12, font, 2, 0);
-    EXPECT_EQ(font, QStringLiteral("Arial"));
-    QString unknown = esc('k', {9}) + QStringLiteral("x");
-    PRINTLINE5(canvas, line, 40, unknown, 800, 12, 12, font, 2, 0);
-    EXPECT_EQ(font, QStringLiteral("Arial")) << "typefaces without a mapping keep the font";
+    // The typeface chosen by ESC k is the font handed back; one without a mapping keeps it.
+    EXPECT_EQ(
+        renderPage({QStringLiteral("Kopf ") + esc('k', {1}) + QStringLiteral("Text"), QStringLiteral("x")}).fontAfter,
+        QStringLiteral("Arial"));
+    EXPECT_EQ(renderPage({esc('k', {9}) + QStringLiteral("x")}).fontAfter, QStringLiteral("Courier New"));
 }
 
 TEST(RenderText, SequencesFromTheSettingsWorkWithPlainParameterCharacters)
@@ -236,8 +200,9 @@ TEST(RenderText, UnknownSequencesAreSkippedWithTheirParameters)
 {
     // Line spacing, margins, a bit image whose data holds LF, CR and FF bytes, ESC @ reset.
     const QString image = esc('*', {0, 4, 0, 10, 13, 12, 0x1B});
-    const RenderedPage page = renderPage({esc('3', {24}) + esc('l', {0}) + QStringLiteral("AB") + image + QStringLiteral("C"),
-                                          QStringLiteral("ABC"), esc('E') + esc('@') + QStringLiteral("ABC")});
+    const RenderedPage page =
+        renderPage({esc('3', {24}) + esc('l', {0}) + QStringLiteral("AB") + image + QStringLiteral("C"),
+                    QStringLiteral("ABC"), esc('E') + esc('@') + QStringLiteral("ABC")});
     EXPECT_EQ(inkAmount(page.image, bandRect(page, 1)), inkAmount(page.image, bandRect(page, 2)));
     EXPECT_EQ(inkAmount(page.image, bandRect(page, 3)), inkAmount(page.image, bandRect(page, 2)));
 }
@@ -262,8 +227,8 @@ TEST(RenderText, GarbageNeverCrashesOrHangs)
     Canvas canvas(&image);
     QString font;
     QString text = QStringLiteral("x");
-    for (auto [line, perPage, height] : {std::tuple{0, 10, 100}, {5, 0, 100}, {5, -3, 100}, {11, 10, 100},
-                                         {1, 10, -100}, {1, 10, 0}, {-7, 10, 100}}) {
+    for (auto [line, perPage, height] :
+         {std::tuple{0, 10, 100}, {5, 0, 100}, {5, -3, 100}, {11, 10, 100}, {1, 10, -100}, {1, 10, 0}, {-7, 10, 100}}) {
         qint32 number = line;
         PRINTLINE5(canvas, number, perPage, text, height, 0, -1, font, -5, 0);
         EXPECT_EQ(number, line);

@@ -58,12 +58,3 @@ TEST(WatermarkDefinition, MissingOrUnreadableFieldsKeepThePreviousValues)
     EXPECT_EQ(QStringList({d.text, d.fontName, d.size}), QStringList({"A", "B", "Arial"}));
     EXPECT_EQ(d.brightness, 0); // " 12| 60" is not one number
 }
-
-TEST(WatermarkDefinition, ShownColourIsPaletteColourPlusBrightnessCapped)
-{
-    EXPECT_EQ(WatermarkDefinition::shownColour(12, 200), QColor(255, 200, 200));
-    EXPECT_EQ(WatermarkDefinition::shownColour(8, 0), QColor(128, 128, 128));
-    EXPECT_EQ(WatermarkDefinition::shownColour(4, 127), QColor(255, 127, 127));
-    for (int index = 0; index < 16; ++index)
-        EXPECT_EQ(WatermarkDefinition::shownColour(index, 255), QColor(255, 255, 255)) << index;
-}

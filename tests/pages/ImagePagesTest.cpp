@@ -55,12 +55,9 @@ QList<int> imagesPerPage(const QTemporaryDir& dir, const QString& list, PictureH
         dc.painter().drawText(100, 100, QStringLiteral("Seite 1"));
         PrintImagePages(list, dc, writer.height(), writer.width(), holder, 1);
     }
-    QList<int> images(pdftools::infoValue(pdftools::info(path).out, "Pages").toInt(), 0);
-    for (const QString& line : pdftools::run("pdfimages", {"-list", path}).out.split(u'\n').mid(2)) {
-        const int page = line.simplified().section(u' ', 0, 0).toInt();
-        if (page >= 1 && page <= images.size())
-            ++images[page - 1];
-    }
+    QList<int> images(pdftools::infoOf(path, "Pages").toInt(), 0);
+    for (const pdftools::Image& image : pdftools::images(path))
+        ++images[image.page - 1];
     return images;
 }
 

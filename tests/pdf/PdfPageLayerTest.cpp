@@ -3,6 +3,8 @@
 // searchable, and embed fonts that readers accept.
 
 #include "Canvas.h"
+#include "EscapeCodes.h"
+#include "Ink.h"
 #include "PdfComponent.h"
 #include "PdfContent.h"
 #include "PdfTools.h"
@@ -13,7 +15,6 @@
 #include <QFont>
 #include <QPainterPath>
 #include <QRawFont>
-#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -26,11 +27,6 @@ QString q(const char16_t* text)
     return QString::fromUtf16(text);
 }
 
-QString esc(char command, int parameter)
-{
-    return QString(QChar(0x1B)) + QChar(command) + QChar(char16_t(0xF000 + parameter));
-}
-
 // Lines with everything the line renderer draws: frames and shades, bold, underlined,
 // double width and double height text, umlauts, and characters only the fallback font has.
 QStringList sampleLines()
@@ -39,10 +35,10 @@ QStringList sampleLines()
         q(u"╔══════════════════════════════════════╗"),
         q(u"║ Müller & Söhne, Größenänderung  4711 ║"),
         q(u"╟──────────┬───────────────────────────╢"),
-        q(u"║ ") + esc('E', 0) + q(u"Fett") + esc('F', 0) + q(u"     │ ") + esc('-', 1) + q(u"unterstrichen") +
-            esc('-', 0) + q(u"  ░▒▓█ ║"),
-        q(u"║ ") + esc('W', 1) + q(u"Breit") + esc('W', 0) + q(u" │ ♥ ♦ ☺ ≡ ± ½ ⇒ ✓ ∀     ║"),
-        esc('w', 1) + q(u"Hoch") + esc('w', 0) + q(u" und normal"),
+        q(u"║ ") + esc('E', {0}) + q(u"Fett") + esc('F', {0}) + q(u"     │ ") + esc('-', {1}) + q(u"unterstrichen") +
+            esc('-', {0}) + q(u"  ░▒▓█ ║"),
+        q(u"║ ") + esc('W', {1}) + q(u"Breit") + esc('W', {0}) + q(u" │ ♥ ♦ ☺ ≡ ± ½ ⇒ ✓ ∀     ║"),
+        esc('w', {1}) + q(u"Hoch") + esc('w', {0}) + q(u" und normal"),
         q(u"╚══════════╧═══════════════════════════╝"),
     };
 }
@@ -65,50 +61,6 @@ void drawSample(PdfComponent& pdf, QSize pagePixels, bool painterOnly)
     pdf.endPage();
 }
 
-struct Word
-{
-    QString text;
-    QRectF box;
-};
-
-// The words of each page with their boxes in points, as pdftotext finds them.
-QList<QList<Word>> wordsByPage(const QString& pdf)
-{
-    const QString html = pdftools::run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}).out;
-    static const QRegularExpression word(
-        QStringLiteral(R"re(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
-    QList<QList<Word>> pages;
-    for (const QString& page : html.split(QStringLiteral("<page")).mid(1)) {
-        QList<Word> words;
-        for (const QRegularExpressionMatch& m : word.globalMatch(page)) {
-            const QRectF box(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
-                             QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
-            words.append({m.captured(5), box});
-        }
-        pages.append(words);
-    }
-    return pages;
-}
-
-// Share of pixels, in the darker of two renders, where they differ clearly.
-double differingShare(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size() || a.isNull())
-        return 1.0;
-    const QImage ga = a.convertToFormat(QImage::Format_Grayscale8);
-    const QImage gb = b.convertToFormat(QImage::Format_Grayscale8);
-    qint64 inked = 0, differing = 0;
-    for (int y = 0; y < ga.height(); ++y) {
-        const uchar* ra = ga.constScanLine(y);
-        const uchar* rb = gb.constScanLine(y);
-        for (int x = 0; x < ga.width(); ++x) {
-            inked += std::min(ra[x], rb[x]) < 128;
-            differing += std::abs(ra[x] - rb[x]) > 128;
-        }
-    }
-    return inked ? double(differing) / double(inked) : 0.0;
-}
-
 } // namespace
 
 TEST(PdfPageLayer, LinesLookAsThroughThePainterAndStaySearchable)
@@ -129,13 +81,13 @@ TEST(PdfPageLayer, LinesLookAsThroughThePainterAndStaySearchable)
         ASSERT_TRUE(pdftools::check(path).ok());
 
         // Every word where the painter puts it, to a fiftieth of a point.
-        const QList<QList<Word>> pages = wordsByPage(path);
+        const QList<QList<pdftools::Word>> pages = pdftools::words(path);
         ASSERT_EQ(pages.size(), 2);
         ASSERT_EQ(pages[0].size(), pages[1].size());
         ASSERT_GE(pages[0].size(), 15);
         for (qsizetype i = 0; i < pages[0].size(); ++i) {
-            const Word& own = pages[0][i];
-            const Word& painted = pages[1][i];
+            const pdftools::Word& own = pages[0][i];
+            const pdftools::Word& painted = pages[1][i];
             EXPECT_EQ(own.text, painted.text);
             for (double d : {own.box.left() - painted.box.left(), own.box.right() - painted.box.right(),
                              own.box.top() - painted.box.top(), own.box.bottom() - painted.box.bottom()})
@@ -148,19 +100,15 @@ TEST(PdfPageLayer, LinesLookAsThroughThePainterAndStaySearchable)
         // Frames, shades and glyph shapes: the same ink, up to where edges fall on pixels.
         const QList<QImage> images = pdftools::pageImages(path, 100);
         ASSERT_EQ(images.size(), 2);
-        EXPECT_LT(differingShare(images[0], images[1]), 0.03);
+        EXPECT_LT(differingShare(images[0], images[1]), 0.0001);
 
-        // Every font embedded with a Unicode map; the page's own ones (regular, bold, and
-        // the fallback font) as tagged subsets.
-        const QStringList rows = pdftools::fonts(path).out.split(u'\n', Qt::SkipEmptyParts).mid(2);
+        // Every font embedded with a Unicode map, so text can be searched and copied; the
+        // page's own ones (regular, bold, and the fallback font) as tagged subsets.
         QStringList subsets;
-        for (const QString& row : rows) {
-            const QStringList columns = row.split(u' ', Qt::SkipEmptyParts);
-            ASSERT_GE(columns.size(), 7);
-            EXPECT_EQ(columns[columns.size() - 5], "yes") << row.toStdString();
-            EXPECT_EQ(columns[columns.size() - 3], "yes") << row.toStdString();
-            if (columns[0].contains(u'+') && columns[columns.size() - 4] == "yes")
-                subsets << columns[0].section(u'+', 1);
+        for (const pdftools::Font& font : pdftools::fonts(path)) {
+            EXPECT_TRUE(font.embedded && font.unicode) << font.name.toStdString();
+            if (font.name.contains(u'+') && font.subset)
+                subsets << font.name.section(u'+', 1);
         }
         subsets.sort();
         EXPECT_EQ(subsets, QStringList({"DejaVuSansMono", "LiberationMono", "LiberationMono-Bold"}));
@@ -202,9 +150,9 @@ TEST(PdfPageLayer, ContentNumbersAreShortAndExact)
         double value;
         const char* text;
     } cases[] = {
-        {0, "0 "},          {-0.0, "0 "},         {-0.00004, "0 "},     {1.5, "1.5 "},
-        {-2.25, "-2.25 "},  {0.99996, "1 "},      {12.34567, "12.3457 "}, {842, "842 "},
-        {1e300, "32767 "},  {-1e300, "-32767 "},  {std::nan(""), "0 "},
+        {0, "0 "},         {-0.0, "0 "},        {-0.00004, "0 "},       {1.5, "1.5 "},
+        {-2.25, "-2.25 "}, {0.99996, "1 "},     {12.34567, "12.3457 "}, {842, "842 "},
+        {1e300, "32767 "}, {-1e300, "-32767 "}, {std::nan(""), "0 "},
     };
     for (const auto& c : cases) {
         PdfContent content;

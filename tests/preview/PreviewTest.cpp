@@ -1,11 +1,12 @@
 #include "CupsSpooler.h"
+#include "Ink.h"
 #include "JobReader.h"
 #include "PdfOutput.h"
 #include "PdfTools.h"
 #include "PictureBox.h"
 #include "ServerSettings.h"
 #include "TempFolders.h"
-#include "WindowlessContext.h"
+#include "TestContext.h"
 #include "frmGUI.h"
 #include "frmMonitor.h"
 
@@ -26,30 +27,19 @@ namespace {
 
 const QString Muster = QStringLiteral("MUSTER|Arial|110| 1| 0| 0| 0| 0| 0| 450| 8| 60");
 
-// A job without a dialog whose picture mode the test sets.
-struct Context : WindowlessContext
-{
-    qint16 mode = 0;
-    qint16 PicPageMode(qint16) const override { return mode; }
-};
-
 // A job of `pages` pages whose lines name page and line, and a preview of all its pages
 // set up as the print dialog sets one up; not shown yet.
 struct Preview
 {
     TempFolders dirs;
-    Context context;
+    TestContext context;
     frmMonitor m;
 
     explicit Preview(int pages, bool landscape = false)
     {
         LoadServerSettings(dirs.settingsFile());
-        Job& job = context.job();
-        job.PageLen = 10;
-        job.setLandscape(landscape);
-        for (int page = 1; page <= pages; ++page)
-            for (int line = 1; line <= 10; ++line)
-                job.AddLineToArray(QStringLiteral("Seite %1 Zeile %2").arg(page).arg(line));
+        context.job().setLandscape(landscape);
+        context.fill(pages, 10);
         m.f = &context;
         m.PageCounter = pages;
         m.Firstpage_M = 1;
@@ -67,40 +57,6 @@ struct Preview
     QString display() const { return m.findChild<QLineEdit*>("Text1")->text(); }
     void zoom(int percent) { m.findChild<QSlider*>("Slider1")->setValue(percent); }
 };
-
-// Share of the pixels of one image that have no pixel of like grey (within a quarter of
-// the scale) at or next to the same place in the other, over the area both cover. The
-// painter puts a glyph on a whole pixel row, poppler at the exact fraction of one; a
-// page laid out differently moves whole glyphs and fails.
-double differingShare(const QImage& a, const QImage& b)
-{
-    const QImage ga = a.convertToFormat(QImage::Format_Grayscale8);
-    const QImage gb = b.convertToFormat(QImage::Format_Grayscale8);
-    const int width = std::min(a.width(), b.width());
-    const int height = std::min(a.height(), b.height());
-    auto unmatched = [&](const QImage& from, const QImage& in, int x, int y) {
-        const int grey = from.constScanLine(y)[x];
-        for (int v = std::max(0, y - 1); v <= std::min(height - 1, y + 1); ++v)
-            for (int u = std::max(0, x - 1); u <= std::min(width - 1, x + 1); ++u)
-                if (std::abs(grey - in.constScanLine(v)[u]) <= 64)
-                    return false;
-        return true;
-    };
-    qint64 differing = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            differing += unmatched(ga, gb, x, y) || unmatched(gb, ga, x, y);
-    return double(differing) / (double(width) * height);
-}
-
-double redShare(const QImage& image)
-{
-    qint64 red = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            red += image.pixel(x, y) == qRgb(255, 0, 0);
-    return double(red) / (double(image.width()) * image.height());
-}
 
 } // namespace
 
@@ -197,18 +153,18 @@ TEST(PreviewWindow, PictureOnFirstPageOnlyWithARangeFromPageThreeShowsOnNoPage)
     QImage red(40, 60, QImage::Format_RGB32);
     red.fill(Qt::red);
     p.context.Picture1().setPicture(red);
-    p.context.mode = 1; // "nur 1.Seite"
+    p.context.picPageMode = 1; // "nur 1.Seite"
     p.m.Range = 1;
     p.m.Firstpage_M = 3;
     p.m.show();
     for (int page = 3; page <= 5; ++page) {
         EXPECT_EQ(p.m.currentPage(), page);
-        EXPECT_LT(redShare(p.m.pBuffer()), 0.01) << "page " << page;
+        EXPECT_LT(colourShare(p.m.pBuffer(), Qt::red, 0), 0.01) << "page " << page;
         p.button("1 Seite vorwärts")->trigger();
     }
-    p.context.mode = 2; // "alle Seiten"
+    p.context.picPageMode = 2; // "alle Seiten"
     p.button("1. Seite")->trigger();
-    EXPECT_GT(redShare(p.m.pBuffer()), 0.5);
+    EXPECT_GT(colourShare(p.m.pBuffer(), Qt::red, 0), 0.5);
 }
 
 // The page on view and the PDF of the same page, rasterised at the same resolution.
@@ -219,7 +175,7 @@ TEST(PreviewWindow, ShowsThePageAsThePdfHasIt)
     // horizontal scale must be the same in both.
     dirs.setSetting("Pserver", "SignPitch", "16");
     for (const char* sample : {"render-invoice.dat", "render-listing132.dat", "render-barcodes.dat"}) {
-        Context context;
+        TestContext context;
         ASSERT_TRUE(fillJobFromPrintFile(testDataPath(sample), context.job(), dirs.settingsFile()));
         context.job().AddWatermark(Muster, 0);
         context.setWatermarkPosition(1);
@@ -262,7 +218,6 @@ TEST(PreviewWindow, PrintCurrentPageSpoolsExactlyThePageOnViewWithoutWatermark)
     EXPECT_EQ(jobs[0].meta.value("title"), QString(p.dirs.appData()).replace('/', '_') + "DOS_Job");
     const QStringList pages = pdftools::pageTexts(jobs[0].documentPath);
     ASSERT_EQ(pages.size(), 1);
-    EXPECT_TRUE(pages[0].contains("Seite 2 Zeile 1") && pages[0].contains("Seite 2 Zeile 10"))
-        << pages[0].toStdString();
-    EXPECT_FALSE(pages[0].contains("Seite 1 ") || pages[0].contains("Seite 3 ") || pages[0].contains("MUSTER"));
+    EXPECT_TRUE(pages[0].contains("P2Z1") && pages[0].contains("P2Z10")) << pages[0].toStdString();
+    EXPECT_FALSE(pages[0].contains("P1Z") || pages[0].contains("P3Z") || pages[0].contains("MUSTER"));
 }

@@ -2,14 +2,16 @@
 
 #include <QImage>
 #include <QList>
+#include <QRectF>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
 #include <ostream>
 
 // PDF inspection through the command-line tools of poppler and qpdf, run as separate
-// processes on real files. Every function returns the tool's output; a tool that fails
-// to start or times out gives empty output and a negative exit code.
+// processes on real files. A tool that fails to start or times out gives empty output and
+// a negative exit code; a missing tool therefore fails the test that needs it.
 namespace pdftools {
 
 struct ToolResult
@@ -26,23 +28,48 @@ ToolResult run(const QString& program, const QStringList& arguments, int timeout
 // pdfinfo, optionally with the password that opens the file, for pages first to last
 // when last > 0 (then "Page    N size:" lines are included).
 ToolResult info(const QString& pdf, const QString& password = QString(), int lastPage = 0);
+// The value of one "Key: value" (or, with separator "=", "Key = value") line of tool output
+// ("Pages", "Page size", "CreationDate", "Page    2 size"), trimmed; empty when absent.
+QString infoValue(const QString& infoOutput, const QString& key, const QString& separator = QStringLiteral(":"));
+// infoValue of pdfinfo on an unencrypted file.
+QString infoOf(const QString& pdf, const QString& key, int lastPage = 0);
 // pdftotext -layout of the whole document.
 ToolResult text(const QString& pdf, const QString& password = QString());
-// pdffonts.
-ToolResult fonts(const QString& pdf, const QString& password = QString());
 // qpdf --show-encryption.
 ToolResult showEncryption(const QString& pdf, const QString& password = QString());
 // qpdf --check; exit code 0 means a sound file that could be opened.
 ToolResult check(const QString& pdf, const QString& password = QString());
 
-// The text of each page (pdftotext -layout, split at the form feeds), first page first.
-QStringList pageTexts(const QString& pdf);
+// The text of each page, first page first: laid out (-layout), or in the order the page's
+// content draws it (-raw), which tells what lies behind what.
+QStringList pageTexts(const QString& pdf, bool contentOrder = false, const QString& password = QString());
 // Every page rendered to an image at the given resolution (pdftoppm), first page first.
 QList<QImage> pageImages(const QString& pdf, int dpi = 30);
 
-// The value of one "Key: value" (or, with separator "=", "Key = value") line of pdfinfo output ("Pages", "Page size",
-// "CreationDate", "Page    2 size"), trimmed; empty when absent.
-QString infoValue(const QString& infoOutput, const QString& key, const QString& separator = QStringLiteral(":"));
+// pdffonts rows.
+struct Font
+{
+    QString name; // with its subset tag ("ABCDEF+LiberationMono")
+    bool embedded = false, subset = false, unicode = false;
+};
+QList<Font> fonts(const QString& pdf);
+
+// pdftotext -bbox: the words of each page with their boxes in points.
+struct Word
+{
+    QString text;
+    QRectF box;
+};
+QList<QList<Word>> words(const QString& pdf);
+
+// pdfimages -list: the page, size and encoding ("image" for lossless, "jpeg") of every image.
+struct Image
+{
+    int page = 0;
+    QSize size;
+    QString encoding;
+};
+QList<Image> images(const QString& pdf);
 
 } // namespace pdftools
 

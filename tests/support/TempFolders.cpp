@@ -5,9 +5,11 @@
 #include "RegistryStore.h"
 #include "ServerSettings.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 
 TempFolders::TempFolders()
     : m_oldAppData(qgetenv("APPDATA")), m_oldHome(qgetenv("DRUCKSERVER_HOME")), m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
@@ -71,6 +73,23 @@ QString TempFolders::writeFile(const QString& path, const QByteArray& bytes)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(bytes);
+    return path;
+}
+
+QString TempFolders::writeAged(const QString& path, const QByteArray& bytes, int secondsOld)
+{
+    QFile file(writeFile(path, bytes));
+    if (file.open(QIODevice::ReadWrite))
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-secondsOld), QFileDevice::FileModificationTime);
+    return path;
+}
+
+QString TempFolders::writePicture(const QString& path, int width, int height, QColor colour, const char* format)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    image.save(path, format);
     return path;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
@@ -21,8 +22,14 @@ public:
     QString settingsFile() const; // PS.INI in the AppData folder
     QString printFile() const;    // d.dat in the AppData folder
 
-    // Writes a file (bytes as given) and returns its path.
+    // Writes a file (bytes as given, folders made on the way) and returns its path.
     static QString writeFile(const QString& path, const QByteArray& bytes);
+    // A print file as a DOS program leaves it: written, then back-dated by `secondsOld`,
+    // so the reader takes it as complete.
+    static QString writeAged(const QString& path, const QByteArray& bytes, int secondsOld = 60);
+    // A picture of one colour, in the format its name ends with unless `format` says.
+    static QString writePicture(const QString& path, int width, int height, QColor colour = Qt::red,
+                                const char* format = nullptr);
     // Writes "[section]\nkey=value" lines into the default settings file.
     void setSetting(const QString& section, const QString& key, const QString& value) const;
     // The environment in which the real executable runs headless on these folders.

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+
+// The real server executable, started with `env` (TempFolders::serverEnvironment gives a
+// headless one on a test's folders), collecting what it writes to standard error. It is
+// killed (SIGKILL, no chance to clean up) at the latest when the object goes.
+class ServerProcess
+{
+public:
+    explicit ServerProcess(const QProcessEnvironment& env);
+    ~ServerProcess() { kill(); }
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+
+    static QString executable();
+
+    void kill();
+    bool running() const { return m_process.state() == QProcess::Running; }
+    // Everything written to standard error so far.
+    QString errors();
+    bool waitForError(const QString& text, int timeoutMs = 20000);
+
+private:
+    QProcess m_process;
+    QString m_errors;
+};
