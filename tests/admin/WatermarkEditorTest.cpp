@@ -1,4 +1,5 @@
 #include "WatermarkEditor.h"
+#include "Ink.h"
 #include "PaletteColourPicker.h"
 #include "TempFolders.h"
 
@@ -17,16 +18,6 @@ namespace {
 QString watermarkFile(const TempFolders& dirs, const QByteArray& bytes)
 {
     return TempFolders::writeFile(dirs.program() + "/Wasser.txt", bytes);
-}
-
-// The number of pixels of exactly that colour.
-int pixelsOf(const QImage& image, const QColor& colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += image.pixelColor(x, y) == colour;
-    return count;
 }
 
 } // namespace
@@ -48,7 +39,9 @@ TEST(WatermarkEditor, StepsRotateAndBrightnessLiftsTheColourDrawnAndSaved)
     editor.findChild<PaletteColourPicker*>("mcclrstd1")->setColourIndex(12);
     editor.findChild<QSlider*>("Slider1")->setValue(200);
     EXPECT_EQ(editor.shownColour(), QColor(255, 200, 200));
-    EXPECT_GT(pixelsOf(editor.surface(), QColor(255, 200, 200)), 500) << "drawn by the painter in that colour";
+    const QImage drawn = editor.surface();
+    EXPECT_GT(colourShare(drawn, QColor(255, 200, 200), 0) * drawn.width() * drawn.height(), 500)
+        << "drawn by the painter in that colour";
 
     ASSERT_TRUE(editor.save(file));
     QFile saved(file);

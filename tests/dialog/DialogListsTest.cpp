@@ -97,29 +97,6 @@ TEST(DialogLists, WithoutPictureFilesThePictureModeIsForcedOffAndSaved)
     delete dialog;
 }
 
-TEST(DialogLists, WatermarkListFollowsWasserTxt)
-{
-    TempFolders dirs;
-    DialogHooks hooks;
-    {
-        QPointer<frmGUI> dialog = loadDialog(dirs.settingsFile());
-        EXPECT_EQ(control<QComboBox>(dialog, "Combo2")->count(), 0) << "no file: not even \"Ohne\"";
-        EXPECT_EQ(dialog->WatermarkPosition(0), -1);
-        delete dialog;
-    }
-    const QByteArray entwurf = "Entwurf|Arial|80| 0| 1| 0| 0| 0| 0| 0| 4| 0";
-    TempFolders::writeFile(dirs.program() + "/Wasser.txt", "Kopie|Arial|120| 1| 0| 0| 0|-100| 50| 450| 12| 60\r\n" +
-                                                               entwurf + "\r\nMuster|Arial|60\r\n");
-    QPointer<frmGUI> dialog = loadDialog(dirs.settingsFile());
-    auto* list = control<QComboBox>(dialog, "Combo2");
-    EXPECT_EQ(entries(list), QStringList({"Ohne", "Kopie", "Entwurf", "Muster"}));
-    EXPECT_EQ(list->currentIndex(), 0);
-    list->setCurrentIndex(2); // stands for the job's watermark 1
-    ASSERT_EQ(dialog->WatermarkPosition(0), 2);
-    EXPECT_EQ(dialog->Watermarks().value(1), QString::fromLatin1(entwurf));
-    delete dialog;
-}
-
 TEST(DialogLists, TheJobReportsPagesAddressAndFaxNumberAndTheSpinsStayInRange)
 {
     TempFolders dirs;

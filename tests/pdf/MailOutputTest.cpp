@@ -93,7 +93,7 @@ TEST(MailOutput, SubjectBodyAndAttachmentsAsTheJobGivesThem)
     EXPECT_EQ(mail.attachments[0].fileName, "PDFDOC" + stamp + ".pdf");
     EXPECT_EQ(mail.attachments[0].type, "application/pdf");
     EXPECT_EQ(mail.attachments[1].fileName, "Lieferschein.txt");
-    const QStringList pages = pageTexts(mail.attachments[0].path);
+    const QStringList pages = pdftools::pageTexts(mail.attachments[0].path, true);
     ASSERT_EQ(pages.size(), 2);
     EXPECT_TRUE(pages[0].contains("P1Z1") && pages[0].contains("P1Z3") && pages[1].contains("P2Z3"));
     EXPECT_EQ(sent.pdfPath, fx.pdfFolder + "/PDFDOC" + stamp + ".pdf");

@@ -15,7 +15,7 @@ TEST(PdfOutputPages, TheBackgroundPictureIsStoredLosslessOnJobPageOneOnly)
     for (qint32 from : {1, 2}) {
         TestDialog dialog(3, 2);
         dialog.picPageMode = 1;
-        dialog.picture1.setPicture(QImage(40, 60, QImage::Format_RGB32));
+        dialog.Picture1().setPicture(QImage(40, 60, QImage::Format_RGB32));
         dialog.FromPage = from;
         const QList<pdftools::Image> images = pdftools::images(writeNamedPdf(fx, dialog, "bild"));
         ASSERT_EQ(images.size(), from == 1 ? 1 : 0) << "from " << from;

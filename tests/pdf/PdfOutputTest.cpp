@@ -22,7 +22,7 @@ TEST(PdfOutput, EveryPageLandsOnItsOwnA4PageAsUnicodeTextInEmbeddedFonts)
     EXPECT_GE(QDateTime::fromString(stamp, QStringLiteral("yyyyMMddhhmmss")), before) << stamp.toStdString();
     const QString pdf = fx.pdfFolder + "/PDFDOC" + stamp + ".pdf";
     EXPECT_EQ(fx.pdfFiles(), QStringList{QFileInfo(pdf).fileName()}) << "nothing else in the PDF folder";
-    const QStringList pages = pageTexts(pdf);
+    const QStringList pages = pdftools::pageTexts(pdf, true);
     ASSERT_EQ(pages.size(), 3);
     for (int p = 1; p <= 3; ++p) {
         for (int l = 1; l <= 5; ++l)
@@ -30,7 +30,7 @@ TEST(PdfOutput, EveryPageLandsOnItsOwnA4PageAsUnicodeTextInEmbeddedFonts)
                 << "page " << p << " line " << l << ":\n"
                 << pages[p - 1].toStdString();
         EXPECT_FALSE(pages[p - 1].contains(QStringLiteral("P%1Z").arg(p % 3 + 1)));
-        EXPECT_EQ(infoOf(pdf, QStringLiteral("Page    %1 size").arg(p), 3), "595 x 842 pts (A4)");
+        EXPECT_EQ(pdftools::infoOf(pdf, QStringLiteral("Page    %1 size").arg(p), 3), "595 x 842 pts (A4)");
     }
 
     // Progress: both bars to PageCount, then each page in turn.
@@ -139,7 +139,7 @@ TEST(PdfOutput, LandscapeJobsGetLandscapePagesAndLandscapeLineBands)
     dialog.job().setLandscape(true);
     dialog.fill(2, 4);
     const QString pdf = writeNamedPdf(fx, dialog, "quer");
-    EXPECT_EQ(infoOf(pdf, "Page    2 size", 2), "842 x 595 pts (A4)");
+    EXPECT_EQ(pdftools::infoOf(pdf, "Page    2 size", 2), "842 x 595 pts (A4)");
 
     // Line 4 of 4 sits in the last quarter of the 595-point height, not of 842.
     QRectF box;
@@ -215,7 +215,7 @@ TEST(PdfOutput, EachDialogKeepsItsComponentAndOneOutputAtATime)
     ASSERT_TRUE(PrintToPdf(dialog, 0, stamp).ok());
     EXPECT_FALSE(nested.ok());
     EXPECT_TRUE(otherOutcome.ok()) << otherOutcome.message.toStdString();
-    EXPECT_EQ(infoOf(fx.pdfFolder + "/erste.pdf", "Pages"), "2");
+    EXPECT_EQ(pdftools::infoOf(fx.pdfFolder + "/erste.pdf", "Pages"), "2");
     EXPECT_TRUE(QFileInfo(fx.pdfFolder + "/andere.pdf").isFile());
     EXPECT_NE(&pdfComponentFor(dialog), &pdfComponentFor(other));
 }
@@ -226,7 +226,7 @@ TEST(PdfOutput, ADocumentKeepsTheSettingsItBeganWithWhileAnotherJobLoadsItsOwn)
     ServerSettings().Waterlayer = 1;
     TestDialog dialog(2, 2);
     dialog.job().AddWatermark(QStringLiteral("ENTWURF|Arial|40| 0| 0| 0| 0| 0| 0| 0| 0| 0"), 0);
-    dialog.watermarkPosition = 1;
+    dialog.setWatermarkPosition(1);
     // On page 1 another job's "@INI" file is loaded: no watermark, another font.
     dialog.onEvents = [] {
         ServerSettings().Waterlayer = 2;
@@ -234,7 +234,7 @@ TEST(PdfOutput, ADocumentKeepsTheSettingsItBeganWithWhileAnotherJobLoadsItsOwn)
         ServerSettings().SignPitch = 30;
     };
     const QString pdf = writeNamedPdf(fx, dialog, "fest");
-    const QStringList pages = pageTexts(pdf);
+    const QStringList pages = pdftools::pageTexts(pdf, true);
     ASSERT_EQ(pages.size(), 2);
     EXPECT_EQ(pages[1].simplified(), "P2Z1 P2Z2 ENTWURF");
     for (const pdftools::Font& font : pdftools::fonts(pdf))

@@ -1,4 +1,5 @@
 #include "PdfTools.h"
+#include "ServerProcess.h"
 #include "TempFolders.h"
 
 #include <QDir>
@@ -12,35 +13,6 @@
 
 namespace {
 
-// The real executable, headless, collecting what it writes to standard error.
-class Server
-{
-public:
-    explicit Server(const QProcessEnvironment& env)
-    {
-        m_process.setProcessEnvironment(env);
-        m_process.start(QStringLiteral(DRUCKSERVER_BINARY_DIR "/druckserver"), {});
-    }
-    ~Server()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-    QString errors()
-    {
-        m_errors += QString::fromLocal8Bit(m_process.readAllStandardError());
-        return m_errors;
-    }
-    bool waitForError(const QString& text)
-    {
-        return QTest::qWaitFor([&] { return errors().contains(text); }, 20000);
-    }
-
-private:
-    QProcess m_process;
-    QString m_errors;
-};
-
 // Drops a print file the way a DOS program leaves it: complete and closed.
 void dropPrintFile(const QString& path, const QByteArray& bytes)
 {
@@ -53,7 +25,7 @@ void dropPrintFile(const QString& path, const QByteArray& bytes)
 TEST(FirstRun, WithoutSettingsEachWaitingDialogSaysSoOnceOnStandardError)
 {
     TempFolders dirs;
-    Server server(dirs.serverEnvironment());
+    ServerProcess server(dirs.serverEnvironment());
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(dirs.appData() + "/.druckserver.lock"); }, 5000));
 
     dropPrintFile(dirs.printFile(), "Rechnung Nr. 4711\r\n");
@@ -96,7 +68,7 @@ TEST(FirstRun, TheReadmeSettingsPastedIntoAFreshHomeTurnADroppedPrintFileIntoAPd
     ASSERT_TRUE(shell.waitForFinished(10000));
     ASSERT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
 
-    Server server(env);
+    ServerProcess server(env);
     const QString appData = home + "/.local/share/druckserver";
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(appData + "/.druckserver.lock"); }, 5000));
     dropPrintFile(appData + "/d.dat", "Rechnung Nr. 4711\r\nSumme 7,00\r\n");

@@ -1,25 +1,16 @@
 #include "MessageBox.h"
+#include "ServerProcess.h"
 #include "ServerSettings.h"
 #include "TempFolders.h"
 #include "TrayLibrary.h"
 #include "XDisplay.h"
 #include "frmPS.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-QString serverBinary()
-{
-    return QStringLiteral(DRUCKSERVER_BINARY_DIR "/druckserver");
-}
-
-} // namespace
 
 TEST(Startup, InitPsReadsTheStartupKeysAndAZeroPollingStopsTheTimer)
 {
@@ -73,35 +64,24 @@ TEST(Startup, OnlyALeftClickOpensTheSettingsWindowAndNotWhileAPrintDialogIsOpen)
 TEST(Startup, ASecondStartSaysSoAndEndsWhileTheFirstRunsOnAndACrashLeavesNoStaleLock)
 {
     TempFolders dirs;
-    QProcess first;
-    first.setProcessEnvironment(dirs.serverEnvironment());
-    first.start(serverBinary(), {});
-    ASSERT_TRUE(first.waitForStarted());
-    // The first instance holds the lock from the moment its lock file exists.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(dirs.appData() + "/.druckserver.lock"); }, 5000));
-    QTest::qWait(100);
+    // A job's dialog waiting shows the first instance up and holding the lock.
+    auto first = std::make_unique<ServerProcess>(dirs.serverEnvironment());
+    TempFolders::writeFile(dirs.printFile(), "Hallo\r\n");
+    ASSERT_TRUE(first->waitForError("Druckdialog Job  2: wartet")) << first->errors().toStdString();
 
     QProcess second;
     second.setProcessEnvironment(dirs.serverEnvironment());
-    QElapsedTimer clock;
-    clock.start();
-    second.start(serverBinary(), {});
+    second.start(ServerProcess::executable(), {});
     ASSERT_TRUE(second.waitForFinished(2000)) << "the second start must end by itself";
-    EXPECT_LT(clock.elapsed(), 2000);
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_TRUE(QString::fromLocal8Bit(second.readAllStandardError()).contains("Hinweis: Wird bereits ausgeführt !"));
-    EXPECT_EQ(first.state(), QProcess::Running) << "the first instance keeps running";
+    EXPECT_TRUE(first->running()) << "the first instance keeps running";
 
-    first.kill(); // SIGKILL: no chance to clean up
-    first.waitForFinished();
-    QProcess third;
-    third.setProcessEnvironment(dirs.serverEnvironment());
-    third.start(serverBinary(), {});
-    ASSERT_TRUE(third.waitForStarted());
-    EXPECT_FALSE(third.waitForFinished(800)) << "after a crash a new start runs";
-    third.kill();
-    third.waitForFinished();
+    // SIGKILL leaves the lock file: a new start still runs and takes the job over.
+    first->kill();
+    ServerProcess third(dirs.serverEnvironment());
+    EXPECT_TRUE(third.waitForError("Druckdialog Job  2: wartet")) << third.errors().toStdString();
 }
 
 // Started at login, the server may come up before the desktop's notification area.
@@ -116,7 +96,7 @@ TEST(Startup, TheTrayIconAppearsWhenTheNotificationAreaComesAfterTheServer)
     TempFolders::writeFile(dirs.printFile(), "Hallo\r\n");
     QProcess server, panel;
     server.setProcessEnvironment(env);
-    server.start(serverBinary(), {});
+    server.start(ServerProcess::executable(), {});
     ASSERT_TRUE(QTest::qWaitFor([&] { return !display.windows().filter("Druckdialog Job").isEmpty(); }, 15000));
 
     panel.setProcessEnvironment(env);
