@@ -187,15 +187,6 @@ TEST(RenderText, FirstLineFlagResetsTheModesAndTheFontAfterTheLineIsHandedBack)
     EXPECT_EQ(renderPage({esc('k', {9}) + QStringLiteral("x")}).fontAfter, QStringLiteral("Courier New"));
 }
 
-TEST(RenderText, SequencesFromTheSettingsWorkWithPlainParameterCharacters)
-{
-    // A prefix from AddEscSequenz arrives as plain characters: ESC W 1, ESC R 2.
-    QString prefix = QString(QChar(0x1B)) + QStringLiteral("W1") + QChar(0x1B) + QStringLiteral("R") + QChar(2);
-    const RenderedPage page = renderPage({prefix + QStringLiteral("[x]"), esc('W', {1}) + QStringLiteral("Äx]")});
-    EXPECT_EQ(inkAmount(page.image, bandRect(page, 1)), inkAmount(page.image, bandRect(page, 2)));
-    EXPECT_EQ(lineInk(page, 1), lineInk(page, 2).translated(0, bandRect(page, 1).top() - bandRect(page, 2).top()));
-}
-
 TEST(RenderText, UnknownSequencesAreSkippedWithTheirParameters)
 {
     // Line spacing, margins, a bit image whose data holds LF, CR and FF bytes, ESC @ reset.
