@@ -10,11 +10,6 @@
 #include "PdfTools.h"
 #include "PrintEngine.h"
 #include "TempFolders.h"
-#include "TrueTypeSubset.h"
-
-#include <QFont>
-#include <QPainterPath>
-#include <QRawFont>
 
 #include <gtest/gtest.h>
 
@@ -113,34 +108,6 @@ TEST(PdfPageLayer, LinesLookAsThroughThePainterAndStaySearchable)
         subsets.sort();
         EXPECT_EQ(subsets, QStringList({"DejaVuSansMono", "LiberationMono", "LiberationMono-Bold"}));
     }
-}
-
-TEST(PdfPageLayer, SubsetKeepsTheOutlinesOfUsedGlyphsAndTheirParts)
-{
-    QFont request(QStringLiteral("DejaVu Sans Mono"));
-    request.setPixelSize(100);
-    const QRawFont font = QRawFont::fromFont(request);
-    ASSERT_TRUE(font.isValid());
-    const TrueTypeFont data(font);
-    ASSERT_TRUE(data.isValid());
-
-    // "Ä" is drawn from "A" and the diaeresis in most fonts: a subset with only "Ä" must
-    // still draw it. "Z" is not used and loses its outline; numbers stay the same.
-    const QList<quint32> glyphs = font.glyphIndexesForString(QStringLiteral("ÄZ"));
-    ASSERT_EQ(glyphs.size(), 2);
-    std::vector<bool> used(size_t(data.glyphCount()), false);
-    used[glyphs[0]] = true;
-    const QByteArray subset = data.subset(used);
-    EXPECT_LT(subset.size(), font.fontTable("glyf").size() / 10);
-
-    const QRawFont reloaded(subset, 100);
-    ASSERT_TRUE(reloaded.isValid());
-    EXPECT_EQ(reloaded.pathForGlyph(glyphs[0]).boundingRect(), font.pathForGlyph(glyphs[0]).boundingRect());
-    EXPECT_FALSE(font.pathForGlyph(glyphs[1]).isEmpty());
-    EXPECT_TRUE(reloaded.pathForGlyph(glyphs[1]).isEmpty());
-    // Widths in thousandths of the em, as the font advances (100 pixels to the em here).
-    const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
-    EXPECT_NEAR(data.width(glyphs[0]), advances[0].x() * 10, 0.2);
 }
 
 TEST(PdfPageLayer, ContentNumbersAreShortAndExact)
