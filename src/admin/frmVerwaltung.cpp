@@ -29,11 +29,16 @@ QString file()
     return DefaultSettingsFile();
 }
 
+// A number key's value as the server uses it: within the key's range.
+double storedNumber(const keys::Key& key)
+{
+    return key.bounded(rules::numericValue(rules::readRaw(file(), keys::Pserver, key.key(), key.fallback())));
+}
+
 // A number key as the window shows it: its numeric value in plain decimal form.
 QString shownNumber(const keys::Key& key)
 {
-    const double value = rules::numericValue(rules::readRaw(file(), keys::Pserver, key.key(), key.fallback()));
-    return QString::number(value, 'g', 15);
+    return QString::number(storedNumber(key), 'g', 15);
 }
 
 QString watermarkFile()
@@ -101,9 +106,7 @@ void frmVerwaltung::Form_Load()
     m_signPitch->setText(shownNumber(keys::SignPitch));
     m_barcodePitch->setText(shownNumber(keys::BarCodePitch));
     m_fontname->setEditText(readServerString(file(), keys::Fontname));
-    const double delay = rules::numericValue(
-        rules::readRaw(file(), keys::Pserver, keys::AutoStartDelay.key(), keys::AutoStartDelay.fallback()));
-    m_autoStartSeconds->setText(QString::number(delay / 1000.0, 'g', 15));
+    m_autoStartSeconds->setText(QString::number(storedNumber(keys::AutoStartDelay) / 1000.0, 'g', 15));
 
     m_autoStart->setChecked(readServerFlag(file(), keys::AutoStart));
     m_hideMode->setEnabled(m_autoStart->isChecked());

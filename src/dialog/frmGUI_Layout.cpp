@@ -4,6 +4,7 @@
 // in the right one, the buttons and the countdown strip along the bottom.
 #include "frmGUI.h"
 
+#include "ServerSettings.h"
 #include "UpDownButtons.h"
 
 #include <QButtonGroup>
@@ -146,7 +147,7 @@ void frmGUI::buildSlotColumn()
     Frame4 = makeFrame(Frame1, "Frame4", QStringLiteral("Exemplare"), {146, 104, 99, 54});
     Text1 = makeNumberBox(Frame4, "Text1", {10, 22, 52, 22}, QStringLiteral("1"));
     UpDown1 = makeSpinButtons(Frame4, "UpDown1", {62, 22, 16, 22}, Text1);
-    UpDown1->setRange(1, 999);
+    UpDown1->setRange(keys::Exemplare.minimum, keys::Exemplare.maximum);
 
     Frame7 = makeFrame(Frame1, "Frame7", QStringLiteral("Wasserzeichen"), {10, 194, 235, 54});
     Combo2 = make<QComboBox>(Frame7, "Combo2", {8, 22, 219, 24});

@@ -105,11 +105,14 @@ void frmGUI::restoreSlot(qint16 slot)
         mode = 0;
     Option1[mode]->setChecked(true);
 
+    // More copies than the spin buttons offer become that many, so a settings file cannot
+    // ask for an endless output; other text is kept as it stands.
     const QString copies = value(keys::Exemplare);
-    Text1->setText(copies);
     const qint32 copiesNumber = rules::wholeNumber(copies);
-    if (copiesNumber >= UpDown1->minimum() && copiesNumber <= UpDown1->maximum())
-        UpDown1->setValue(copiesNumber);
+    const bool tooMany = copiesNumber > keys::Exemplare.maximum;
+    Text1->setText(tooMany ? QString::number(keys::Exemplare.maximum) : copies);
+    if (copiesNumber >= UpDown1->minimum())
+        UpDown1->setValue(std::min(copiesNumber, keys::Exemplare.maximum));
 
     ProgressBar1->setValue(0);
     ProgressBar2->setValue(0);

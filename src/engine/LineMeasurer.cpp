@@ -3,6 +3,8 @@
 #include "Renderer.h"
 #include "RendererParser.h"
 
+#include <algorithm>
+
 LineMeasurer::LineMeasurer(qint32 signPitch, qint32 leftMargin)
     : m_pitchScale(Renderer::pitchScale(signPitch)), m_margin(Renderer::marginInches(leftMargin))
 {
@@ -16,5 +18,5 @@ void LineMeasurer::add(const QString& line)
         inkEnd = m_line.inkEnd;
     }
     if (inkEnd > 0)
-        m_widest = std::max(m_widest, m_margin + inkEnd);
+        m_widest = std::max(m_widest, std::min(m_margin + inkEnd, WidestFitted));
 }

@@ -19,8 +19,12 @@ public:
 
     void add(const QString& line);
     // The width of the widest line added so far, left margin included, in inches; blanks
-    // at the end of a line do not count. 0 before any line with ink.
+    // at the end of a line do not count. 0 before any line with ink. A line wider than
+    // WidestFitted counts as that wide: a document is shrunk at most until 400 pica
+    // columns fit, and a longer line (a text file without line ends) is clipped at the
+    // page's edge instead of shrinking every other line to nothing.
     double widestInches() const { return m_widest; }
+    static constexpr double WidestFitted = 40.0;
     // The print modes in force after the lines added so far.
     const RendererModes& modes() const { return m_modes; }
 

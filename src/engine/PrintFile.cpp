@@ -2,18 +2,19 @@
 
 #include "CodePage.h"
 #include "EscapeTable.h"
+#include "OpenFiles.h"
 #include "PrintFileLock.h"
 #include "PrintFileRecords.h"
 #include "ReadingRules.h"
+#include "SafeFiles.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
+#include <algorithm>
 
-// A file that changed less than this long ago is taken to be still in writing.
-constexpr qint64 QuietMs = 300;
+namespace {
 
 // What OPENDAT saw of a file it refused as busy. While it keeps refusing the same path, a
 // change of size or time stamp between two looks restarts the quiet time, which also
@@ -34,6 +35,7 @@ struct Reader
     Observation seen;
     qint64 openedSize = -1; // of the file the records came from
     qint64 openedModifiedMs = 0;
+    qint64 quietMs = DefaultQuietMs; // a file that changed less than this long ago is still in writing
 };
 
 Reader& reader()
@@ -60,7 +62,7 @@ bool changedRecently(const QString& path, qint64 size, qint64 modifiedMs, qint64
         seen.modifiedMs = modifiedMs;
         seen.changedAtMs = nowMs;
     }
-    return nowMs - seen.changedAtMs < QuietMs;
+    return nowMs - seen.changedAtMs < reader().quietMs;
 }
 
 void forgetObservation()
@@ -74,8 +76,11 @@ int OPENDAT(const QString& pathArgument)
 {
     CLOSEDAT();
     const QString path = withoutNul(pathArgument);
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    // Only a regular file is a print file: a FIFO or a device named d.dat would block
+    // the reader or never end.
+    const int fd = safefiles::openRegularFile(path);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         forgetObservation();
         return -1;
     }
@@ -84,8 +89,10 @@ int OPENDAT(const QString& pathArgument)
     info.setCaching(false);
     const qint64 size = info.size();
     const qint64 modifiedMs = info.lastModified().toMSecsSinceEpoch();
+    // A writer that pauses changes nothing for a while but still holds the file open; the
+    // look at every process's open files comes last, as it costs the most.
     if (changedRecently(path, size, modifiedMs, QDateTime::currentMSecsSinceEpoch()) ||
-        printFileWriteLocked(file.handle()))
+        printFileWriteLocked(file.handle()) || openfiles::heldOpenForWriting(file.handle()))
         return -1;
 
     // A writer that starts while we read would leave a partial job: compare afterwards.
@@ -105,6 +112,11 @@ int OPENDAT(const QString& pathArgument)
     r.records.load(std::move(bytes), codepage::fromSettings());
     r.next = 0;
     return r.records.count() == 0 ? 0 : 1;
+}
+
+void setQuietTime(qint64 milliseconds)
+{
+    reader().quietMs = std::max<qint64>(milliseconds, 0);
 }
 
 bool stillAsOpened(const QString& path)

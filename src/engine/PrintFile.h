@@ -11,11 +11,17 @@
 // (EscapeTable.h).
 
 // Opens the print file and reads it whole. `path` may end in a NUL, as callers of the
-// library pass it. Answers -1 when the file cannot be opened or is still being written
-// (it changed within the last 300 ms, or another process holds a write lock on it: the
-// caller tries again later), 0 when it holds no record, 1 when it is open. A file open
-// before is closed first.
+// library pass it. Answers -1 when the file cannot be opened, is no regular file, or is
+// still being written: it changed within the quiet time, or a process holds a write lock
+// on it, or a process on this machine holds it open for writing (the caller tries again
+// later); 0 when it holds no record, 1 when it is open. A file open before is closed
+// first.
 int OPENDAT(const QString& path);
+
+// The quiet time: how long a print file must stay unchanged before OPENDAT takes it.
+// Writers on other machines (a network share) are told only by it.
+inline constexpr qint64 DefaultQuietMs = 300;
+void setQuietTime(qint64 milliseconds);
 
 // Whether the file at `path` still has the size and time stamp of the file the open
 // records came from (false after CLOSEDAT). The poller moves the opened file away before it reads the

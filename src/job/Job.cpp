@@ -1,5 +1,6 @@
 #include "Job.h"
 
+#include "EscapeTable.h"
 #include "MessageBox.h"
 #include "ReadingRules.h"
 #include "ServerSettings.h"
@@ -71,6 +72,19 @@ QString digitsOf(const QString& text)
 
 } // namespace
 
+QString cleanPdfName(const QString& name)
+{
+    QString cleaned;
+    cleaned.reserve(name.size());
+    for (const QChar c : name) {
+        if (c.category() != QChar::Other_Control && !escape::isParameter(c))
+            cleaned.append(c);
+    }
+    cleaned = rules::trimBlanks(cleaned).toString();
+    const bool onlyDots = std::all_of(cleaned.cbegin(), cleaned.cend(), [](QChar c) { return c == u'.'; });
+    return onlyDots ? QString() : cleaned;
+}
+
 void Job::setLandscape(bool landscape)
 {
     m_landscape = landscape;
@@ -111,9 +125,9 @@ void Job::AddWatermark(const QString& Water, qint32 Index)
 void Job::StartNewPage()
 {
     // TopSpace always comes from the default settings file, whatever IniFile says, and is
-    // read afresh for every page (the profile functions cache the parsed file). A negative
-    // margin counts as none: it would put text above line 1, where no output draws it.
-    Topspace = std::max<qint32>(0, readServerNumber(defaultSettingsFile(), keys::TopSpace));
+    // read afresh for every page (the profile functions cache the parsed file). Its range
+    // starts at 0: a negative margin would put text above line 1, where no output draws it.
+    Topspace = readServerNumber(defaultSettingsFile(), keys::TopSpace);
     const qint32 page = PageLines.addPage(qint64(PageLen) + Topspace);
     m_currentLine = qint64(Topspace) + 1;
     if (m_observer)
@@ -129,7 +143,7 @@ void Job::runCommand(const QString& record)
     const QString value = commandValue(trimmed, keyword);
     switch (keyword.command) {
     case Command::Datei:
-        pdfName = value;
+        pdfName = cleanPdfName(value);
         break;
     case Command::Email:
         RecEMail = value;
@@ -160,6 +174,15 @@ void Job::runCommand(const QString& record)
     case Command::None:
         break;
     }
+}
+
+void Job::reportNul(const QString& line)
+{
+    // A binary file holds NUL characters in thousands of records: the first one is shown,
+    // the others only counted (see nulRecordCount). A box shows the start of a long line.
+    constexpr qsizetype shownCharacters = 2000;
+    if (m_nulRecords++ == 0)
+        msgbox::show(line.size() > shownCharacters ? line.left(shownCharacters) : line);
 }
 
 void Job::AddLineToArray(const QString& record)
@@ -193,7 +216,7 @@ void Job::AddLineToArray(const QString& record)
     if (breakAt < 0) {
         PageLines.set(m_currentLine, PageCount(), text);
         if (nul)
-            msgbox::show(text);
+            reportNul(text);
         ++m_currentLine;
         if (m_currentLine > qint64(PageLen) + Topspace)
             m_currentLine = 0;

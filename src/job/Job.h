@@ -20,6 +20,11 @@
 // Page table invariants: pages are numbered from 1; page 0 and lines 0 to Topspace of
 // every page stay empty; the text of a page stands in lines Topspace + 1 to
 // Topspace + PageLen; a line never written reads as empty text.
+// A document name ("DATEI", or the answer of the name dialog) as a file name can hold
+// it: control characters and the bytes of printer escape sequences removed, blanks at
+// both ends trimmed. A name of dots alone ("." or "..") names no file: empty text.
+QString cleanPdfName(const QString& name);
+
 class Job
 {
 public:
@@ -78,8 +83,11 @@ public:
 
     // Hands one record of the print file to the job: an embedded command sets a value, a
     // text line goes onto the current page, and a page break opens the next page. Never
-    // throws; a record with a NUL character shows a message box (logged when headless).
+    // throws. The first record with a NUL character shows a message box with its text
+    // (logged when headless); later ones are only counted.
     void AddLineToArray(const QString& record);
+    // How many records held a NUL character.
+    qint64 nulRecordCount() const { return m_nulRecords; }
 
 protected:
     PageTable PageLines; // (line, page)
@@ -87,11 +95,13 @@ protected:
 private:
     void StartNewPage();
     void runCommand(const QString& record);
+    void reportNul(const QString& line);
 
     bool m_landscape = false;
     QString m_iniFile;
     QString m_defaultSettingsFile;
     JobObserver* m_observer = nullptr;
     qint64 m_currentLine = 0; // wide, so a huge TopSpace or PageLen cannot overflow it
+    qint64 m_nulRecords = 0;
     QStringList m_watermarks;
 };

@@ -2,8 +2,10 @@
 
 #include "Folders.h"
 #include "Job.h"
+#include "MessageBox.h"
 #include "PrintFile.h"
 #include "ReadingRules.h"
+#include "SafeFiles.h"
 #include "ServerSettings.h"
 
 #include <QDeadlineTimer>
@@ -12,9 +14,14 @@
 
 namespace {
 
-// A print file is printer output cut into lines; a "record" of this length is no such
-// thing, and reading it into a job would only exhaust memory.
-constexpr qsizetype MaxRecordLength = 1 << 20;
+// Printer output is cut into lines; a record of this length holding NUL characters is
+// binary data, not a print line.
+constexpr qsizetype LongRecord = 1 << 20;
+
+bool isBinaryRecord(const QString& record)
+{
+    return record.size() > LongRecord && record.contains(QChar(u'\0'));
+}
 
 // The poller retries a busy file at its next tick; a tool waits a little instead.
 constexpr int busyRetryMs = 2000;
@@ -38,11 +45,12 @@ void run(const BetweenRecords& between)
 }
 
 // The settings file named by an "@INI" record: the record from its fifth character on.
+// Only a regular file of a settings file's size counts; anything else is missing.
 QString iniOverrideOf(const QString& record, const QString& defaultFile)
 {
     QString named = rules::trimBlanks(QStringView(record).mid(4)).toString();
     named.remove(u'\r');
-    return QFileInfo(named).isFile() ? named : defaultFile;
+    return safefiles::isRegularFileWithin(named, safefiles::LargestSettingsFile) ? named : defaultFile;
 }
 
 } // namespace
@@ -58,7 +66,7 @@ bool scanPrintFile(Job& job, const ScanSettings& settings, QString& iniOverride,
     for (;;) {
         run(between);
         const QString record = GETRECORD();
-        if (record.size() > MaxRecordLength)
+        if (isBinaryRecord(record))
             return false;
         if (isEndRecord(record))
             return true;
@@ -77,10 +85,14 @@ void feedPrintFile(Job& job, const BetweenRecords& between)
         run(between);
         const QString record = GETRECORD();
         if (isEndRecord(record))
-            return;
+            break;
         job.AddLineToArray(record);
         run(between);
     }
+    // Only the first record with a NUL character was shown; the others are counted here.
+    if (job.nulRecordCount() > 1)
+        msgbox::log(QStringLiteral("Druckdatei"),
+                    QStringLiteral("%1 weitere Zeilen mit NUL-Zeichen").arg(job.nulRecordCount() - 1));
 }
 
 bool fillJobFromPrintFile(const QString& printFile, Job& job, const QString& settingsFile)

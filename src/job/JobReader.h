@@ -33,15 +33,19 @@ using BetweenRecords = std::function<void()>;
 // landscape job, else linesPerPage (a file whose first record is the end record leaves
 // it alone). A record holding "@INI" names the job's settings file: the record from its
 // fifth character on, trimmed of blanks, without carriage returns; a name that is not a
-// regular file (missing, or a folder) gives the default settings file. `iniOverride`
-// receives the last such name, or stays empty.
+// regular file of at most 1 MiB (missing, a folder, a device) gives the default settings
+// file. `iniOverride` receives the last such name, or stays empty.
 //
-// False when a record is no print line (longer than a print line can sensibly be); the
-// job is then half scanned and must be dropped.
+// False when the file is no print file: a record of more than 1 MiB that holds a NUL
+// character is binary data without line ends, not printer output. A long record of text
+// is printed (the outputs clip what runs off the page). The job is then half scanned and
+// must be dropped. The server and the tools decide with this one pass.
 bool scanPrintFile(Job& job, const ScanSettings& settings, QString& iniOverride, const BetweenRecords& between = {});
 
 // The feeding pass: rewinds the reader and hands every record up to the end record to
-// AddLineToArray, in file order. `between` runs before and after every record.
+// AddLineToArray, in file order. `between` runs before and after every record. Records
+// with NUL characters beyond the first (which AddLineToArray shows) are counted in one
+// line of the log.
 void feedPrintFile(Job& job, const BetweenRecords& between = {});
 
 // Fills a job from a print file the way the poller does, without a dialog: the

@@ -2,8 +2,7 @@
 
 #include "Folders.h"
 #include "Job.h"
-
-#include <QFile>
+#include "SafeFiles.h"
 
 bool LoadWatermarks(Job& job, QStringList& names)
 {
@@ -12,12 +11,13 @@ bool LoadWatermarks(Job& job, QStringList& names)
 
 bool LoadWatermarksFrom(const QString& file, Job& job, QStringList& names)
 {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
+    // A watermark file is a few dozen lines, read for every job: no device, FIFO or huge file.
+    const std::optional<QByteArray> bytes = safefiles::readRegularFile(file, safefiles::LargestSettingsFile);
+    if (!bytes)
         return false;
     // The file is 8-bit text in the locale's encoding with CR LF line ends; a final line
     // end does not start another (empty) line.
-    const QString text = QString::fromLocal8Bit(in.readAll());
+    const QString text = QString::fromLocal8Bit(*bytes);
     QStringList lines = text.split(u'\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();

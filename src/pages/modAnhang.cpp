@@ -3,9 +3,9 @@
 #include "Canvas.h"
 #include "PictureHolder.h"
 #include "PrintEngine.h"
+#include "SafeFiles.h"
 #include "modGDIp.h"
 
-#include <QFileInfo>
 #include <QPainter>
 
 #include <algorithm>
@@ -30,7 +30,7 @@ QStringList attachmentItems(const QString& list)
 void forEachAttachment(const QString& list, const std::function<void(const QString& path)>& visit)
 {
     for (const QString& item : attachmentItems(list)) {
-        if (!item.isEmpty() && QFileInfo(item).isFile())
+        if (safefiles::isRegularFileWithin(item, safefiles::LargestAttachment))
             visit(item);
     }
 }

@@ -21,8 +21,9 @@ class QPainter;
 // is kept (it names no file).
 QStringList attachmentItems(const QString& list);
 
-// Calls visit(path) for every item of the list that names an existing file, in list order.
-// Missing files, folders and empty items are skipped without a word.
+// Calls visit(path) for every item of the list that names an existing regular file of at
+// most 64 MiB, in list order. Missing files, folders, devices, FIFOs, larger files and
+// empty items are skipped without a word.
 void forEachAttachment(const QString& list, const std::function<void(const QString& path)>& visit);
 
 // Turns the holder's picture by a quarter turn counter-clockwise when its orientation does

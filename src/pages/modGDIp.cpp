@@ -1,15 +1,22 @@
 #include "modGDIp.h"
 
 #include "PictureHolder.h"
+#include "SafeFiles.h"
 
+#include <QBuffer>
 #include <QImageReader>
 #include <QTransform>
 
 std::optional<QImage> LoadPictureGdi(const QString& path)
 {
-    if (path.isEmpty())
+    // A picture is read only from a regular file of bounded size; the reader's own
+    // allocation limit bounds what the decoded picture may take.
+    const std::optional<QByteArray> bytes = safefiles::readRegularFile(path, safefiles::LargestAttachment);
+    if (!bytes)
         return std::nullopt;
-    QImageReader reader(path);
+    QBuffer buffer;
+    buffer.setData(*bytes);
+    QImageReader reader(&buffer);
     reader.setAutoTransform(false);
     reader.setDecideFormatFromContent(true); // a picture named .jpg that is really a PNG still loads
     QImage image = reader.read();

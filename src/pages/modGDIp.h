@@ -29,8 +29,9 @@ enum RotateFlipType : int
 
 // The image in the file at its own pixel size (an orientation tag in the file is not
 // applied, so width and height are those stored). BMP, GIF, JPEG, PNG and whatever else the
-// installed decoders read. Nothing for a missing file or one that cannot be decoded,
-// including one too large to hold in memory.
+// installed decoders read. Nothing for a missing file, one that is no regular file or
+// larger than 64 MiB, or one that cannot be decoded, including one too large to hold in
+// memory.
 std::optional<QImage> LoadPictureGdi(const QString& path);
 
 // A turned (and perhaps mirrored) copy; nothing for an empty picture or an unknown type.

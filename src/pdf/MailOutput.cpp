@@ -5,20 +5,17 @@
 #include "OutputContext.h"
 #include "PdfOutput.h"
 #include "ReadingRules.h"
+#include "SafeFiles.h"
 #include "ServerSettings.h"
 #include "modAnhang.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <memory>
 
 namespace {
-
-// A body file is a letter, not a document; anything larger is not read.
-constexpr qint64 LargestBodyFile = 1 << 20;
 
 const QString FailurePrefix = QStringLiteral("Maileinstellungen fehlerhaft!\r\n");
 const QString NotSentPrefix = QStringLiteral("Die Mail wurde nicht gesendet.\r\n");
@@ -49,11 +46,10 @@ QString subjectOf(const Job& job, const QString& settingsFile)
 // it. A file that cannot be read, is no regular file or is too large gives no body.
 QString bodyFromFile(const QString& path)
 {
-    const QFileInfo info(path);
-    QFile file(path);
-    if (!info.isFile() || info.size() > LargestBodyFile || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> content = safefiles::readRegularFile(path, safefiles::LargestMailText);
+    if (!content)
         return QString();
-    const QByteArray bytes = file.read(LargestBodyFile);
+    const QByteArray& bytes = *content;
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(bytes);
     return utf8.hasError() ? codepage::decode(bytes, codepage::fromSettings()) : text;

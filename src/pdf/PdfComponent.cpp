@@ -3,6 +3,8 @@
 #include "Canvas.h"
 #include "PdfFinish.h"
 #include "PdfPageLayer.h"
+#include "SafeFiles.h"
+#include "TempJournal.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -86,7 +88,9 @@ void makeReadableLikeNewFile(const QString& path, const QString& target)
 struct PdfComponent::Document
 {
     QString target;
+    bool keepExisting = false;
     PdfOutcome failure;
+    tempjournal::Note pagesNote; // outlives the file it notes
     std::unique_ptr<QTemporaryFile> pages;
     std::unique_ptr<QPdfWriter> writer;
     PdfPageLayer text;
@@ -136,10 +140,10 @@ bool PdfComponent::hasPage() const
 
 PdfOutcome PdfComponent::beginDocument(const QString& path, int flags)
 {
-    Q_UNUSED(flags);
     abandonDocument();
     m_doc = std::make_unique<Document>();
     Document& doc = *m_doc;
+    doc.keepExisting = (flags & KeepExisting) != 0;
 
     const QFileInfo target(path);
     doc.target = target.absoluteFilePath();
@@ -162,6 +166,7 @@ PdfOutcome PdfComponent::beginDocument(const QString& path, int flags)
         doc.pages.reset();
         return doc.failure;
     }
+    doc.pagesNote.set(doc.pages->fileName());
     keepPageBuffersAllocated();
     doc.writer = std::make_unique<QPdfWriter>(doc.pages.get());
     doc.writer->setResolution(m_xRes);
@@ -284,9 +289,11 @@ PdfOutcome PdfComponent::finishDocument(Document& doc)
     // The finishing pass writes a second hidden file, which is renamed into place only
     // when it is complete. Both temporary files go when `doc` goes.
     const QString folder = QFileInfo(doc.target).absolutePath();
+    tempjournal::Note finishedNote;
     QTemporaryFile finished(temporaryPattern(folder));
     if (!finished.open())
         return PdfOutcome::failed(QStringLiteral("Der Ordner %1 ist nicht beschreibbar.").arg(native(folder)));
+    finishedNote.set(finished.fileName());
     finished.close();
 
     PdfFinishOptions options;
@@ -301,6 +308,13 @@ PdfOutcome PdfComponent::finishDocument(Document& doc)
             QStringLiteral("Die PDF-Datei %1 konnte nicht fertiggestellt werden (%2).").arg(target, problem));
 
     makeReadableLikeNewFile(finished.fileName(), doc.target);
+    if (doc.keepExisting) {
+        if (!safefiles::renameWithoutReplacing(finished.fileName(), doc.target))
+            return PdfOutcome::failed(
+                QStringLiteral("Die PDF-Datei %1 gibt es schon; sie wird nicht ersetzt.").arg(target));
+        finished.setAutoRemove(false);
+        return PdfOutcome::done();
+    }
     std::error_code error;
     // Replaces an existing file in one step (also on Windows, unlike QFile::rename).
     std::filesystem::rename(std::filesystem::path(finished.fileName().toStdU16String()),

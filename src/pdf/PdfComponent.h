@@ -27,8 +27,10 @@ class QImage;
 //
 // Files appear atomically: the pages go to a hidden file beside the target, and only
 // a completed document is renamed into place. A failed document leaves no file behind,
-// neither the target nor a temporary one. Misuse (a page without a document, a second
-// document while one is open) is absorbed and never crashes.
+// neither the target nor a temporary one; the temporary files of a killed process are
+// noted in the journal (TempJournal.h) and removed at the next start. Misuse (a page
+// without a document, a second document while one is open) is absorbed and never
+// crashes.
 class PdfComponent
 {
 public:
@@ -53,7 +55,10 @@ public:
 
     // 6: begin a document at `path` (a complete file path). Fails when the engine is not
     // started or the folder is missing or not writable; the failure is kept and reported
-    // again by endDocument(), and page operations do nothing until then.
+    // again by endDocument(), and page operations do nothing until then. With the flag
+    // KeepExisting the finished document never replaces a file: endDocument() fails when
+    // one has that name by then.
+    static constexpr int KeepExisting = 1;
     PdfOutcome beginDocument(const QString& path, int flags = 0);
     // 7: end the document. Done means the file is complete at its path.
     PdfOutcome endDocument();

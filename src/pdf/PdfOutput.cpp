@@ -13,8 +13,10 @@
 #include "frmPdfDialog.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QObject>
+#include <QSet>
 #include <QWidget>
 
 #include <algorithm>
@@ -155,10 +157,26 @@ bool drawThroughBitmap(PageJob& job, Canvas& surface, qint32 p, qint32 firstLine
     return true;
 }
 
+// Where a document goes: a path, or why there is none. An automatic name never replaces
+// a file; a name the job or the user gave may.
+struct Target
+{
+    QString path;
+    QString problem;
+    bool automatic = false;
+};
+
+// The automatic names of documents this process is writing: not on the disk yet, but taken.
+QSet<QString>& namesInWriting()
+{
+    static QSet<QString> names;
+    return names;
+}
+
 // The steps shared by both outputs; `choosePath` names the file once the page size is
 // known and the progress bars are set, just before the document begins.
 PdfOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
-                      const std::function<QString()>& choosePath)
+                      const std::function<Target()>& choosePath)
 {
     const std::shared_ptr<ComponentEntry> entry = entryFor(dialog);
     if (entry->busy)
@@ -189,8 +207,20 @@ PdfOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
         pdfgeometry::pagePixels(variant, landscape, pdf.horizontalResolution(), pdf.verticalResolution());
     dialog.setProgressMaximum(Index, job.PageCount(), job.PageCount());
 
-    const QString path = choosePath();
-    const PdfOutcome begun = pdf.beginDocument(path, 0);
+    const Target target = choosePath();
+    if (!target.problem.isEmpty()) {
+        pdf.stopEngine();
+        return PdfOutcome::failed(target.problem);
+    }
+    const QString& path = target.path;
+    struct Reservation
+    {
+        QString name;
+        ~Reservation() { namesInWriting().remove(name); }
+    } reservation{target.automatic ? path : QString()};
+    if (target.automatic)
+        namesInWriting().insert(path);
+    const PdfOutcome begun = pdf.beginDocument(path, target.automatic ? PdfComponent::KeepExisting : 0);
     if (!begun.ok()) {
         pdf.stopEngine();
         return begun;
@@ -227,31 +257,45 @@ PdfOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
     return ended;
 }
 
+// A name the job or the user gave, inside PDFFolder: its existing sub-folders are fine,
+// a way out of it is not.
+Target givenName(const QString& baseName)
+{
+    if (const QString problem = pdfNameProblem(baseName); !problem.isEmpty())
+        return {QString(), problem};
+    return {pdfFilePath(baseName), QString(), false};
+}
+
 // The file name as the outputs choose it: the job's name, else the stamp's, and with
 // PDFDLG the user's answer, which the job keeps once the document is written (see
 // makeNamedJobPdf). An empty answer keeps the proposed name, so the file the reader and
-// the message are pointed at is the file that was written.
-QString chooseName(OutputContext& dialog, const QString& stamp)
+// the message are pointed at is the file that was written. `stamp` is made here for an
+// automatic name: the first second from now whose name is free.
+Target chooseName(OutputContext& dialog, QString& stamp, bool stampAlways)
 {
     Job& job = dialog.job();
-    if (!job.pdfName.isEmpty())
-        return pdfFilePath(job.pdfName);
+    if (!job.pdfName.isEmpty()) {
+        if (stampAlways)
+            stamp = documentStamp();
+        return givenName(job.pdfName);
+    }
+    stamp = freeDocumentStamp();
     const QString proposed = pdfBaseName(QString(), stamp);
     if (ServerSettings().PDFDLG) {
-        const QString answer = askPdfFileName(pdfFolder(), proposed, dynamic_cast<QWidget*>(&dialog));
+        const QString answer = cleanPdfName(askPdfFileName(pdfFolder(), proposed, dynamic_cast<QWidget*>(&dialog)));
         if (!answer.isEmpty()) {
             job.pdfName = answer;
-            return pdfFilePath(answer);
+            return givenName(answer);
         }
     }
-    return pdfFilePath(proposed);
+    return {pdfFilePath(proposed), QString(), true};
 }
 
 // A document whose file name may come from the name dialog. The answer stays in pdfName
 // only when the document was written: after a failure (a folder that does not exist, a
 // name that is not allowed) the next try asks again, so the user can correct it.
 PdfOutcome makeNamedJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
-                           const std::function<QString()>& choosePath)
+                           const std::function<Target()>& choosePath)
 {
     Job& job = dialog.job();
     const QString nameBefore = job.pdfName;
@@ -280,26 +324,50 @@ QString pdfFilePath(const QString& baseName)
     return QDir::toNativeSeparators(folders::join(pdfFolder(), name));
 }
 
+QString freeDocumentStamp(const QDateTime& from)
+{
+    // A day of names taken in a row is no accident; the name after them is then given up
+    // on, and the component refuses to replace it.
+    constexpr int tries = 24 * 3600;
+    QDateTime when = from;
+    for (int i = 0; i < tries; ++i, when = when.addSecs(1)) {
+        const QString path = pdfFilePath(pdfBaseName(QString(), documentStamp(when)));
+        if (!namesInWriting().contains(path) && !QFileInfo::exists(path))
+            break;
+    }
+    return documentStamp(when);
+}
+
+QString pdfNameProblem(const QString& baseName)
+{
+    QString name = baseName;
+    name.replace(u'\\', u'/');
+    const bool absolute = name.startsWith(u'/') || (name.size() >= 2 && name[1] == u':' && name[0].isLetter());
+    const QStringList parts = name.split(u'/');
+    if (!absolute && !parts.contains(QStringLiteral("..")))
+        return {};
+    return QStringLiteral("Der Dateiname \"%1\" führt aus dem PDF-Ordner %2 heraus. PDF-Dateien werden nur dort "
+                          "und in seinen Unterordnern angelegt.")
+        .arg(baseName, QDir::toNativeSeparators(pdfFolder()));
+}
+
 PdfOutcome writeJobPdf(OutputContext& dialog, qint16 Index, const QString& path, PdfVariant variant)
 {
-    return makeJobPdf(dialog, Index, variant, [&path] { return path; });
+    return makeJobPdf(dialog, Index, variant, [&path] { return Target{path, QString(), false}; });
 }
 
 PdfOutcome PrintToPdf(OutputContext& dialog, qint16 Index, QString& stamp)
 {
     return makeNamedJobPdf(dialog, Index, PdfVariant::File, [&] {
-        stamp = dialog.job().pdfName.isEmpty() ? documentStamp() : QString();
-        return chooseName(dialog, stamp);
+        stamp.clear();
+        return chooseName(dialog, stamp, false);
     });
 }
 
 PdfOutcome PrintToMailPdf(OutputContext& dialog, qint32 Index, QString& stamp)
 {
     const qint16 slot = qint16(std::clamp<qint32>(Index, 0, 0x7fff));
-    return makeNamedJobPdf(dialog, slot, PdfVariant::Mail, [&] {
-        stamp = documentStamp();
-        return chooseName(dialog, stamp);
-    });
+    return makeNamedJobPdf(dialog, slot, PdfVariant::Mail, [&] { return chooseName(dialog, stamp, true); });
 }
 
 PdfOutcome outputPdfAndReport(OutputContext& dialog, qint16 Index, bool onlyBackground)

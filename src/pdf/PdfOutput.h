@@ -29,6 +29,11 @@ using pdfgeometry::PdfVariant;
 // outputs of the job once the document was written; after a failure the next try asks
 // again) or "PDFDOC" + stamp. `stamp` receives the document stamp, empty
 // when pdfName was set on entry.
+//
+// A name the job or the user gave replaces a file of that name; it stays inside
+// PDFFolder (sub-folders that exist are fine; ".." and absolute paths fail the output
+// with a German message). "PDFDOC" + stamp never replaces a file: the stamp is the first
+// second from now whose name is free (freeDocumentStamp).
 PdfOutcome PrintToPdf(OutputContext& dialog, qint16 Index, QString& stamp);
 
 // The document a mail attaches: A4 of 21 x 29.7 cm, a stamp that is always made and
@@ -46,6 +51,12 @@ PdfOutcome writeJobPdf(OutputContext& dialog, qint16 Index, const QString& path,
 
 // The document stamp: local date and time as 14 digits, "yyyyMMddhhmmss".
 QString documentStamp(const QDateTime& when = QDateTime::currentDateTime());
+// The stamp of `from`, or of the first second after it, whose "PDFDOC" + stamp names
+// neither a file in PDFFolder nor a document this process is writing.
+QString freeDocumentStamp(const QDateTime& from = QDateTime::currentDateTime());
+// Why a base name may not be used (it leads out of PDFFolder: an absolute path, a drive,
+// a ".." part), as a German message; empty text when it may.
+QString pdfNameProblem(const QString& baseName);
 // The job's pdfName, or "PDFDOC" + stamp when it is empty.
 QString pdfBaseName(const QString& pdfName, const QString& stamp);
 // PDFFolder (the home folder when the setting is empty) joined with base name + ".pdf".

@@ -1,6 +1,7 @@
 #include "frmPdfDialog.h"
 
 #include "MessageBox.h"
+#include "PdfOutput.h"
 
 #include <QDir>
 #include <QEvent>
@@ -126,8 +127,9 @@ bool frmPdfDialog::eventFilter(QObject* watched, QEvent* event)
 
 void frmPdfDialog::Text1_Change()
 {
+    // A name that leads out of the folder is refused by the output as well.
     const QString text = m_text1->text();
-    m_okButton->setEnabled(!text.isEmpty() && FoldersExist(text));
+    m_okButton->setEnabled(!text.isEmpty() && FoldersExist(text) && pdfNameProblem(text).isEmpty());
 }
 
 bool frmPdfDialog::FoldersExist(const QString& name) const

@@ -9,7 +9,8 @@ class QPushButton;
 
 // The small window that asks for the base name of a PDF file. It shows the target
 // folder (fixed), the editable base name and the fixed extension, and accepts the name
-// only while every folder the name leads through exists below the target folder.
+// only while every folder the name leads through exists below the target folder (no
+// ".." and no absolute path).
 // Whichever way the window closes, pdfFile() afterwards holds the text of the name box;
 // the caller takes it as the base name, even an empty one.
 class frmPdfDialog : public QDialog

@@ -14,6 +14,12 @@ QList<Shown>& shownBoxes()
     return boxes;
 }
 
+bool& historyKept()
+{
+    static bool kept = false;
+    return kept;
+}
+
 std::optional<Answer>& nextAnswer()
 {
     static std::optional<Answer> answer;
@@ -71,7 +77,8 @@ void log(const QString& title, const QString& text)
 Answer show(const QString& text, const QString& title, Icon icon, Buttons buttons)
 {
     const QString shownTitle = title.isEmpty() ? QStringLiteral("Druckserver") : title;
-    shownBoxes().append({shownTitle, text});
+    if (historyKept())
+        shownBoxes().append({shownTitle, text});
 
     if (auto answer = std::exchange(nextAnswer(), std::nullopt))
         return *answer;
@@ -104,6 +111,13 @@ Answer show(const QString& text, const QString& title, Icon icon, Buttons button
     default:
         return Answer::Ok;
     }
+}
+
+void keepHistory(bool keep)
+{
+    historyKept() = keep;
+    if (!keep)
+        clearHistory();
 }
 
 void setNextAnswer(Answer answer)

@@ -8,13 +8,32 @@
 // Every message box of the program goes through here. With a display it shows a real
 // box; headless (QT_QPA_PLATFORM=offscreen or minimal, or no GUI application) it writes
 // one line "title: text" to standard error and answers with the default button, so a
-// headless server never blocks. Tests read what was shown through history() and may
-// answer the next box with setNextAnswer().
+// headless server never blocks. Nothing of a box is kept once it is answered, unless a
+// test asked for the history (keepHistory): tests read what was shown through history()
+// and may answer the next box with setNextAnswer().
 namespace msgbox {
 
-enum class Icon { None, Information, Exclamation, Critical, Question };
-enum class Buttons { Ok, OkCancel, YesNo };
-enum class Answer { Ok, Cancel, Yes, No };
+enum class Icon
+{
+    None,
+    Information,
+    Exclamation,
+    Critical,
+    Question
+};
+enum class Buttons
+{
+    Ok,
+    OkCancel,
+    YesNo
+};
+enum class Answer
+{
+    Ok,
+    Cancel,
+    Yes,
+    No
+};
 
 struct Shown
 {
@@ -32,7 +51,8 @@ bool isHeadless();
 // breaks in the text become "\n". For what a headless operator must know without a box.
 void log(const QString& title, const QString& text);
 
-// Test hooks.
+// Test hooks. The history is kept only from keepHistory(true) on.
+void keepHistory(bool keep);
 void setNextAnswer(Answer answer);
 const QList<Shown>& history();
 void clearHistory();

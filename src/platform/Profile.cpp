@@ -1,5 +1,7 @@
 #include "Profile.h"
 
+#include "SafeFiles.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -86,11 +88,13 @@ struct ParsedFile
 ParsedFile parse(const QString& fileName)
 {
     ParsedFile parsed;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    // A settings file is a few KiB: anything that is no regular file of sane size (a
+    // device, a FIFO, a huge file named by a print job) reads as missing.
+    const std::optional<QByteArray> content = safefiles::readRegularFile(fileName, safefiles::LargestSettingsFile);
+    if (!content)
         return parsed;
     parsed.exists = true;
-    const QByteArray bytes = file.readAll();
+    const QByteArray& bytes = *content;
     if (bytes.contains("\r\n"))
         parsed.lineEnding = QStringLiteral("\r\n");
     auto decode = QStringDecoder(QStringDecoder::System);

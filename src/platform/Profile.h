@@ -14,11 +14,12 @@
 //   the end of its section and a missing section at the end of the file, and keeps
 //   every other line. It goes to a temporary file renamed over the old one, so a crash
 //   never leaves half a settings file.
+// - a file that is not a regular file of at most 1 MiB reads as missing.
 // Files are decoded and encoded in the system's locale encoding (UTF-8 here).
 namespace profile {
 
-QString GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue,
-                                int bufferSize, const QString& fileName);
+QString GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue, int bufferSize,
+                                const QString& fileName);
 
 // Returns false when the file could not be written; the old file is then unchanged.
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,

@@ -1,18 +1,22 @@
 #include "frmPS.h"
 
 #include "Folders.h"
+#include "FreedMemory.h"
 #include "JobReader.h"
 #include "MessageBox.h"
 #include "MessagePump.h"
 #include "PrintFile.h"
 #include "ReadingRules.h"
 #include "ServerSettings.h"
+#include "TempJournal.h"
 #include "frmGUI.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -50,6 +54,10 @@ QList<frmGUI*> frmPS::openDialogs() const
 
 void frmPS::recoverSpool()
 {
+    // What a killed server left besides its jobs: half copies of a claim, and the
+    // temporary files of a PDF that was being written.
+    m_spool.removeStrayCopies();
+    tempjournal::removeStale();
     m_waiting = m_spool.entries();
 }
 
@@ -157,6 +165,9 @@ void frmPS::readJob(const QString& entry)
     // power loss before then brings the job back at the next start.
     CLOSEDAT();
     connect(job, &frmGUI::unloaded, this, [this, entry] { m_spool.remove(entry); });
+    // The job's pages and buffers are freed with it; the allocator is then told to give
+    // them back, so an idle server returns to its idle size after a large job.
+    connect(job, &QObject::destroyed, this, [] { QTimer::singleShot(0, [] { freedmemory::giveBack(); }); });
     job->setWindowTitle(QStringLiteral("Druckdialog Job ") + rules::signedNumber(JobCounter));
     m_dialogs.append(job);
     if (!(job->OnlyBackground && job->AutoStart))
@@ -171,9 +182,13 @@ void frmPS::readJob(const QString& entry)
 void frmPS::failJob(frmGUI* job, const QString& entry, const QString& text, const QString& title)
 {
     CLOSEDAT();
-    m_spool.remove(entry);
+    // Kept for the user to look at, never deleted; and out of the spool, so it is not
+    // read again at the next start.
+    const QString where = m_spool.setAside(entry);
     delete job;
-    msgbox::show(text, title, msgbox::Icon::Critical);
+    freedmemory::giveBack();
+    msgbox::show(text + QStringLiteral("\r\nDie Datei liegt unter ") + QDir::toNativeSeparators(where) + u'.', title,
+                 msgbox::Icon::Critical);
     setPollingEnabled(true);
     showTrayIdle();
 }

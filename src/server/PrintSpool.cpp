@@ -2,6 +2,7 @@
 
 #include "FileSync.h"
 #include "Folders.h"
+#include "SafeFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -136,4 +137,37 @@ void PrintSpool::remove(const QString& entry) const
 {
     QFile::remove(entry);
     filesync::syncFolder(m_folder);
+}
+
+QString PrintSpool::faultyFolder() const
+{
+    return folders::join(QFileInfo(m_folder).absolutePath(), QStringLiteral("fehlerhaft"));
+}
+
+QString PrintSpool::setAside(const QString& entry) const
+{
+    const QString folder = faultyFolder();
+    if (!QDir().mkpath(folder))
+        return entry;
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    for (int n = 1; n < 1000; ++n) {
+        const QString name =
+            QStringLiteral("d-") + stamp + (n > 1 ? u'-' + QString::number(n) : QString()) + QStringLiteral(".dat");
+        const QString target = folders::join(folder, name);
+        if (safefiles::renameWithoutReplacing(entry, target)) {
+            filesync::syncFolder(folder);
+            filesync::syncFolder(m_folder);
+            return target;
+        }
+        if (!QFileInfo::exists(target))
+            break; // not a name clash: the move itself fails
+    }
+    return entry;
+}
+
+void PrintSpool::removeStrayCopies() const
+{
+    const QDir folder(m_folder);
+    for (const QString& name : folder.entryList({QStringLiteral(".claim-*")}, QDir::Files | QDir::Hidden))
+        QFile::remove(folder.filePath(name));
 }

@@ -44,6 +44,19 @@ public:
     // Removes an entry: its job is done.
     void remove(const QString& entry) const;
 
+    // The folder for print files that could not be read: "fehlerhaft" beside the spool.
+    QString faultyFolder() const;
+    // Moves an entry whose print file could not be read into the faulty folder, under a
+    // name of its own ("d-" + date and time + ".dat"), so the user can look at it; a
+    // faulty print file is never simply deleted. Returns where the file is now: in the
+    // faulty folder, or still in the spool when it could not be moved.
+    QString setAside(const QString& entry) const;
+
+    // Removes what a crash in the middle of a claim left in the spool: hidden copies
+    // (".claim-*") that never became an entry; their print files are still where they
+    // were.
+    void removeStrayCopies() const;
+
 private:
     QString nextEntryName() const;
     QString claimByCopy(const QString& printFile, const QString& entry);

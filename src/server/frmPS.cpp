@@ -2,6 +2,7 @@
 
 #include "Folders.h"
 #include "MessageBox.h"
+#include "PrintFile.h"
 #include "ReadingRules.h"
 #include "ServerSettings.h"
 #include "SingleInstance.h"
@@ -67,8 +68,8 @@ void frmPS::InitPS()
     LinesPerPage = readServerNumber(settings, keys::LinesPerPage);
     LinesPerPageQ = readServerNumber(settings, keys::LinesPerPageQ);
     AutoLandscape = readServerNumber(settings, keys::AutoLandscape);
-    const qint32 polling = readServerNumber(settings, keys::Polling);
-    tmrGetFile.setInterval(polling > 0 ? polling : 0);
+    setQuietTime(readServerNumber(settings, keys::QuietTime));
+    tmrGetFile.setInterval(readServerNumber(settings, keys::Polling));
     applyTimer();
 }
 

@@ -3,11 +3,27 @@
 #include "Folders.h"
 #include "ReadingRules.h"
 
+#include <algorithm>
+
 namespace keys {
 
 QString pdfFolderDefault()
 {
     return folders::homeFolder();
+}
+
+double Key::bounded(double value) const
+{
+    if (minimum > 0 && value <= 0)
+        return rules::numericValue(fallback());
+    return std::clamp(value, double(minimum), double(maximum));
+}
+
+qint32 Key::bounded(qint32 value) const
+{
+    if (minimum > 0 && value <= 0)
+        return rules::wholeNumber(fallback());
+    return std::clamp(value, minimum, maximum);
 }
 
 } // namespace keys
@@ -54,7 +70,7 @@ QString readServerString(const QString& file, const keys::Key& key)
 
 qint32 readServerNumber(const QString& file, const keys::Key& key)
 {
-    return rules::readNumber(file, keys::Pserver, key.key(), fallbackOf(key));
+    return key.bounded(rules::readNumber(file, keys::Pserver, key.key(), fallbackOf(key)));
 }
 
 bool readServerFlag(const QString& file, const keys::Key& key)
@@ -81,6 +97,6 @@ void LoadServerSettings(const QString& file)
     s.PdfSignatur = readServerString(file, keys::PdfSignatur);
     s.PdfBitmap = readServerFlag(file, keys::PdfBitmap);
     s.PdfMailAnhang = readServerFlag(file, keys::PdfMailAnhang);
-    s.Waterlayer = rules::firstDigitValue(rules::readRaw(file, keys::Pserver, keys::Waterlayer.key(),
-                                                         keys::Waterlayer.fallback()));
+    s.Waterlayer = rules::firstDigitValue(
+        rules::readRaw(file, keys::Pserver, keys::Waterlayer.key(), keys::Waterlayer.fallback()));
 }

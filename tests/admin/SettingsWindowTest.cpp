@@ -98,6 +98,15 @@ TEST(SettingsWindow, SpeichernWritesWhatTheBoxesHoldAndReloadsTheServer)
     EXPECT_EQ(again.control<QPlainTextEdit>("MailText")->toPlainText(), "Guten Tag,\nanbei die Rechnung.\nGruß");
 }
 
+TEST(SettingsWindow, ANumberOutsideItsSpinRangeShowsAsTheServerUsesIt)
+{
+    TempFolders dirs;
+    TempFolders::writeFile(dirs.settingsFile(), "[Pserver]\nLinesPerPage=1099511627776\nAutoStartDelay=99999\n");
+    Window win;
+    EXPECT_EQ(win.text("LinesPerPage"), "80");
+    EXPECT_EQ(win.text("AutoStartDelay"), "10");
+}
+
 TEST(SettingsWindow, AbbruchLeavesBothFilesUntouched)
 {
     TempFolders dirs;

@@ -26,7 +26,8 @@ TEST(LineMeasurer, MeasuresCellsOfEveryModeAcrossLines)
     EXPECT_NEAR(widest({QChar(0x0F) + QStringLiteral("x"), QString(132, QChar('x'))}), 132 / (120.0 / 7), 1e-9);
     EXPECT_NEAR(widest({QString(QChar(0x0F)) + QChar(0x12), QString(40, QChar('x'))}), 4.0, 1e-9);
     EXPECT_NEAR(widest({esc('W', {1}) + QString(10, QChar('x'))}), 2.0, 1e-9);
-    EXPECT_NEAR(widest({QChar(0x0E) + QStringLiteral("xx"), QStringLiteral("xx")}), 0.4, 1e-9) << "SO ends with the line";
+    EXPECT_NEAR(widest({QChar(0x0E) + QStringLiteral("xx"), QStringLiteral("xx")}), 0.4, 1e-9)
+        << "SO ends with the line";
     EXPECT_NEAR(widest({esc('M') + QString(12, QChar('x')) + esc('g') + QString(15, QChar('x'))}), 2.0, 1e-9);
     EXPECT_NEAR(widest({esc('-', {1}) + QStringLiteral("x"), QStringLiteral("ab   ")}), 0.5, 1e-9)
         << "underlined blanks are ink";
@@ -35,6 +36,8 @@ TEST(LineMeasurer, MeasuresCellsOfEveryModeAcrossLines)
     EXPECT_NEAR(widest({QStringLiteral("x\tx")}), 0.9, 1e-9);
     EXPECT_NEAR(widest({QStringLiteral("abcdef\rxy")}), 0.6, 1e-9) << "overstrike adds nothing";
     EXPECT_NEAR(widest({esc('E') + esc('@') + esc('W', {1}) + esc('@') + QStringLiteral("xx")}), 0.2, 1e-9);
+    EXPECT_DOUBLE_EQ(widest({QString(1 << 20, QChar('x'))}), LineMeasurer::WidestFitted)
+        << "a line far wider than any page is clipped, not fitted";
     EXPECT_NEAR(widest({QStringLiteral("ab") + barCode(5, "X1", 2)}),
                 0.2 + BarCode::fromEscapeData(QByteArray("\x05\x02\x00\x00\x00\x00X1", 8)).widthInches(), 1e-9);
 }

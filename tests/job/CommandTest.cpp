@@ -32,6 +32,18 @@ TEST_F(Commands, EveryKeywordSetsItsValueWhateverTheCaseAndLeadingBlanks)
     EXPECT_TRUE(job.RecFax.isEmpty());
 }
 
+// A document name becomes a file name: control characters (and escape sequences) go, and
+// a name of dots alone names no file, so the stamp's name is used.
+TEST_F(Commands, DocumentNamesLoseControlCharactersAndDotsAloneAreNoName)
+{
+    job.AddLineToArray(QStringLiteral("@DATEI Rech\tnung\x01") + QChar(0x1B) + QChar(0xF045) + QStringLiteral("4711"));
+    EXPECT_EQ(job.pdfName, u"Rechnung4711");
+    job.AddLineToArray(QStringLiteral("@DATEI ."));
+    EXPECT_TRUE(job.pdfName.isEmpty());
+    job.AddLineToArray(QStringLiteral("@DATEI \x02..\x03"));
+    EXPECT_TRUE(job.pdfName.isEmpty());
+}
+
 TEST_F(Commands, KeywordMustFollowTheAtSignDirectly)
 {
     feed(job, {"@ EMAIL a@b.de", "@CCEMAIL cc@b.de", "@XEMAIL x", "@", "@UNBEKANNT 1"});

@@ -79,10 +79,10 @@ TEST_F(ReadingPrintFile, OneLongRecordOrTheMarkerTurnsTheWholeJobLandscape)
 
 TEST_F(ReadingPrintFile, IniRecordNamesTheJobSettingsButNotThePageGeometry)
 {
-    for (auto [key, value] : {std::pair{"LinesPerPage", "5"}, {"TopSpace", "1"}, {"LeftSpace", "2"}})
+    for (auto [key, value] : {std::pair{"LinesPerPage", "12"}, {"TopSpace", "1"}, {"LeftSpace", "2"}})
         set(key, value);
     const QString jobFile = TempFolders::writeFile(folders.root() + "/kunde.ini",
-                                                   "[Pserver]\r\nLinesPerPage=10\r\nTopSpace=9\r\nLeftSpace=3\r\n"
+                                                   "[Pserver]\r\nLinesPerPage=30\r\nTopSpace=9\r\nLeftSpace=3\r\n"
                                                    "AutoStart=1\r\nHideMode=1\r\nAddEscSequenz=>\r\n");
     Job job;
     ASSERT_TRUE(read(job, "@INI " + jobFile.toLocal8Bit() + "\r\nText\r\n"));
@@ -90,7 +90,7 @@ TEST_F(ReadingPrintFile, IniRecordNamesTheJobSettingsButNotThePageGeometry)
     EXPECT_EQ(job.LeftSpace, 3);
     EXPECT_TRUE(job.AutoStart);
     EXPECT_TRUE(job.OnlyBackground);
-    EXPECT_EQ(job.PageLen, 5);
+    EXPECT_EQ(job.PageLen, 12);
     EXPECT_EQ(job.Topspace, 1);
     EXPECT_EQ(job.GetPageLine(2, 1), u">Text"); // the job file's prefix
 

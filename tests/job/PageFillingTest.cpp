@@ -70,12 +70,13 @@ TEST_F(PageFilling, BadPageSizesNeverCrashOrExhaustMemory)
     job.AddLineToArray(QStringLiteral("first"));
     EXPECT_EQ(job.GetPageLine(1, 1), u"first");
 
-    // A huge margin is only a number: the text is stored far down without allocating the gap.
+    // A huge margin counts as the largest the settings window offers; a huge page length
+    // is only a number: the text is stored without allocating the page's lines.
     setTopSpace("2000000000");
     Job huge;
-    huge.PageLen = 2'000'000'000;
+    huge.PageLen = std::numeric_limits<qint32>::max();
     feed(huge, {"a", "b"});
-    EXPECT_EQ(huge.GetPageLine(2'000'000'002, 1), u"b");
+    EXPECT_EQ(huge.GetPageLine(22, 1), u"b");
     EXPECT_EQ(huge.OutputLineCount(), std::numeric_limits<qint32>::max());
 
     // PageLen 0 (a file of nothing but the end record): a page per record, no line holds text.
@@ -93,14 +94,25 @@ TEST_F(PageFilling, BadPageSizesNeverCrashOrExhaustMemory)
     EXPECT_LT(job.GetPageLine(2, 1).capacity(), 64);
 }
 
-TEST_F(PageFilling, NulCharacterShowsTheStoredLineInAMessageBox)
+// A binary file has a NUL character in thousands of records: one box, the rest counted.
+TEST_F(PageFilling, OnlyTheFirstRecordWithANulCharacterShowsTheStoredLineInAMessageBox)
 {
     ServerSettings().AddEscSequenz = QStringLiteral("P");
     const QString withNul = QStringLiteral("A") + QChar(u'\0') + QStringLiteral("B");
     job.AddLineToArray(withNul);
     job.AddLineToArray(withNul + QStringLiteral("^N") + withNul); // text around a break is not checked
+    job.AddLineToArray(withNul + QStringLiteral("2"));
+    job.AddLineToArray(withNul + QStringLiteral("3"));
     ASSERT_EQ(msgbox::history().size(), 1);
     EXPECT_EQ(msgbox::history().first().text, QStringLiteral("P") + withNul);
+    EXPECT_EQ(job.nulRecordCount(), 3);
+
+    // Outside the tests a box leaves nothing behind once answered.
+    msgbox::keepHistory(false);
+    job.AddLineToArray(withNul);
+    msgbox::show(QStringLiteral("Hinweis"));
+    msgbox::keepHistory(true);
+    EXPECT_TRUE(msgbox::history().isEmpty());
 }
 
 TEST_F(PageFilling, AddWatermarkGrowsTheListAndKeepsEntries)

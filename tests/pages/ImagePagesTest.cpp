@@ -70,9 +70,9 @@ TEST(ImagePages, EachExistingFileInTheListAddsOnePage)
     QTemporaryDir dir;
     const QString picture = writeQuarters(dir, "anhang.png", 60, 40);
     QStringList visited;
-    forEachAttachment(QStringLiteral("%1 ,%2, %3,,%1").arg(picture, dir.filePath("fehlt.png"), dir.path()),
+    forEachAttachment(QStringLiteral("%1 ,%2, %3,,%1, /dev/zero").arg(picture, dir.filePath("fehlt.png"), dir.path()),
                       [&](const QString& path) { visited << path; });
-    EXPECT_EQ(visited, QStringList({picture, picture})) << "missing files, folders and empty items are skipped";
+    EXPECT_EQ(visited, QStringList({picture, picture})) << "missing files, folders, devices, empty items are skipped";
 
     // Two files named, only the second there: one page added, holding that picture. A file
     // that exists but is no picture still gets its page, a blank one.

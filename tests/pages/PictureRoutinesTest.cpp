@@ -2,10 +2,12 @@
 #include "TempFolders.h"
 #include "modGDIp.h"
 
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 TEST(PictureRoutines, LoadsCommonFormatsAtTheirPixelSizeAndNothingElse)
 {
@@ -28,6 +30,11 @@ TEST(PictureRoutines, LoadsCommonFormatsAtTheirPixelSizeAndNothingElse)
     EXPECT_FALSE(LoadPictureGdi(TempFolders::writeFile(dir.filePath("kaputt.jpg"), "kein Bild")).has_value());
     EXPECT_FALSE(LoadPictureGdi(dir.filePath("fehlt.png")).has_value());
     EXPECT_FALSE(LoadPictureGdi(dir.path()).has_value());
+    // Nothing that is no regular file is read: a FIFO would block, a device never end.
+    const QString fifo = dir.filePath("fifo.png");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(LoadPictureGdi(fifo).has_value());
+    EXPECT_FALSE(LoadPictureGdi(QStringLiteral("/dev/zero")).has_value());
 }
 
 TEST(PictureRoutines, QuarterTurnMovesEveryPixelAndFailuresEmptyTheHolder)

@@ -208,6 +208,16 @@ TEST(PdfComponent, AFileAppearsOnlyWhenCompleteAndALateFailureOrAbandonLeavesNot
     EXPECT_FALSE(failed.ok());
     EXPECT_TRUE(failed.message.contains(QDir::toNativeSeparators(late))) << failed.message.toStdString();
 
+    // A document that must not replace a file fails when one has taken its name meanwhile.
+    const QString taken = folder + "/belegt.pdf";
+    ASSERT_TRUE(pdf.beginDocument(taken, PdfComponent::KeepExisting).ok());
+    pdf.beginPage(595, 842);
+    TempFolders::writeFile(taken, "schon da");
+    EXPECT_FALSE(pdf.endDocument().ok());
+    QFile kept(taken);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "schon da");
+
     // Abandoned by stopping the engine, by beginning another document, by going away.
     ASSERT_TRUE(pdf.beginDocument(folder + "/a.pdf").ok());
     pdf.beginPage(595, 842);
@@ -223,7 +233,8 @@ TEST(PdfComponent, AFileAppearsOnlyWhenCompleteAndALateFailureOrAbandonLeavesNot
         gone.beginPage(595, 842);
     }
     pdf.stopEngine();
-    EXPECT_EQ(entries(folder), (QStringList{"Brief für Müller.pdf", "spaet.pdf"}));
+    EXPECT_EQ(entries(folder), (QStringList{"belegt.pdf", "Brief für Müller.pdf", "spaet.pdf"}));
+    EXPECT_TRUE(entries(dirs.appData() + "/temp").isEmpty()) << "no temporary file is noted any more";
 }
 
 TEST(PdfComponent, MisuseIsAbsorbedAndEvenADocumentWithoutPagesIsReadable)

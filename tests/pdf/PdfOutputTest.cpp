@@ -117,19 +117,48 @@ TEST(PdfOutput, NamesComeFromTheJobTheDialogOrTheStamp)
     EXPECT_EQ(askPdfFileName(fx.pdfFolder, "p"), "Nochmal");
     EXPECT_EQ(QDir(fx.pdfFolder + "/Kunden").entryList(QDir::Files), QStringList{"Meier.pdf"});
 
-    // Automatic names differ only by the second: two documents in one second are one file.
+    // An automatic name never replaces a file: jobs one after the other in the same second,
+    // or a second whose name is taken, move on to the next free second.
     ServerSettings().PDFDLG = false;
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        const QStringList before = fx.pdfFiles();
-        TestDialog first(1, 1), second(1, 1);
-        QString s1, s2;
-        ASSERT_TRUE(PrintToPdf(first, 0, s1).ok());
-        ASSERT_TRUE(PrintToPdf(second, 0, s2).ok());
-        if (s1 != s2)
-            continue; // crossed a second boundary; try again
-        EXPECT_EQ(fx.pdfFiles().size(), before.size() + (before.contains("PDFDOC" + s1 + ".pdf") ? 0 : 1));
-        break;
+    const QDateTime now = QDateTime::currentDateTime();
+    QStringList taken;
+    for (int s = 0; s < 3; ++s)
+        taken << TempFolders::writeFile(fx.pdfFolder + "/PDFDOC" + documentStamp(now.addSecs(s)) + ".pdf", "belegt");
+    TestDialog first(1, 1), second(1, 1);
+    QString s1, s2;
+    ASSERT_TRUE(PrintToPdf(first, 0, s1).ok());
+    ASSERT_TRUE(PrintToPdf(second, 0, s2).ok());
+    EXPECT_NE(s1, s2);
+    EXPECT_GT(s1, documentStamp(now.addSecs(2)));
+    EXPECT_TRUE(QFileInfo(fx.pdfFolder + "/PDFDOC" + s2 + ".pdf").isFile());
+    for (const QString& file : taken)
+        EXPECT_EQ(QFileInfo(file).size(), 6) << "left as it was";
+}
+
+// Names from the job or the name dialog stay inside PDFFolder: a way out of it fails the
+// output with a German message and writes nothing.
+TEST(PdfOutput, NamesThatLeaveThePdfFolderFailTheOutput)
+{
+    PdfFixture fx;
+    const QString outside = fx.dirs.root() + "/draussen";
+    for (const QString& name : {QStringLiteral("../draussen"), QStringLiteral("Kunden\\..\\..\\draussen"), outside,
+                                QStringLiteral("C:\\draussen")}) {
+        TestDialog dialog(1, 1);
+        dialog.job().pdfName = name;
+        QString stamp;
+        const PdfOutcome outcome = PrintToPdf(dialog, 0, stamp);
+        EXPECT_FALSE(outcome.ok()) << name.toStdString();
+        EXPECT_TRUE(outcome.message.contains("aus dem PDF-Ordner")) << outcome.message.toStdString();
     }
+    EXPECT_FALSE(QFileInfo::exists(outside + ".pdf"));
+    EXPECT_TRUE(fx.pdfFiles().isEmpty());
+
+    ServerSettings().PDFDLG = true;
+    TestDialog asked(1, 1);
+    setNextPdfFileName(QStringLiteral("../draussen"));
+    QString stamp;
+    EXPECT_FALSE(PrintToPdf(asked, 0, stamp).ok());
+    EXPECT_FALSE(QFileInfo::exists(outside + ".pdf"));
 }
 
 TEST(PdfOutput, LandscapeJobsGetLandscapePagesAndLandscapeLineBands)

@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using profile::GetPrivateProfileString;
 using profile::WritePrivateProfileString;
@@ -56,6 +57,13 @@ TEST(Profile, MissingFileSectionOrKeyGivesTheDefaultAndAReadFitsItsBuffer)
     EXPECT_EQ(read(file, "A", "y", "d\t"), "d\t") << "only blanks are removed from the default";
     EXPECT_EQ(read(file, "A", "x", {}, 255).size(), 254) << "at most the buffer size minus one";
     EXPECT_EQ(read(file, "A", "y", QString(300, 'b'), 10), QString(9, 'b'));
+
+    // No settings file: a FIFO (which would block the reader), a device, a huge file.
+    const QString fifo = dirs.root() + "/fifo.ini";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString huge = TempFolders::writeFile(dirs.root() + "/huge.ini", "[A]\nx=1\n" + QByteArray(1 << 20, ';'));
+    for (const QString& notSettings : {fifo, QStringLiteral("/dev/zero"), huge})
+        EXPECT_EQ(read(notSettings, "A", "x", "d"), "d") << notSettings.toStdString();
 }
 
 TEST(Profile, WriteReplacesInPlaceAppendsWhatIsMissingAndKeepsEverythingElse)

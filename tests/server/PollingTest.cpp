@@ -87,27 +87,33 @@ TEST(Polling, AnUpperCasePrintFileIsClaimedAndItsSpoolEntryStaysUntilTheDialogUn
     EXPECT_TRUE(server.ps.spool().entries().isEmpty());
 }
 
-TEST(Polling, IniNamingAMissingFileUsesTheDefaultFileAndPageKeysAlwaysComeFromIt)
+TEST(Polling, IniNamingAMissingFileOrNoSettingsFileUsesTheDefaultFileAndPageKeysAlwaysComeFromIt)
 {
     TempFolders dirs;
-    dirs.setSetting("Pserver", "LinesPerPage", "3");
+    dirs.setSetting("Pserver", "LinesPerPage", "10");
     dirs.setSetting("Pserver", "TopSpace", "1");
     const QString other =
         TempFolders::writeFile(dirs.root() + "/other.ini", "[Pserver]\nLinesPerPage=50\nTopSpace=9\nLeftSpace=4\n");
     Server server;
     server.tickOn(dirs, "@INI " + dirs.root().toLocal8Bit() + "/missing.ini\r\na\r\nb\r\n");
-    server.tickOn(dirs, "@INI " + other.toLocal8Bit() + "\r\na\r\nb\r\nc\r\nd\r\n");
-    ASSERT_EQ(server.ps.openDialogs().size(), 2);
+    server.tickOn(dirs, "@INI " + other.toLocal8Bit() + "\r\n" + QByteArray("a\r\n").repeated(11));
+    // A device that never ends, or a file of megabytes, is no settings file: nothing of it is read.
+    const QString huge = TempFolders::writeFile(dirs.root() + "/huge.ini", "[Pserver]\n" + QByteArray(2 << 20, ';'));
+    server.tickOn(dirs, "@INI /dev/zero\r\na\r\n");
+    server.tickOn(dirs, "@INI " + huge.toLocal8Bit() + "\r\na\r\n");
+    ASSERT_EQ(server.ps.openDialogs().size(), 4);
     frmGUI* missing = server.ps.openDialogs()[0];
     frmGUI* named = server.ps.openDialogs()[1];
     EXPECT_EQ(missing->IniFile(), dirs.settingsFile());
     EXPECT_EQ(named->IniFile(), other);
     EXPECT_EQ(named->LeftSpace, 4) << "job keys come from the named file";
-    EXPECT_EQ(named->PageLen, 3) << "lines per page always from the default file";
+    EXPECT_EQ(named->PageLen, 10) << "lines per page always from the default file";
     EXPECT_EQ(named->Topspace, 1) << "TopSpace always from the default file";
     EXPECT_EQ(named->PageCount(), 2);
     EXPECT_EQ(named->GetPageLine(2, 1), "a");
     EXPECT_EQ(named->windowTitle(), "Druckdialog Job  3");
+    EXPECT_EQ(server.ps.openDialogs()[2]->IniFile(), dirs.settingsFile());
+    EXPECT_EQ(server.ps.openDialogs()[3]->IniFile(), dirs.settingsFile());
 }
 
 TEST(Polling, APrintFileWaitsWhileTheSettingsWindowIsOpen)
@@ -143,30 +149,47 @@ TEST(Polling, AFileThatCannotBeOpenedStaysAndIsTriedAgain)
     EXPECT_EQ(server.ps.openDialogs().size(), 1);
 }
 
-TEST(Polling, AFaultyFileIsDeletedAndReportedAndNoJobIsShown)
+// Binary data without line ends is no print file: it is set aside, never deleted, and the
+// message says where. A line of text of the same length prints.
+TEST(Polling, AFaultyFileIsSetAsideAndReportedButALongTextLinePrints)
 {
     TempFolders dirs;
     Server server;
-    server.tickOn(dirs, "ok\r\n" + QByteArray(2 << 20, 'x') + "\r\n");
+    const QByteArray binary = "ok\r\n" + QByteArray(2 << 20, '\0') + "\r\n";
+    server.tickOn(dirs, binary);
     EXPECT_FALSE(QFileInfo::exists(dirs.printFile()));
     EXPECT_TRUE(server.ps.openDialogs().isEmpty());
-    EXPECT_TRUE(logged("Interpretationsfehler!", "Druckdatei fehlerhaft!"));
+    EXPECT_TRUE(server.ps.spool().entries().isEmpty()) << "not read again at the next start";
+    const QFileInfoList aside = QDir(dirs.appData() + "/fehlerhaft").entryInfoList(QDir::Files);
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(aside[0].size(), binary.size());
+    EXPECT_TRUE(logged("Interpretationsfehler!",
+                       "Druckdatei fehlerhaft!\r\nDie Datei liegt unter " + aside[0].absoluteFilePath() + "."));
     EXPECT_TRUE(server.ps.isPollingEnabled());
+
+    server.tickOn(dirs, "ok\r\n" + QByteArray(2 << 20, 'x') + "\r\n");
+    ASSERT_EQ(server.ps.openDialogs().size(), 1);
+    EXPECT_EQ(server.ps.openDialogs()[0]->GetPageLine(2, 1).size(), 2 << 20);
 }
 
-TEST(Polling, AFileWrittenSlowlyOverTwoSecondsGivesExactlyOneCompleteJob)
+// A DOS program writes a line every 100 ms and, half way, computes for a second with the
+// file still open: far longer than the quiet time, yet it is one job.
+TEST(Polling, AWriterThatPausesWithTheFileOpenGivesExactlyOneCompleteJob)
 {
     TempFolders dirs;
-    dirs.setSetting("Pserver", "LinesPerPage", "5");
+    dirs.setSetting("Pserver", "LinesPerPage", "10");
     Server server;
     server.ps.setPollingEnabled(true);
 
     QFile file(dirs.printFile());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    int tick = 0;
     int written = 0;
     QTimer writer;
     writer.setInterval(100);
     QObject::connect(&writer, &QTimer::timeout, [&] {
+        if (++tick > 10 && tick <= 20)
+            return; // the pause
         if (written == 20) {
             writer.stop();
             file.close();
@@ -180,8 +203,8 @@ TEST(Polling, AFileWrittenSlowlyOverTwoSecondsGivesExactlyOneCompleteJob)
     QTest::qWait(500);
     ASSERT_EQ(server.ps.openDialogs().size(), 1);
     frmGUI* job = server.ps.openDialogs().first();
-    EXPECT_EQ(job->PageCount(), 4);
-    EXPECT_EQ(job->GetPageLine(5, 4), "line 20");
+    EXPECT_EQ(job->PageCount(), 2);
+    EXPECT_EQ(job->GetPageLine(10, 2), "line 20");
     EXPECT_FALSE(QFileInfo::exists(dirs.printFile()));
 }
 

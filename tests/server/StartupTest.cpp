@@ -24,7 +24,7 @@ TEST(Startup, InitPsReadsTheStartupKeysAndAZeroPollingStopsTheTimer)
     EXPECT_EQ(ps.PrintFilePath, dirs.appData() + "/d.dat");
     EXPECT_EQ(ps.LinesPerPage, 70);
     EXPECT_EQ(ps.LinesPerPageQ, 48);
-    EXPECT_EQ(ps.AutoLandscape, 0);
+    EXPECT_EQ(ps.AutoLandscape, 138) << "no number counts as the default";
     ps.setPollingEnabled(true);
     EXPECT_FALSE(ps.tmrGetFile.isActive()) << "Polling 0 stops polling";
 

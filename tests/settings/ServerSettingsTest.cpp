@@ -1,5 +1,5 @@
-#include "ReadingRules.h"
 #include "ServerSettings.h"
+#include "ReadingRules.h"
 #include "TempFolders.h"
 #include "VBRegEdit.h"
 
@@ -53,6 +53,26 @@ TEST(ServerSettings, KeysAreReadByTheRulesWhateverTheirSpelling)
     EXPECT_EQ(s.PdfPassword, "geheim") << "quoted blanks are trimmed by the string rule";
 }
 
+// A number no settings window would write costs nothing: it is brought into the range the
+// window offers (or one a user could mean), and 0 or less is the default where the range
+// starts above 0.
+TEST(ServerSettings, NumbersFromAFileStayInTheirRange)
+{
+    TempFolders dirs;
+    TempFolders::writeFile(dirs.settingsFile(), "[Pserver]\nLinesPerPage=1099511627776\nLinesPerPageQ=-5\n"
+                                                "TopSpace=-3\nLeftSpace=999\nSignPitch=2\nAutoStartDelay=-1\n"
+                                                "Polling=0\nQuietTime=99999999\n");
+    const QString file = dirs.settingsFile();
+    EXPECT_EQ(readServerNumber(file, keys::LinesPerPage), 80);
+    EXPECT_EQ(readServerNumber(file, keys::LinesPerPageQ), 48);
+    EXPECT_EQ(readServerNumber(file, keys::TopSpace), 0);
+    EXPECT_EQ(readServerNumber(file, keys::LeftSpace), 20);
+    EXPECT_EQ(readServerNumber(file, keys::SignPitch), 8);
+    EXPECT_EQ(readServerNumber(file, keys::AutoStartDelay), 0);
+    EXPECT_EQ(readServerNumber(file, keys::Polling), 0) << "0 still stops polling";
+    EXPECT_EQ(readServerNumber(file, keys::QuietTime), 60000);
+}
+
 TEST(ServerSettings, TheFileNamesTheAppDataFolder)
 {
     TempFolders dirs;
@@ -65,12 +85,12 @@ TEST(VBRegEdit, FaxNumberRoundTripAndMissingValuesGiveEmptyText)
     using VBRegEdit::Root;
     EXPECT_EQ(VBRegEdit::QueryRegValue(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer"), "");
     VBRegEdit::SetRegString(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer", "0301234567");
-    EXPECT_EQ(VBRegEdit::QueryRegValue(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX", "Rufnummer"),
-              "0301234567");
+    EXPECT_EQ(VBRegEdit::QueryRegValue(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX", "Rufnummer"), "0301234567");
     VBRegEdit::SetRegString(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer", "");
     EXPECT_EQ(VBRegEdit::QueryRegValue(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer"), "");
     registryStore().setValue(RegistryStore::Root::LocalMachine, "Software\\Microsoft\\Windows\\Currentversion\\run",
                              "Count", {RegistryStore::Type::DWord, {}, 42});
-    EXPECT_EQ(VBRegEdit::QueryRegValue(Root::LocalMachine, "software\\microsoft\\windows\\currentversion\\RUN", "Count"),
-              "42");
+    EXPECT_EQ(
+        VBRegEdit::QueryRegValue(Root::LocalMachine, "software\\microsoft\\windows\\currentversion\\RUN", "Count"),
+        "42");
 }

@@ -1,3 +1,5 @@
+#include "MessageBox.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -10,5 +12,6 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    msgbox::keepHistory(true); // the tests read what was shown
     return RUN_ALL_TESTS();
 }

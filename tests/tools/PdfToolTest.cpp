@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,7 @@ pdftools::ToolResult runTool(const QStringList& args)
 TEST(PdfTool, ConvertsAPrintFileWithTheGivenSettings)
 {
     TempFolders dirs;
-    const QString printFile = writePrintFile(dirs.root() + "/liste.dat", 3, 4);
+    const QString printFile = writePrintFile(dirs.root() + "/liste.dat", 3, 12);
     const QString pdf = dirs.root() + "/liste.pdf";
 
     const pdftools::ToolResult result = runTool({printFile, pdf});
@@ -52,13 +53,13 @@ TEST(PdfTool, ConvertsAPrintFileWithTheGivenSettings)
     EXPECT_FALSE(pages[0].contains("Seite 2"));
     EXPECT_TRUE(QFileInfo::exists(printFile)) << "the print file is left in place";
 
-    // A settings file of its own: three lines a page and no permissions.
-    const QString ini = TempFolders::writeFile(dirs.root() + "/eigen.ini", "[Pserver]\nLinesPerPage=3\nPdfPrint=0\n");
+    // A settings file of its own: ten lines a page and no permissions.
+    const QString ini = TempFolders::writeFile(dirs.root() + "/eigen.ini", "[Pserver]\nLinesPerPage=10\nPdfPrint=0\n");
     const QString small = dirs.root() + "/klein.pdf";
     ASSERT_EQ(runTool({printFile, small, ini}).exitCode, 0);
     const QString smallInfo = pdftools::info(small).out;
     EXPECT_EQ(pdftools::infoValue(smallInfo, "Encrypted"), "no");
-    EXPECT_EQ(pdftools::infoValue(smallInfo, "Pages"), "6") << "4 lines on 3-line pages";
+    EXPECT_EQ(pdftools::infoValue(smallInfo, "Pages"), "6") << "12 lines on 10-line pages";
 }
 
 TEST(PdfTool, FailsWithAGermanMessageAndLeavesNothingBehind)
@@ -82,4 +83,26 @@ TEST(PdfTool, FailsWithAGermanMessageAndLeavesNothingBehind)
 
     const QStringList left = QDir(dirs.root()).entryList(QDir::Files | QDir::Hidden);
     EXPECT_EQ(left, QStringList{"a.dat"});
+}
+
+// A line of text longer than any page (a text file without line ends) is printed, as the
+// server prints it, clipped at the page's edge: its glyphs beyond the edge cost neither
+// time nor document size.
+TEST(PdfTool, ALineLongerThanAnyPageIsPrintedClippedAtItsEdge)
+{
+    TempFolders dirs;
+    QByteArray line(2 << 20, Qt::Uninitialized);
+    QRandomGenerator letters(4711); // text that does not pack away
+    for (char& c : line)
+        c = char('a' + letters.bounded(26));
+    const QString printFile = TempFolders::writeFile(dirs.root() + "/lang.dat", "Kopfzeile\r\n" + line + "\r\n");
+    const QString pdf = dirs.root() + "/lang.pdf";
+    const pdftools::ToolResult result = runTool({printFile, pdf});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_LT(QFileInfo(pdf).size(), 200 * 1024);
+    const QString text = pdftools::text(pdf).out;
+    EXPECT_TRUE(text.contains("Kopfzeile"));
+    const qsizetype printed = text.simplified().size() - QStringLiteral("Kopfzeile ").size();
+    EXPECT_GT(printed, 100);
+    EXPECT_LT(printed, 1000);
 }

@@ -1,0 +1,70 @@
+#include "SafeFiles.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace safefiles {
+
+int openRegularFile(const QString& path, qint64 maxBytes)
+{
+    if (path.isEmpty())
+        return -1;
+    // O_NONBLOCK: opening a FIFO without a writer would wait forever; a regular file
+    // reads the same with or without it.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (maxBytes >= 0 && st.st_size > maxBytes)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes)
+{
+    const int fd = openRegularFile(path, maxBytes);
+    if (fd < 0)
+        return std::nullopt;
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    // One byte more than allowed tells a file that grew past the bound after the check.
+    QByteArray bytes = file.read(maxBytes + 1);
+    if (bytes.size() > maxBytes || file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+bool isRegularFileWithin(const QString& path, qint64 maxBytes)
+{
+    struct stat st = {};
+    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+           st.st_size <= maxBytes;
+}
+
+bool renameWithoutReplacing(const QString& from, const QString& to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // File systems without the flag: a second name fails when the target exists, then
+    // the first name goes.
+    if (::link(source.constData(), target.constData()) != 0)
+        return false;
+    ::unlink(source.constData());
+    return true;
+}
+
+} // namespace safefiles
