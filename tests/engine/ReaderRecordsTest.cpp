@@ -1,10 +1,7 @@
 #include "ReaderTestFiles.h"
 
-#include "../../fuzz/ReaderFuzzTarget.h"
 #include "CodePage.h"
 #include "EscapeTable.h"
-
-#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -121,22 +118,6 @@ TEST(ReaderRecords, BrokenInputEndsCleanly)
     EXPECT_TRUE(escape::isParameter(records[0][33]));
     EXPECT_EQ(records[0][34], QChar(33));
     EXPECT_EQ(records[1], u"nach"_s);
-}
-
-// Every fuzz seed through the fuzz entry point, so a seed that once broke the reader stays
-// a regression test without a clang build.
-TEST(ReaderSeeds, EverySeedReadsCleanly)
-{
-    const QDir seeds(testDataPath(u"../../fuzz/seeds/reader"_s));
-    const QStringList names = seeds.entryList(QDir::Files);
-    ASSERT_FALSE(names.isEmpty()) << qPrintable(seeds.path());
-    for (const QString& name : names) {
-        QFile file(seeds.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(name);
-        const QByteArray bytes = file.readAll();
-        EXPECT_EQ(readerFuzzOne(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())), 0)
-            << qPrintable(name);
-    }
 }
 
 TEST(CodePage, BothPagesRoundTripAndKeepControlCodes)

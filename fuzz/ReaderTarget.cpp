@@ -1,0 +1,95 @@
+#include "FuzzTargets.h"
+
+#include "Canvas.h"
+#include "EscapeTable.h"
+#include "LineMeasurer.h"
+#include "PrintEngine.h"
+#include "PrintFile.h"
+#include "PrintFileRecords.h"
+
+#include <QImage>
+
+namespace {
+
+// What the renderer and the page filling rely on from the reader: one character per byte,
+// no LF outside escape sequences, a sequence's command and parameters only right after its
+// ESC, no record that reads as the end record, a tally no longer than the record.
+void checkRecord(const QString& record, QByteArrayView raw)
+{
+    if (record.size() != raw.size())
+        fuzz::fail("one character per byte");
+    if (record.contains(QChar(u'\n')))
+        fuzz::fail("no LF in a record");
+    if (isEndRecord(record))
+        fuzz::fail("no record reads as the end record");
+    for (qsizetype c = 0; c < record.size(); ++c) {
+        if (!escape::isParameter(record[c]) || (c > 0 && escape::isParameter(record[c - 1])))
+            continue;
+        if (c < 1 || record[c - 1] != QChar(0x1b))
+            fuzz::fail("escape parameters only after ESC");
+    }
+    if (GETSIGNTALLY(record) > record.size())
+        fuzz::fail("tally within the record");
+}
+
+// The records as an output draws them: measured for the document's scale, then line by
+// line on pages of a few lines. The bitmap is small, so a run costs little, yet big
+// enough that every item of a line lands on it.
+void drawRecords(const PrintFileRecords& records)
+{
+    constexpr qint32 linesPerPage = 6;
+    constexpr qint32 signPitch = 12;
+    constexpr qint32 barCodePitch = 12;
+    constexpr qint32 leftMargin = 1;
+    QImage image(240, 96, QImage::Format_RGB32); // 10 x 4 inches at 24 dpi
+    image.setDotsPerMeterX(945);
+    image.setDotsPerMeterY(945);
+    image.fill(Qt::white);
+
+    Canvas dc(&image);
+    LineMeasurer measurer(signPitch, leftMargin);
+    for (qsizetype i = 0; i < records.count(); ++i)
+        measurer.add(records.record(i));
+    dc.setWidestLineInches(measurer.widestInches());
+    if (!STARTPRINT2(dc, QStringLiteral("fuzz")))
+        fuzz::fail("a bitmap always starts");
+
+    QString fontName = QStringLiteral("Courier New");
+    qint32 line = 1;
+    for (qsizetype i = 0; i < records.count(); ++i) {
+        const QString record = records.record(i);
+        QString text = record;
+        PRINTLINE5(dc, line, linesPerPage, text, image.height(), signPitch, barCodePitch, fontName, leftMargin,
+                   i == 0 ? 1 : 0);
+        if (text != record)
+            fuzz::fail("PRINTLINE5 hands the text back unchanged");
+        if (++line > linesPerPage)
+            line = 1;
+    }
+    ENDPRINT(dc);
+}
+
+} // namespace
+
+int fuzzReader(const uint8_t* data, size_t size)
+{
+    fuzz::ensureGuiApplication();
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    for (int codePage : {437, 850}) {
+        PrintFileRecords records;
+        records.load(bytes, codePage);
+        qsizetype rawTotal = 0;
+        for (qsizetype i = 0; i < records.count(); ++i) {
+            const QByteArrayView raw = records.rawRecord(i);
+            rawTotal += raw.size();
+            checkRecord(records.record(i), raw);
+        }
+        if (rawTotal > bytes.size())
+            fuzz::fail("records within the file");
+        // The code pages differ only in printable characters; drawing one is enough.
+        if (codePage == 437)
+            drawRecords(records);
+    }
+    fuzz::idle();
+    return 0;
+}
