@@ -8,3 +8,4 @@ void benchRead();
 void benchJob();
 void benchRender();
 void benchPdf();
+void benchServer();

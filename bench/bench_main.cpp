@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-// druckserver-bench [read|job|render|pdf]: runs one part, or all of them.
+// druckserver-bench [read|job|render|pdf|server]: runs one part, or all of them.
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -20,5 +20,7 @@ int main(int argc, char** argv)
         benchRender();
     if (wanted("pdf"))
         benchPdf();
+    if (wanted("server"))
+        benchServer();
     return 0;
 }

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
+
+#include <array>
+#include <memory>
+#include <vector>
 
 // The text of a job: lines 0 to lineBound() of pages 0 to pageCount(), addressed as
 // (line, page) like the table the outputs read. Every cell starts as empty text.
@@ -11,9 +16,20 @@
 // empty pages, costs memory in proportion to its text, not to its nominal size. The line
 // bound is the largest one any page was opened with, so when the top margin changes
 // between pages the table grows and no stored line is lost.
+//
+// A long job holds hundreds of thousands of lines, so a page keeps its lines as one block
+// of one byte per character: ASCII as itself, and the other characters a print file
+// brings (its code page's letters, frames, escape parameters) as codes the table hands
+// out as it meets them, 127 at most. A line with a character beyond those is kept as
+// UTF-16. Reading a line decodes it.
 class PageTable
 {
 public:
+    PageTable();
+    ~PageTable();
+    PageTable(PageTable&&) noexcept;
+    PageTable& operator=(PageTable&&) noexcept;
+
     // Empty text when (line, page) lies outside the table or was never written.
     QString operator()(qint64 line, qint64 page) const;
 
@@ -31,9 +47,17 @@ public:
 private:
     struct Page
     {
-        qint64 first = 0;     // line number of lines[0]
-        QList<QString> lines; // the written run; empty when nothing was written
+        qint64 first = 0;          // line number of the first stored line
+        QByteArray text;           // the stored lines, encoded, one after the other
+        std::vector<quint32> ends; // where each stored line ends in `text`
     };
+    // The codes of the characters beyond ASCII, in both directions.
+    struct Alphabet;
+
+    QByteArray encode(const QString& text);
+    QString decode(const char* bytes, qsizetype size) const;
+
     QList<Page> m_pages{Page{}}; // index 0 is page 0, which stays empty
     qint64 m_lineBound = 0;
+    std::unique_ptr<Alphabet> m_alphabet;
 };

@@ -132,6 +132,8 @@ public:
         if (it == m_pages.end())
             throw std::logic_error("page content without source");
         const QByteArray data = m_layer.pageContent(it->second);
+        if (data.isEmpty())
+            throw std::runtime_error("page text could not be read back");
         pipeline->write(reinterpret_cast<const unsigned char*>(data.constData()), size_t(data.size()));
         pipeline->finish();
     }
@@ -154,7 +156,7 @@ void addText(QPDF& pdf, const PdfPageLayer& layer)
     auto provider = std::make_shared<PageContentProvider>(layer);
     int index = -1;
     for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
-        if (layer.pageContent(++index).isEmpty())
+        if (!layer.hasPageContent(++index))
             continue;
         QPDFObjectHandle pageObject = page.getObjectHandle();
         QPDFObjectHandle contents = QPDFObjectHandle::newArray();

@@ -1,9 +1,12 @@
 #include "PdfPageLayer.h"
 
 #include "PdfContent.h"
+#include "TempJournal.h"
 
+#include <QDir>
 #include <QFont>
 #include <QHash>
+#include <QTemporaryFile>
 #include <QTransform>
 
 #include <algorithm>
@@ -95,6 +98,13 @@ struct PdfPageLayer::Font
     std::vector<char32_t> characters; // what each glyph stands for, the first one seen
 
     explicit Font(const QRawFont& font) : key(fontKey(font)), data(font) {}
+};
+
+struct PdfPageLayer::Spill
+{
+    tempjournal::Note note; // outlives the file it notes
+    QTemporaryFile file{QDir::temp().filePath(QStringLiteral("druckserver-text-XXXXXX"))};
+    bool usable = false;
 };
 
 PdfPageLayer::PdfPageLayer() = default;
@@ -208,9 +218,7 @@ void PdfPageLayer::endPage()
     if (m_hasContent) {
         enterText(false);
         m_page << "Q\n";
-        if (m_pages.size() <= size_t(m_pageIndex))
-            m_pages.resize(size_t(m_pageIndex) + 1);
-        m_pages[size_t(m_pageIndex)] = m_deflater.deflate(m_page.bytes());
+        store(m_pageIndex, m_deflater.deflate(m_page.bytes()));
     }
     m_pageIndex = -1;
 }
@@ -218,8 +226,8 @@ void PdfPageLayer::endPage()
 bool PdfPageLayer::drawGlyphs(const QRawFont& font, const QTransform& toDevice, std::span<const quint32> glyphs,
                               std::span<const QPointF> positions, std::span<const char32_t> characters)
 {
-    if (m_pageIndex < 0 || glyphs.empty() || positions.size() != glyphs.size() ||
-        characters.size() != glyphs.size() || !font.isValid())
+    if (m_pageIndex < 0 || glyphs.empty() || positions.size() != glyphs.size() || characters.size() != glyphs.size() ||
+        !font.isValid())
         return false;
     Font* f = fontFor(font);
     if (!f || !f->embeddable)
@@ -327,12 +335,47 @@ std::vector<PdfPageLayer::EmbeddedFont> PdfPageLayer::embeddedFonts() const
     return out;
 }
 
+void PdfPageLayer::store(int index, QByteArray content)
+{
+    if (m_pages.size() <= size_t(index))
+        m_pages.resize(size_t(index) + 1);
+    StoredPage& page = m_pages[size_t(index)];
+    page = StoredPage{};
+    page.size = content.size();
+    if (!m_spill) {
+        m_spill = std::make_unique<Spill>();
+        m_spill->usable = m_spill->file.open();
+        if (m_spill->usable)
+            m_spill->note.set(m_spill->file.fileName());
+    }
+    QFile& file = m_spill->file;
+    if (m_spill->usable && file.seek(file.size()) && file.write(content) == content.size()) {
+        page.offset = file.size() - content.size();
+        return;
+    }
+    page.inMemory = std::move(content);
+}
+
 QByteArray PdfPageLayer::pageContent(int index) const
 {
-    return index >= 0 && size_t(index) < m_pages.size() ? m_pages[size_t(index)] : QByteArray();
+    if (!hasPageContent(index))
+        return {};
+    const StoredPage& page = m_pages[size_t(index)];
+    if (page.offset < 0)
+        return page.inMemory;
+    QFile& file = m_spill->file;
+    QByteArray content;
+    if (file.seek(page.offset))
+        content = file.read(page.size);
+    return content.size() == page.size ? content : QByteArray();
+}
+
+bool PdfPageLayer::hasPageContent(int index) const
+{
+    return index >= 0 && size_t(index) < m_pages.size() && m_pages[size_t(index)].size > 0;
 }
 
 bool PdfPageLayer::isEmpty() const
 {
-    return std::none_of(m_pages.begin(), m_pages.end(), [](const QByteArray& page) { return !page.isEmpty(); });
+    return std::none_of(m_pages.begin(), m_pages.end(), [](const StoredPage& page) { return page.size > 0; });
 }

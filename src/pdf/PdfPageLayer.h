@@ -42,18 +42,21 @@ public:
     // What the finishing pass writes: a font of the document, ready to embed.
     struct EmbeddedFont
     {
-        QByteArray resourceName;   // name in the pages' font resources, without the slash
-        QByteArray baseFont;       // subset tag + PostScript name
-        QByteArray program;        // the TrueType subset, compressed for FlateDecode
+        QByteArray resourceName;     // name in the pages' font resources, without the slash
+        QByteArray baseFont;         // subset tag + PostScript name
+        QByteArray program;          // the TrueType subset, compressed for FlateDecode
         qsizetype programLength = 0; // its size uncompressed
-        QByteArray widths;         // the CID font's W array, with brackets
-        QByteArray toUnicode;      // the character map, compressed for FlateDecode
+        QByteArray widths;           // the CID font's W array, with brackets
+        QByteArray toUnicode;        // the character map, compressed for FlateDecode
         TrueTypeFont::Metrics metrics;
     };
     // The fonts the pages use, subset to their glyphs. Call after the last page.
     std::vector<EmbeddedFont> embeddedFonts() const;
     // The content of page `index`, compressed for FlateDecode; empty when it has none.
+    // Finished pages are kept in a temporary file, not in memory: a long document's text
+    // is tens of MiB.
     QByteArray pageContent(int index) const;
+    bool hasPageContent(int index) const;
     bool isEmpty() const;
 
 private:
@@ -64,7 +67,18 @@ private:
 
     std::vector<std::unique_ptr<Font>> m_fonts;
     std::vector<std::pair<QRawFont, Font*>> m_recent; // sized fonts seen, for a quick match
-    std::vector<QByteArray> m_pages;
+    // Where a finished page's content is: a span of the spill file, or in memory when the
+    // file could not be written.
+    struct StoredPage
+    {
+        qint64 offset = -1;
+        qint64 size = 0;
+        QByteArray inMemory;
+    };
+    void store(int index, QByteArray content);
+    struct Spill;
+    std::unique_ptr<Spill> m_spill;
+    std::vector<StoredPage> m_pages;
     PdfContent m_page; // content of the open page
     // A page's content packs almost as well at the fastest level as at the default.
     PdfDeflater m_deflater{1};

@@ -94,6 +94,27 @@ TEST_F(PageFilling, BadPageSizesNeverCrashOrExhaustMemory)
     EXPECT_LT(job.GetPageLine(2, 1).capacity(), 64);
 }
 
+// Pages keep their lines compactly, a byte a character as far as the characters allow:
+// every line reads back as stored, whatever it holds, also when an output writes one
+// back changed.
+TEST_F(PageFilling, EveryLineReadsBackAsStoredWhateverItsCharacters)
+{
+    job.PageLen = 400;
+    QStringList lines;
+    for (int i = 0; i < 300; ++i) // more characters beyond ASCII than a byte can name
+        lines << QStringLiteral("Zeile %1 ").arg(i) + QChar(char16_t(0x2500 + i)) + QChar(0x1B) +
+                     QChar(char16_t(0xF000 + i % 256)) + QStringLiteral("Größe");
+    feed(job, lines);
+    job.setPageLine(3, 1, QStringLiteral("kurz"));
+    job.setPageLine(4, 1, lines[3] + lines[3]);
+    job.setPageLine(0, 1, QStringLiteral("davor"));
+    lines[2] = QStringLiteral("kurz");
+    lines[3] += lines[3];
+    EXPECT_EQ(job.GetPageLine(0, 1), u"davor");
+    for (int i = 0; i < 300; ++i)
+        ASSERT_EQ(job.GetPageLine(i + 1, 1), lines[i]) << "line " << i + 1;
+}
+
 // A binary file has a NUL character in thousands of records: one box, the rest counted.
 TEST_F(PageFilling, OnlyTheFirstRecordWithANulCharacterShowsTheStoredLineInAMessageBox)
 {
