@@ -3,7 +3,6 @@
 #include "ServerSettings.h"
 #include "TempFolders.h"
 
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -16,15 +15,9 @@ class ReadingPrintFile : public ::testing::Test
 protected:
     TempFolders folders;
 
-    // The print file as the DOS program writes it, finished a while ago so the reader does
-    // not take it for a file still being written.
     bool read(Job& job, const QByteArray& bytes)
     {
-        QFile file(TempFolders::writeFile(folders.printFile(), bytes));
-        file.open(QIODevice::ReadWrite);
-        file.setFileTime(QDateTime::currentDateTime().addSecs(-10), QFileDevice::FileModificationTime);
-        file.close();
-        return fillJobFromPrintFile(file.fileName(), job, folders.settingsFile());
+        return fillJobFromPrintFile(TempFolders::writeAged(folders.printFile(), bytes), job, folders.settingsFile());
     }
     void set(const char* key, const char* value) { folders.setSetting(keys::Pserver, key, value); }
 };
@@ -77,13 +70,14 @@ TEST_F(ReadingPrintFile, OneLongRecordOrTheMarkerTurnsTheWholeJobLandscape)
     EXPECT_FALSE(lower.Landscape());
 }
 
-TEST_F(ReadingPrintFile, IniRecordNamesTheJobSettingsButNotThePageGeometry)
+// Lines per page come from the default file; TopSpace too (the page filling's, see PageFilling).
+TEST_F(ReadingPrintFile, IniRecordNamesTheJobSettingsButNotThePageLength)
 {
-    for (auto [key, value] : {std::pair{"LinesPerPage", "12"}, {"TopSpace", "1"}, {"LeftSpace", "2"}})
-        set(key, value);
-    const QString jobFile = TempFolders::writeFile(folders.root() + "/kunde.ini",
-                                                   "[Pserver]\r\nLinesPerPage=30\r\nTopSpace=9\r\nLeftSpace=3\r\n"
-                                                   "AutoStart=1\r\nHideMode=1\r\nAddEscSequenz=>\r\n");
+    set("LinesPerPage", "12");
+    set("LeftSpace", "2");
+    const QString jobFile =
+        TempFolders::writeFile(folders.root() + "/kunde.ini", "[Pserver]\r\nLinesPerPage=30\r\nLeftSpace=3\r\n"
+                                                              "AutoStart=1\r\nHideMode=1\r\nAddEscSequenz=>\r\n");
     Job job;
     ASSERT_TRUE(read(job, "@INI " + jobFile.toLocal8Bit() + "\r\nText\r\n"));
     EXPECT_EQ(job.IniFile(), jobFile);
@@ -91,8 +85,7 @@ TEST_F(ReadingPrintFile, IniRecordNamesTheJobSettingsButNotThePageGeometry)
     EXPECT_TRUE(job.AutoStart);
     EXPECT_TRUE(job.OnlyBackground);
     EXPECT_EQ(job.PageLen, 12);
-    EXPECT_EQ(job.Topspace, 1);
-    EXPECT_EQ(job.GetPageLine(2, 1), u">Text"); // the job file's prefix
+    EXPECT_EQ(job.GetPageLine(1, 1), u">Text"); // the job file's prefix
 
     // A name that is no file (here a folder; a missing file alike) falls back to the
     // default file, with all its settings.
@@ -101,7 +94,7 @@ TEST_F(ReadingPrintFile, IniRecordNamesTheJobSettingsButNotThePageGeometry)
     EXPECT_EQ(missing.IniFile(), folders.settingsFile());
     EXPECT_EQ(missing.LeftSpace, 2);
     EXPECT_FALSE(missing.AutoStart);
-    EXPECT_EQ(missing.GetPageLine(2, 1), u"Text");
+    EXPECT_EQ(missing.GetPageLine(1, 1), u"Text");
 }
 
 TEST_F(ReadingPrintFile, FilesWithoutAJobAndFilesStillBeingWritten)

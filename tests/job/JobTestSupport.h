@@ -9,14 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-// Readable failure messages for text.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
 // Records what a job reports about pages, addresses and numbers, in order.
 struct RecordingObserver : JobObserver
 {

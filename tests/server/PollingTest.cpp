@@ -34,19 +34,8 @@ struct Server
     // One tick on a print file old enough to count as complete.
     void tickOn(const TempFolders& dirs, const QByteArray& bytes, const QString& name = "d.dat")
     {
-        writeAged(dirs.appData() + "/" + name, bytes);
+        TempFolders::writeAged(dirs.appData() + "/" + name, bytes);
         ps.tmrGetFile_Timer();
-    }
-    static void ageFile(const QString& path, int seconds = 5)
-    {
-        QFile file(path);
-        file.open(QIODevice::ReadWrite);
-        file.setFileTime(QDateTime::currentDateTime().addSecs(-seconds), QFileDevice::FileModificationTime);
-    }
-    static void writeAged(const QString& path, const QByteArray& bytes, int seconds = 5)
-    {
-        TempFolders::writeFile(path, bytes);
-        ageFile(path, seconds);
     }
 };
 
@@ -87,47 +76,22 @@ TEST(Polling, AnUpperCasePrintFileIsClaimedAndItsSpoolEntryStaysUntilTheDialogUn
     EXPECT_TRUE(server.ps.spool().entries().isEmpty());
 }
 
-TEST(Polling, IniNamingAMissingFileOrNoSettingsFileUsesTheDefaultFileAndPageKeysAlwaysComeFromIt)
+// The poller hands the job the settings file its "@INI" record names, or the default file
+// when that is missing or no settings file (a device, a huge file); what the job then reads
+// from which file is the job reader's test.
+TEST(Polling, IniNamesTheJobsSettingsFileAndAnythingElseLeavesTheDefault)
 {
     TempFolders dirs;
-    dirs.setSetting("Pserver", "LinesPerPage", "10");
-    dirs.setSetting("Pserver", "TopSpace", "1");
-    const QString other =
-        TempFolders::writeFile(dirs.root() + "/other.ini", "[Pserver]\nLinesPerPage=50\nTopSpace=9\nLeftSpace=4\n");
-    Server server;
-    server.tickOn(dirs, "@INI " + dirs.root().toLocal8Bit() + "/missing.ini\r\na\r\nb\r\n");
-    server.tickOn(dirs, "@INI " + other.toLocal8Bit() + "\r\n" + QByteArray("a\r\n").repeated(11));
-    // A device that never ends, or a file of megabytes, is no settings file: nothing of it is read.
+    const QString other = TempFolders::writeFile(dirs.root() + "/other.ini", "[Pserver]\nLeftSpace=4\n");
     const QString huge = TempFolders::writeFile(dirs.root() + "/huge.ini", "[Pserver]\n" + QByteArray(2 << 20, ';'));
-    server.tickOn(dirs, "@INI /dev/zero\r\na\r\n");
-    server.tickOn(dirs, "@INI " + huge.toLocal8Bit() + "\r\na\r\n");
-    ASSERT_EQ(server.ps.openDialogs().size(), 4);
-    frmGUI* missing = server.ps.openDialogs()[0];
-    frmGUI* named = server.ps.openDialogs()[1];
-    EXPECT_EQ(missing->IniFile(), dirs.settingsFile());
-    EXPECT_EQ(named->IniFile(), other);
-    EXPECT_EQ(named->LeftSpace, 4) << "job keys come from the named file";
-    EXPECT_EQ(named->PageLen, 10) << "lines per page always from the default file";
-    EXPECT_EQ(named->Topspace, 1) << "TopSpace always from the default file";
-    EXPECT_EQ(named->PageCount(), 2);
-    EXPECT_EQ(named->GetPageLine(2, 1), "a");
-    EXPECT_EQ(named->windowTitle(), "Druckdialog Job  3");
-    EXPECT_EQ(server.ps.openDialogs()[2]->IniFile(), dirs.settingsFile());
-    EXPECT_EQ(server.ps.openDialogs()[3]->IniFile(), dirs.settingsFile());
-}
-
-TEST(Polling, APrintFileWaitsWhileTheSettingsWindowIsOpen)
-{
-    TempFolders dirs;
     Server server;
-    SettingsWindowOpen() = true;
-    server.tickOn(dirs, "Hallo\r\n");
-    EXPECT_TRUE(QFileInfo::exists(dirs.printFile()));
-    EXPECT_TRUE(server.ps.openDialogs().isEmpty());
-    SettingsWindowOpen() = false;
-    server.ps.tmrGetFile_Timer();
-    EXPECT_FALSE(QFileInfo::exists(dirs.printFile()));
-    EXPECT_EQ(server.ps.openDialogs().size(), 1);
+    for (const QString& named : {other, dirs.root() + "/missing.ini", QStringLiteral("/dev/zero"), huge})
+        server.tickOn(dirs, "@INI " + named.toLocal8Bit() + "\r\na\r\n");
+    ASSERT_EQ(server.ps.openDialogs().size(), 4);
+    EXPECT_EQ(server.ps.openDialogs()[0]->IniFile(), other);
+    EXPECT_EQ(server.ps.openDialogs()[0]->LeftSpace, 4);
+    for (int i = 1; i < 4; ++i)
+        EXPECT_EQ(server.ps.openDialogs()[i]->IniFile(), dirs.settingsFile()) << i;
 }
 
 TEST(Polling, AFileThatCannotBeOpenedStaysAndIsTriedAgain)
@@ -135,8 +99,7 @@ TEST(Polling, AFileThatCannotBeOpenedStaysAndIsTriedAgain)
     TempFolders dirs;
     Server server;
     server.ps.setPollingEnabled(true);
-    TempFolders::writeFile(dirs.printFile(), "Hallo\r\n");
-    Server::ageFile(dirs.printFile());
+    TempFolders::writeAged(dirs.printFile(), "Hallo\r\n");
     const int fd = ::open(QFile::encodeName(dirs.printFile()).constData(), O_RDWR);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0) << "the DOS program still holds the file";
     server.ps.tmrGetFile_Timer();
@@ -199,8 +162,9 @@ TEST(Polling, AWriterThatPausesWithTheFileOpenGivesExactlyOneCompleteJob)
         file.flush();
     });
     writer.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !server.ps.openDialogs().isEmpty(); }, 10000));
-    QTest::qWait(500);
+    // Once the writer is done and its job shown, another tick finds no second job.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !server.ps.openDialogs().isEmpty() && !file.isOpen(); }, 10000));
+    server.ps.tmrGetFile_Timer();
     ASSERT_EQ(server.ps.openDialogs().size(), 1);
     frmGUI* job = server.ps.openDialogs().first();
     EXPECT_EQ(job->PageCount(), 2);
@@ -229,13 +193,13 @@ TEST(Polling, NoPrintFileWrittenWhileAnotherIsTakenOverIsLost)
     frmGUI::outputHook() = [&](frmGUI& job, qint16, qint16) {
         printed << job.GetPageLine(1, 1);
         if (printed.size() == 1)
-            Server::writeAged(dirs.appData() + "/D.dat", "beim Ausgeben\r\n", 1);
+            TempFolders::writeAged(dirs.appData() + "/D.dat", "beim Ausgeben\r\n", 1);
         return OutputOutcome::done();
     };
     Server server;
-    Server::writeAged(dirs.appData() + "/d.dat", "erster\r\n", 20);
-    Server::writeAged(dirs.appData() + "/D.DAT", "zweiter\r\n", 10);
-    QTimer::singleShot(0, [&] { Server::writeAged(dirs.printFile(), "beim Lesen\r\n", 5); });
+    TempFolders::writeAged(dirs.appData() + "/d.dat", "erster\r\n", 20);
+    TempFolders::writeAged(dirs.appData() + "/D.DAT", "zweiter\r\n", 10);
+    QTimer::singleShot(0, [&] { TempFolders::writeAged(dirs.printFile(), "beim Lesen\r\n", 5); });
     server.ps.tmrGetFile_Timer();
     server.ps.setPollingEnabled(true);
 

@@ -7,8 +7,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <ostream>
-
 // PDF inspection through the command-line tools of poppler and qpdf, run as separate
 // processes on real files. A tool that fails to start or times out gives empty output and
 // a negative exit code; a missing tool therefore fails the test that needs it.
@@ -72,9 +70,3 @@ struct Image
 QList<Image> images(const QString& pdf);
 
 } // namespace pdftools
-
-// Readable QString values in test failure messages.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <ostream>
+
 // A private AppData folder, program folder and configuration folder for one test.
 // While it lives, APPDATA, DRUCKSERVER_HOME and XDG_CONFIG_HOME point at them and the
 // process-wide AppDataFolder is set, so nothing touches the user's real files.
@@ -42,3 +44,9 @@ private:
 
 // Path of a file under tests/data.
 QString testDataPath(const QString& name);
+
+// Readable QString values in test failure messages.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
