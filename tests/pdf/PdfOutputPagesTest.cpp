@@ -46,13 +46,19 @@ TEST(PdfOutputPages, AttachmentImagesFollowTheTextTurnedToThePage)
     EXPECT_EQ(images[0].size, QSize(100, 300)) << "turned a quarter";
     EXPECT_EQ(images[0].encoding, "image") << "lossless, not JPEG";
 
-    // Landscape: landscape pages, the tall picture turned.
+    // Landscape: landscape pages, line 4 of 4 in the last quarter of the 595-point height,
+    // the tall picture turned.
     TestDialog landscape;
     landscape.job().setLandscape(true);
-    landscape.fill(1, 2);
+    landscape.fill(1, 4);
     landscape.job().AnHaenge = tall;
     const QString lpdf = writeNamedPdf(fx, landscape, "quer");
+    EXPECT_EQ(pdftools::infoOf(lpdf, "Page    1 size", 2), "842 x 595 pts (A4)");
     EXPECT_EQ(pdftools::infoOf(lpdf, "Page    2 size", 2), "842 x 595 pts (A4)");
+    const pdftools::Word last = pdftools::words(lpdf).value(0).value(3);
+    EXPECT_EQ(last.text, "P1Z4");
+    EXPECT_GT(last.box.top(), 595.0 * 3 / 4 - 5);
+    EXPECT_LT(last.box.bottom(), 595.0 + 1);
     EXPECT_EQ(pdftools::images(lpdf).value(0).size, QSize(300, 100));
 
     // A range from above to: no text page, but the attachments still come.

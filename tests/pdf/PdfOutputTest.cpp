@@ -161,23 +161,6 @@ TEST(PdfOutput, NamesThatLeaveThePdfFolderFailTheOutput)
     EXPECT_FALSE(QFileInfo::exists(outside + ".pdf"));
 }
 
-TEST(PdfOutput, LandscapeJobsGetLandscapePagesAndLandscapeLineBands)
-{
-    PdfFixture fx;
-    TestDialog dialog;
-    dialog.job().setLandscape(true);
-    dialog.fill(2, 4);
-    const QString pdf = writeNamedPdf(fx, dialog, "quer");
-    EXPECT_EQ(pdftools::infoOf(pdf, "Page    2 size", 2), "842 x 595 pts (A4)");
-
-    // Line 4 of 4 sits in the last quarter of the 595-point height, not of 842.
-    QRectF box;
-    for (const pdftools::Word& word : pdftools::words(pdf).value(0))
-        box = word.text == "P1Z4" ? word.box : box;
-    EXPECT_GT(box.top(), 595.0 * 3 / 4 - 5);
-    EXPECT_LT(box.bottom(), 595.0 + 1);
-}
-
 TEST(PdfOutput, TheNewFileIsOpenedOrReportedUnlessTheJobRunsUnseen)
 {
     PdfFixture fx;
