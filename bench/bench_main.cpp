@@ -1,4 +1,5 @@
 #include "BenchParts.h"
+#include "FreedMemory.h"
 
 #include <QApplication>
 
@@ -7,6 +8,8 @@
 // druckserver-bench [read|job|render|pdf|server]: runs one part, or all of them.
 int main(int argc, char** argv)
 {
+    // The allocator as the server and the tools set it, so the figures are theirs.
+    freedmemory::keepLargeBlocksForReuse();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

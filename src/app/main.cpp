@@ -1,3 +1,4 @@
+#include "FreedMemory.h"
 #include "frmPS.h"
 #include "frmVerwaltung.h"
 
@@ -19,6 +20,7 @@ extern "C" void endAtOnce(int)
 
 int main(int argc, char** argv)
 {
+    freedmemory::keepLargeBlocksForReuse();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Druckserver"));
     app.setQuitOnLastWindowClosed(false);

@@ -18,10 +18,6 @@
 #include <filesystem>
 #include <system_error>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace {
 
 constexpr int MinResolution = 1;
@@ -51,22 +47,6 @@ QPageLayout pageLayout(int widthPixels, int heightPixels, int xRes, int yRes)
     const QPageSize size(portrait, QPageSize::Inch, QString(), QPageSize::FuzzyMatch);
     return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
                        QPageLayout::Point);
-}
-
-// The writer takes a compression buffer of several megabytes for every page and gives
-// it back at the end of the page. With the allocator's defaults that memory goes back to
-// the system each time and comes back as fresh zeroed pages, which costs a tenth of the
-// time of a text page in page faults. Kept on the heap, it is reused from page to page.
-void keepPageBuffersAllocated()
-{
-#ifdef __GLIBC__
-    static const bool tuned = [] {
-        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-        mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
-        return true;
-    }();
-    Q_UNUSED(tuned);
-#endif
 }
 
 void makeReadableLikeNewFile(const QString& path, const QString& target)
@@ -167,7 +147,6 @@ PdfOutcome PdfComponent::beginDocument(const QString& path, int flags)
         return doc.failure;
     }
     doc.pagesNote.set(doc.pages->fileName());
-    keepPageBuffersAllocated();
     doc.writer = std::make_unique<QPdfWriter>(doc.pages.get());
     doc.writer->setResolution(m_xRes);
     doc.writer->setCreator(QStringLiteral("Druckserver"));

@@ -15,4 +15,12 @@ void giveBack()
 #endif
 }
 
+void keepLargeBlocksForReuse()
+{
+#ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+#endif
+}
+
 } // namespace freedmemory

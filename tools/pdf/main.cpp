@@ -1,3 +1,4 @@
+#include "FreedMemory.h"
 #include "PdfConverter.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 // a window. Exit code 0 when the file was written, 1 with a message otherwise.
 int main(int argc, char** argv)
 {
+    freedmemory::keepLargeBlocksForReuse();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
