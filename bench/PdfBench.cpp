@@ -1,5 +1,5 @@
-#include "BenchParts.h"
 #include "BenchListing.h"
+#include "BenchParts.h"
 #include "BenchUtil.h"
 
 #include "CodePage.h"
@@ -17,8 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-
 
 bool writeListing(const QString& path, int pages)
 {
@@ -61,14 +59,13 @@ void benchPdf()
     if (writeListing(thousand, 1000)) {
         QElapsedTimer timer;
         timer.start();
-        const PdfOutcome outcome = convertPrintFileToPdf(thousand, dir.filePath(u"tausend.pdf"_s), QString());
+        const OutputOutcome outcome = convertPrintFileToPdf(thousand, dir.filePath(u"tausend.pdf"_s), QString());
         const double seconds = timer.nsecsElapsed() / 1e9;
         if (outcome.ok())
             bench::report("pdf: 1,000 pages of 80 columns to PDF", 1000 / seconds, "pages/s");
         else
             std::fprintf(stderr, "pdf: %s\n", outcome.message.toLocal8Bit().constData());
-        bench::report("pdf: PDF size per page", QFile(dir.filePath(u"tausend.pdf"_s)).size() / 1000.0 / 1024.0,
-                      "KiB");
+        bench::report("pdf: PDF size per page", QFile(dir.filePath(u"tausend.pdf"_s)).size() / 1000.0 / 1024.0, "KiB");
     }
 
     // Peak memory of the tool for a long job, in a process of its own.

@@ -1,10 +1,12 @@
 #include "frmGUI.h"
 
 #include "MailOutput.h"
+#include "MessageBox.h"
 #include "PdfOutput.h"
 #include "PrinterOutput.h"
 #include "ReadingRules.h"
 #include "ServerSettings.h"
+#include "ShellOpen.h"
 
 #include <algorithm>
 
@@ -21,6 +23,20 @@ qint32 pageFromBox(const QString& text, qint32 fallback, qint32 pageCount)
         !trimmed.isEmpty() && (trimmed[0].isDigit() || trimmed[0] == u'+' || trimmed[0] == u'-' || trimmed[0] == u'.');
     const qint32 page = numeric ? rules::wholeNumber(trimmed) : fallback;
     return std::clamp(page, 1, std::max(pageCount, 1));
+}
+
+// What the user asked to happen with a new PDF: with PDFShow it is opened with the
+// desktop's reader, else with PDFMSG a "Hinweis" box names it.
+void showNewPdf(const QString& baseName)
+{
+    const ServerSettingsRecord& settings = ServerSettings();
+    if (settings.PDFShow) {
+        shell::open(pdfFilePath(baseName), QStringLiteral("1"), settings.PDFFolder);
+    } else if (settings.PDFMSG) {
+        msgbox::show(QStringLiteral("PDF-Dokument mit Dateiname ") + QStringLiteral("\r\n") + baseName +
+                         QStringLiteral(".pdf") + QStringLiteral("\r\n") + QStringLiteral("erzeugt !"),
+                     QStringLiteral("Hinweis"));
+    }
 }
 
 } // namespace
@@ -47,10 +63,12 @@ OutputOutcome frmGUI::PrintToDevice(qint16 Ausgabe, QObject* /*frmPS*/, qint16 I
     case 4:
         return PrintToPrinter(*this, Index);
     case 5: {
-        const PdfOutcome pdf = outputPdfAndReport(*this, Index, OnlyBackground);
-        if (!pdf.ok())
-            return {OutputOutcome::Status::Failed, pdf.message};
-        return {OutputOutcome::Status::Done, {}};
+        // A job that runs unseen shows nothing of its new file.
+        QString stamp;
+        const OutputOutcome pdf = PrintToPdf(*this, Index, stamp);
+        if (pdf.ok() && !OnlyBackground)
+            showNewPdf(pdfBaseName(pdfName, stamp));
+        return pdf;
     }
     case 2: {
         // The mailed PDF goes with MailDelete whatever became of the mail.
@@ -58,11 +76,10 @@ OutputOutcome frmGUI::PrintToDevice(qint16 Ausgabe, QObject* /*frmPS*/, qint16 I
         const MailOutcome mail = PrintToMail(*this, Index, stamp);
         if (ServerSettings().MailDelete)
             deleteMailedPdf(mail);
-        if (!mail.ok())
-            return OutputOutcome::failure(mail.result.message);
-        return OutputOutcome::done();
+        return mail.result;
     }
     default:
-        return {OutputOutcome::Status::Nothing, {}};
+        // No destination chosen: nothing to output, which is not a failure.
+        return OutputOutcome::done();
     }
 }

@@ -51,7 +51,7 @@ OutputOutcome PrintToPrinter(frmGUI& f, qint16 Index)
 
     OutputOutcome outcome;
     if (printerName.isEmpty() && copies >= 1) {
-        outcome = {OutputOutcome::Status::Failed, QStringLiteral("Es ist kein Drucker eingerichtet.")};
+        outcome = OutputOutcome::failure(QStringLiteral("Es ist kein Drucker eingerichtet."));
         switchToPrinter(remembered);
         return outcome;
     }
@@ -64,8 +64,7 @@ OutputOutcome PrintToPrinter(frmGUI& f, qint16 Index)
         printers::preparePrinter(printer, printerName, f.Landscape(), pages::documentTitle());
         Canvas dc(&printer);
         if (!STARTPRINT2(dc, printer.docName())) {
-            outcome = {OutputOutcome::Status::Failed,
-                       QStringLiteral("Der Drucker \"%1\" kann nicht drucken.").arg(printerName)};
+            outcome = OutputOutcome::failure(QStringLiteral("Der Drucker \"%1\" kann nicht drucken.").arg(printerName));
             break;
         }
         dc.setWidestLineInches(widest);
@@ -80,9 +79,9 @@ OutputOutcome PrintToPrinter(frmGUI& f, qint16 Index)
         }
         PrintImagePages(f.AnHaenge, dc, geometry.height, geometry.width, f.Picture2(), f.Landscape() ? 2 : 1);
         if (!ENDPRINT(dc)) {
-            outcome = {OutputOutcome::Status::Failed,
-                       QStringLiteral("Der Druckauftrag für \"%1\" konnte nicht an den Drucker übergeben werden.")
-                           .arg(printerName)};
+            outcome = OutputOutcome::failure(
+                QStringLiteral("Der Druckauftrag für \"%1\" konnte nicht an den Drucker übergeben werden.")
+                    .arg(printerName));
             break;
         }
     }

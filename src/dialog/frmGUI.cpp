@@ -237,25 +237,23 @@ void frmGUI::Command3_Click()
     m_outputRunning = false;
 
     SaveDialogSettings();
+    if (outcome.ok() && !Check2->isChecked()) {
+        unloadDialog();
+        return;
+    }
+    // The job stays: after a failure or a cancel the user may pick another destination
+    // and start again, and "repeat" asks for another start anyway.
+    ProgressBar1->setValue(0);
+    ProgressBar2->setValue(0);
     if (outcome.failed()) {
-        // The job stays: the user may pick another destination and start again. A job
-        // that ran unseen shows itself now, or nobody would ever learn of it.
-        ProgressBar1->setValue(0);
-        ProgressBar2->setValue(0);
+        // A job that ran unseen shows itself now, or nobody would ever learn of it.
         if (!isVisible()) {
             OnlyBackground = false;
             showOnTop();
         }
         showOutputFailure(outcome);
         reportWaitingWhenHeadless();
-        return;
     }
-    if (Check2->isChecked()) {
-        ProgressBar1->setValue(0);
-        ProgressBar2->setValue(0);
-        return;
-    }
-    unloadDialog();
 }
 
 void frmGUI::Command1_Click(qint16 Index)

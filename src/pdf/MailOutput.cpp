@@ -97,9 +97,9 @@ MailOutcome PrintToMail(OutputContext& dialog, qint32 Index, QString& stamp)
     Job& job = dialog.job();
     const qint16 slot = qint16(std::clamp<qint32>(Index, 0, 0x7fff));
 
-    const PdfOutcome pdf = PrintToMailPdf(dialog, Index, stamp);
+    const OutputOutcome pdf = PrintToMailPdf(dialog, Index, stamp);
     if (!pdf.ok()) {
-        mail.result = PdfOutcome::failed(FailurePrefix + pdf.message);
+        mail.result = OutputOutcome::failure(FailurePrefix + pdf.message);
         return mail;
     }
     mail.pdfPath = pdfFilePath(pdfBaseName(job.pdfName, stamp));
@@ -120,7 +120,7 @@ MailOutcome PrintToMail(OutputContext& dialog, qint32 Index, QString& stamp)
     const MailResult session = transport->signOn(name, mailSetting(settingsFile, keys::MailPW));
     if (!session.ok) {
         transport->signOff();
-        mail.result = PdfOutcome::failed(FailurePrefix + session.message);
+        mail.result = OutputOutcome::failure(FailurePrefix + session.message);
         return mail;
     }
 
@@ -137,7 +137,7 @@ MailOutcome PrintToMail(OutputContext& dialog, qint32 Index, QString& stamp)
     transport->signOff();
     mail.shownInWindow = showWindow && sent.ok;
     if (!sent.ok)
-        mail.result = PdfOutcome::failed(NotSentPrefix + sent.message);
+        mail.result = OutputOutcome::failure(NotSentPrefix + sent.message);
     return mail;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PdfOutcome.h"
+#include "OutputOutcome.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,7 +22,7 @@ struct MailOutcome
     // Done, or failed with the German message for the user: "Maileinstellungen
     // fehlerhaft!" and the cause when no mail could be prepared (PDF, session), a cause of
     // its own when the prepared mail was not sent.
-    PdfOutcome result;
+    OutputOutcome result;
     // The PDF this output made; empty when none was made.
     QString pdfPath;
     // The mail went to the mail program's window, which may read the PDF only when the

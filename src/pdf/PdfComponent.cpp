@@ -69,7 +69,7 @@ struct PdfComponent::Document
 {
     QString target;
     bool keepExisting = false;
-    PdfOutcome failure;
+    OutputOutcome failure;
     tempjournal::Note pagesNote; // outlives the file it notes
     std::unique_ptr<QTemporaryFile> pages;
     std::unique_ptr<QPdfWriter> writer;
@@ -118,7 +118,7 @@ bool PdfComponent::hasPage() const
     return m_doc && m_doc->pageOpen;
 }
 
-PdfOutcome PdfComponent::beginDocument(const QString& path, int flags)
+OutputOutcome PdfComponent::beginDocument(const QString& path, int flags)
 {
     abandonDocument();
     m_doc = std::make_unique<Document>();
@@ -129,20 +129,21 @@ PdfOutcome PdfComponent::beginDocument(const QString& path, int flags)
     doc.target = target.absoluteFilePath();
     const QString folder = target.absolutePath();
     if (!m_started)
-        doc.failure = PdfOutcome::failed(QStringLiteral("Die PDF-Komponente ist nicht gestartet."));
+        doc.failure = OutputOutcome::failure(QStringLiteral("Die PDF-Komponente ist nicht gestartet."));
     else if (path.isEmpty())
-        doc.failure = PdfOutcome::failed(QStringLiteral("Für das PDF-Dokument wurde kein Dateiname angegeben."));
+        doc.failure = OutputOutcome::failure(QStringLiteral("Für das PDF-Dokument wurde kein Dateiname angegeben."));
     else if (!QFileInfo(folder).isDir())
-        doc.failure = PdfOutcome::failed(QStringLiteral("Der Ordner %1 existiert nicht.").arg(native(folder)));
+        doc.failure = OutputOutcome::failure(QStringLiteral("Der Ordner %1 existiert nicht.").arg(native(folder)));
     else if (target.isDir())
-        doc.failure = PdfOutcome::failed(
+        doc.failure = OutputOutcome::failure(
             QStringLiteral("%1 ist ein Ordner, dort kann keine PDF-Datei angelegt werden.").arg(native(doc.target)));
     if (doc.failed())
         return doc.failure;
 
     doc.pages = std::make_unique<QTemporaryFile>(temporaryPattern(folder));
     if (!doc.pages->open()) {
-        doc.failure = PdfOutcome::failed(QStringLiteral("Der Ordner %1 ist nicht beschreibbar.").arg(native(folder)));
+        doc.failure =
+            OutputOutcome::failure(QStringLiteral("Der Ordner %1 ist nicht beschreibbar.").arg(native(folder)));
         doc.pages.reset();
         return doc.failure;
     }
@@ -153,7 +154,7 @@ PdfOutcome PdfComponent::beginDocument(const QString& path, int flags)
     doc.writer->setTitle(target.completeBaseName());
     doc.canvas = std::make_unique<Canvas>(doc.writer.get());
     doc.canvas->setPageSink(&doc.text);
-    return PdfOutcome::done();
+    return OutputOutcome::done();
 }
 
 void PdfComponent::beginPage()
@@ -175,9 +176,10 @@ void PdfComponent::beginPage(int widthPixels, int heightPixels, int flags)
     doc.writer->setPageLayout(pageLayout(widthPixels, heightPixels, m_xRes, m_yRes));
     const bool ok = doc.pageCount == 0 ? doc.canvas->begin() : doc.canvas->newPage();
     if (!ok) {
-        doc.failure = PdfOutcome::failed(QStringLiteral("Die Seite %1 der PDF-Datei %2 konnte nicht angelegt werden.")
-                                             .arg(doc.pageCount + 1)
-                                             .arg(native(doc.target)));
+        doc.failure =
+            OutputOutcome::failure(QStringLiteral("Die Seite %1 der PDF-Datei %2 konnte nicht angelegt werden.")
+                                       .arg(doc.pageCount + 1)
+                                       .arg(native(doc.target)));
         return;
     }
     // Pictures (background, attachment pages, bitmap-mode pages) are stored lossless:
@@ -236,10 +238,10 @@ void PdfComponent::setDateText(const QString& text)
     m_creationDate = QDateTime::fromString(text.trimmed(), QStringLiteral("dd.MM.yyyy hh:mm:ss"));
 }
 
-PdfOutcome PdfComponent::endDocument()
+OutputOutcome PdfComponent::endDocument()
 {
     if (!m_doc)
-        return PdfOutcome::failed(QStringLiteral("Es wurde kein PDF-Dokument begonnen."));
+        return OutputOutcome::failure(QStringLiteral("Es wurde kein PDF-Dokument begonnen."));
     // A document without pages still becomes a readable file: one empty A4 page.
     if (!m_doc->failed() && m_doc->pageCount == 0)
         beginPage();
@@ -251,11 +253,11 @@ PdfOutcome PdfComponent::endDocument()
     return finishDocument(*doc);
 }
 
-PdfOutcome PdfComponent::finishDocument(Document& doc)
+OutputOutcome PdfComponent::finishDocument(Document& doc)
 {
     const QString target = native(doc.target);
-    const PdfOutcome notWritten =
-        PdfOutcome::failed(QStringLiteral("Die PDF-Datei %1 konnte nicht geschrieben werden.").arg(target));
+    const OutputOutcome notWritten =
+        OutputOutcome::failure(QStringLiteral("Die PDF-Datei %1 konnte nicht geschrieben werden.").arg(target));
 
     if (!doc.canvas->end())
         return notWritten;
@@ -271,7 +273,7 @@ PdfOutcome PdfComponent::finishDocument(Document& doc)
     tempjournal::Note finishedNote;
     QTemporaryFile finished(temporaryPattern(folder));
     if (!finished.open())
-        return PdfOutcome::failed(QStringLiteral("Der Ordner %1 ist nicht beschreibbar.").arg(native(folder)));
+        return OutputOutcome::failure(QStringLiteral("Der Ordner %1 ist nicht beschreibbar.").arg(native(folder)));
     finishedNote.set(finished.fileName());
     finished.close();
 
@@ -283,26 +285,26 @@ PdfOutcome PdfComponent::finishDocument(Document& doc)
     options.text = &doc.text;
     const QString problem = finishPdf(doc.pages->fileName(), finished.fileName(), options);
     if (!problem.isEmpty())
-        return PdfOutcome::failed(
+        return OutputOutcome::failure(
             QStringLiteral("Die PDF-Datei %1 konnte nicht fertiggestellt werden (%2).").arg(target, problem));
 
     makeReadableLikeNewFile(finished.fileName(), doc.target);
     if (doc.keepExisting) {
         if (!safefiles::renameWithoutReplacing(finished.fileName(), doc.target))
-            return PdfOutcome::failed(
+            return OutputOutcome::failure(
                 QStringLiteral("Die PDF-Datei %1 gibt es schon; sie wird nicht ersetzt.").arg(target));
         finished.setAutoRemove(false);
-        return PdfOutcome::done();
+        return OutputOutcome::done();
     }
     std::error_code error;
     // Replaces an existing file in one step (also on Windows, unlike QFile::rename).
     std::filesystem::rename(std::filesystem::path(finished.fileName().toStdU16String()),
                             std::filesystem::path(doc.target.toStdU16String()), error);
     if (error)
-        return PdfOutcome::failed(QStringLiteral("Die PDF-Datei %1 konnte nicht gespeichert werden (%2).")
-                                      .arg(target, QString::fromLocal8Bit(error.message())));
+        return OutputOutcome::failure(QStringLiteral("Die PDF-Datei %1 konnte nicht gespeichert werden (%2).")
+                                          .arg(target, QString::fromLocal8Bit(error.message())));
     finished.setAutoRemove(false);
-    return PdfOutcome::done();
+    return OutputOutcome::done();
 }
 
 void PdfComponent::abandonDocument()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PdfOutcome.h"
+#include "OutputOutcome.h"
 
 #include <QDateTime>
 #include <QString>
@@ -59,9 +59,9 @@ public:
     // KeepExisting the finished document never replaces a file: endDocument() fails when
     // one has that name by then.
     static constexpr int KeepExisting = 1;
-    PdfOutcome beginDocument(const QString& path, int flags = 0);
+    OutputOutcome beginDocument(const QString& path, int flags = 0);
     // 7: end the document. Done means the file is complete at its path.
-    PdfOutcome endDocument();
+    OutputOutcome endDocument();
     bool hasDocument() const;
 
     // 8: begin an A4 portrait page at the current resolution.
@@ -110,7 +110,7 @@ private:
     struct Document;
 
     void abandonDocument();
-    PdfOutcome finishDocument(Document& doc);
+    OutputOutcome finishDocument(Document& doc);
 
     bool m_started = false;
     int m_xRes = DefaultResolution;

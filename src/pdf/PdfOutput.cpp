@@ -2,14 +2,12 @@
 
 #include "Canvas.h"
 #include "Folders.h"
-#include "MessageBox.h"
 #include "OutputContext.h"
 #include "PageDrawing.h"
 #include "PdfComponent.h"
 #include "PdfImagePages.h"
 #include "RendererState.h"
 #include "ServerSettings.h"
-#include "ShellOpen.h"
 #include "frmPdfDialog.h"
 
 #include <QDir>
@@ -175,12 +173,12 @@ QSet<QString>& namesInWriting()
 
 // The steps shared by both outputs; `choosePath` names the file once the page size is
 // known and the progress bars are set, just before the document begins.
-PdfOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
-                      const std::function<Target()>& choosePath)
+OutputOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
+                         const std::function<Target()>& choosePath)
 {
     const std::shared_ptr<ComponentEntry> entry = entryFor(dialog);
     if (entry->busy)
-        return PdfOutcome::failed(QStringLiteral("Für diesen Auftrag wird gerade schon ein PDF-Dokument erzeugt."));
+        return OutputOutcome::failure(QStringLiteral("Für diesen Auftrag wird gerade schon ein PDF-Dokument erzeugt."));
     entry->busy = true;
     struct Release
     {
@@ -210,7 +208,7 @@ PdfOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
     const Target target = choosePath();
     if (!target.problem.isEmpty()) {
         pdf.stopEngine();
-        return PdfOutcome::failed(target.problem);
+        return OutputOutcome::failure(target.problem);
     }
     const QString& path = target.path;
     struct Reservation
@@ -220,7 +218,7 @@ PdfOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
     } reservation{target.automatic ? path : QString()};
     if (target.automatic)
         namesInWriting().insert(path);
-    const PdfOutcome begun = pdf.beginDocument(path, target.automatic ? PdfComponent::KeepExisting : 0);
+    const OutputOutcome begun = pdf.beginDocument(path, target.automatic ? PdfComponent::KeepExisting : 0);
     if (!begun.ok()) {
         pdf.stopEngine();
         return begun;
@@ -239,7 +237,7 @@ PdfOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
             drawDirect(pageJob, surface, p, firstLineFlag);
         else if (!drawThroughBitmap(pageJob, surface, p, firstLineFlag)) {
             pdf.stopEngine();
-            return PdfOutcome::failed(
+            return OutputOutcome::failure(
                 QStringLiteral("Für die Seite %1 war nicht genug Speicher frei; die PDF-Datei %2 wurde nicht erzeugt.")
                     .arg(p)
                     .arg(QDir::toNativeSeparators(path)));
@@ -252,7 +250,7 @@ PdfOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
         PdfImagePages(dialog, job.AnHaenge, page.height(), page.width(), dialog.Picture2(), landscape, pdf);
 
     pdf.endPage();
-    const PdfOutcome ended = pdf.endDocument();
+    const OutputOutcome ended = pdf.endDocument();
     pdf.stopEngine();
     return ended;
 }
@@ -294,12 +292,12 @@ Target chooseName(OutputContext& dialog, QString& stamp, bool stampAlways)
 // A document whose file name may come from the name dialog. The answer stays in pdfName
 // only when the document was written: after a failure (a folder that does not exist, a
 // name that is not allowed) the next try asks again, so the user can correct it.
-PdfOutcome makeNamedJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
-                           const std::function<Target()>& choosePath)
+OutputOutcome makeNamedJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
+                              const std::function<Target()>& choosePath)
 {
     Job& job = dialog.job();
     const QString nameBefore = job.pdfName;
-    const PdfOutcome outcome = makeJobPdf(dialog, Index, variant, choosePath);
+    const OutputOutcome outcome = makeJobPdf(dialog, Index, variant, choosePath);
     if (!outcome.ok())
         job.pdfName = nameBefore;
     return outcome;
@@ -351,12 +349,12 @@ QString pdfNameProblem(const QString& baseName)
         .arg(baseName, QDir::toNativeSeparators(pdfFolder()));
 }
 
-PdfOutcome writeJobPdf(OutputContext& dialog, qint16 Index, const QString& path, PdfVariant variant)
+OutputOutcome writeJobPdf(OutputContext& dialog, qint16 Index, const QString& path, PdfVariant variant)
 {
     return makeJobPdf(dialog, Index, variant, [&path] { return Target{path, QString(), false}; });
 }
 
-PdfOutcome PrintToPdf(OutputContext& dialog, qint16 Index, QString& stamp)
+OutputOutcome PrintToPdf(OutputContext& dialog, qint16 Index, QString& stamp)
 {
     return makeNamedJobPdf(dialog, Index, PdfVariant::File, [&] {
         stamp.clear();
@@ -364,29 +362,10 @@ PdfOutcome PrintToPdf(OutputContext& dialog, qint16 Index, QString& stamp)
     });
 }
 
-PdfOutcome PrintToMailPdf(OutputContext& dialog, qint32 Index, QString& stamp)
+OutputOutcome PrintToMailPdf(OutputContext& dialog, qint32 Index, QString& stamp)
 {
     const qint16 slot = qint16(std::clamp<qint32>(Index, 0, 0x7fff));
     return makeNamedJobPdf(dialog, slot, PdfVariant::Mail, [&] { return chooseName(dialog, stamp, true); });
-}
-
-PdfOutcome outputPdfAndReport(OutputContext& dialog, qint16 Index, bool onlyBackground)
-{
-    QString stamp;
-    const PdfOutcome outcome = PrintToPdf(dialog, Index, stamp);
-    if (!outcome.ok() || onlyBackground)
-        return outcome;
-
-    const ServerSettingsRecord& settings = ServerSettings();
-    const QString baseName = pdfBaseName(dialog.job().pdfName, stamp);
-    if (settings.PDFShow) {
-        shell::open(pdfFilePath(baseName), QStringLiteral("1"), settings.PDFFolder);
-    } else if (settings.PDFMSG) {
-        msgbox::show(QStringLiteral("PDF-Dokument mit Dateiname ") + QStringLiteral("\r\n") + baseName +
-                         QStringLiteral(".pdf") + QStringLiteral("\r\n") + QStringLiteral("erzeugt !"),
-                     QStringLiteral("Hinweis"));
-    }
-    return outcome;
 }
 
 PdfComponent& pdfComponentFor(OutputContext& dialog)

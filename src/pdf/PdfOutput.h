@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PdfOutcome.h"
+#include "OutputOutcome.h"
 #include "PdfPageGeometry.h"
 
 #include <QDateTime>
@@ -19,7 +19,8 @@ class PdfComponent;
 // The outputs read the server settings in force when they start. A failure (a PDF folder
 // that is missing or not writable, a document the component could not finish) comes back
 // as a failed outcome with a German message naming the file or folder; no file is left
-// behind then, neither the target nor a partial one. The caller shows the message.
+// behind then, neither the target nor a partial one. The outputs show nothing, neither a
+// failure nor the new file: the print dialog decides what the user sees.
 
 using pdfgeometry::PdfVariant;
 
@@ -34,20 +35,15 @@ using pdfgeometry::PdfVariant;
 // PDFFolder (sub-folders that exist are fine; ".." and absolute paths fail the output
 // with a German message). "PDFDOC" + stamp never replaces a file: the stamp is the first
 // second from now whose name is free (freeDocumentStamp).
-PdfOutcome PrintToPdf(OutputContext& dialog, qint16 Index, QString& stamp);
+OutputOutcome PrintToPdf(OutputContext& dialog, qint16 Index, QString& stamp);
 
 // The document a mail attaches: A4 of 21 x 29.7 cm, a stamp that is always made and
 // returned, and attachment image pages only with PdfMailAnhang set. Naming as above.
-PdfOutcome PrintToMailPdf(OutputContext& dialog, qint32 Index, QString& stamp);
-
-// PrintToPdf followed by what the user asked to happen with the new file, unless the job
-// runs unseen (`onlyBackground`): with PDFShow the file is opened with the desktop's
-// reader, else with PDFMSG a "Hinweis" box names it. Nothing of that after a failure.
-PdfOutcome outputPdfAndReport(OutputContext& dialog, qint16 Index, bool onlyBackground);
+OutputOutcome PrintToMailPdf(OutputContext& dialog, qint32 Index, QString& stamp);
 
 // The page loop of both outputs, writing to `path` without asking for a name: the
 // command-line converter uses it directly.
-PdfOutcome writeJobPdf(OutputContext& dialog, qint16 Index, const QString& path, PdfVariant variant);
+OutputOutcome writeJobPdf(OutputContext& dialog, qint16 Index, const QString& path, PdfVariant variant);
 
 // The document stamp: local date and time as 14 digits, "yyyyMMddhhmmss".
 QString documentStamp(const QDateTime& when = QDateTime::currentDateTime());

@@ -156,7 +156,7 @@ TEST(DialogSettings, RepeatKeepsTheDialogOpenWithEmptyBarsForAnotherStart)
     delete dialog;
 }
 
-TEST(DialogSettings, AFailedOrThrowingOutputIsReportedAndTheJobStays)
+TEST(DialogSettings, AFailedOrThrowingOutputIsReportedAndTheJobStaysAsAfterACancel)
 {
     JobFolders s;
     DialogHooks hooks;
@@ -171,6 +171,9 @@ TEST(DialogSettings, AFailedOrThrowingOutputIsReportedAndTheJobStays)
     hooks.onOutput = [](frmGUI&) -> OutputOutcome { throw std::runtime_error("boom"); };
     s.clickStart(dialog);
     EXPECT_EQ(msgbox::history().size(), 2);
+    hooks.onOutput = [](frmGUI&) { return OutputOutcome::cancellation(); };
+    s.clickStart(dialog);
+    EXPECT_EQ(msgbox::history().size(), 2) << "a cancel needs no word";
     QTest::qWait(0);
     ASSERT_FALSE(dialog.isNull()) << "the job is not lost";
 
@@ -182,6 +185,6 @@ TEST(DialogSettings, AFailedOrThrowingOutputIsReportedAndTheJobStays)
         return OutputOutcome::done();
     };
     s.clickStart(dialog);
-    EXPECT_EQ(hooks.calls.size(), 3u);
+    EXPECT_EQ(hooks.calls.size(), 4u);
     EXPECT_TRUE(waitUntilDeleted(dialog));
 }

@@ -1,15 +1,19 @@
 #include "DialogTestSupport.h"
 #include "MessageBox.h"
 #include "PdfTools.h"
+#include "ShellOpen.h"
 #include "SmtpPeer.h"
 #include "TempFolders.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QScopeGuard>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -119,4 +123,57 @@ TEST(MailDispatch, TheMailProgramsWindowGetsEverythingFilledIn)
         << msgbox::history().last().text.toStdString();
     EXPECT_FALSE(QFile::exists(noted));
     delete f;
+}
+
+TEST(PdfDispatch, TheNewFileIsOpenedOrReportedUnlessTheJobRunsUnseen)
+{
+    TempFolders dirs;
+    const QString pdfFolder = dirs.root() + "/pdf";
+    QDir().mkpath(pdfFolder);
+    dirs.setSetting("Pserver", "PDFFolder", pdfFolder);
+    dirs.setSetting("Pserver", "PdfPrint", "0");
+    shell::setRecording(true);
+    shell::clearRecordedCalls();
+    msgbox::clearHistory();
+    // A one-page job output to "Pdf-Dokument" by its dialog, which reads the settings now.
+    auto output = [&](const QString& name, bool unseen) {
+        const std::unique_ptr<frmGUI> f(loadDialog(dirs.settingsFile()));
+        f->PageLen = 1;
+        f->AddLineToArray("Seite 1");
+        f->pdfName = name;
+        f->OnlyBackground = unseen;
+        return f->PrintToDevice(5, nullptr, 0);
+    };
+
+    // PDFShow wins over PDFMSG and opens the file just written.
+    dirs.setSetting("Pserver", "PDFShow", "1");
+    dirs.setSetting("Pserver", "PDFMSG", "1");
+    ASSERT_TRUE(output("", false).ok());
+    ASSERT_EQ(shell::recordedCalls().size(), 1);
+    const shell::OpenCall call = shell::recordedCalls()[0];
+    EXPECT_TRUE(QFileInfo(call.path).isFile()) << call.path.toStdString();
+    EXPECT_EQ(QFileInfo(call.path).absolutePath(), pdfFolder);
+    EXPECT_EQ(call.parameters, "1");
+    EXPECT_EQ(call.workingFolder, pdfFolder);
+    EXPECT_TRUE(msgbox::history().isEmpty());
+
+    // PDFMSG alone: the "Hinweis" box names the file without its folder.
+    dirs.setSetting("Pserver", "PDFShow", "0");
+    ASSERT_TRUE(output("Rechnung", false).ok());
+    ASSERT_EQ(msgbox::history().size(), 1);
+    EXPECT_EQ(msgbox::history()[0].title, "Hinweis");
+    EXPECT_EQ(msgbox::history()[0].text, "PDF-Dokument mit Dateiname \r\nRechnung.pdf\r\nerzeugt !");
+
+    // Unseen jobs and failed outputs show nothing, whatever the settings say.
+    dirs.setSetting("Pserver", "PDFShow", "1");
+    msgbox::clearHistory();
+    shell::clearRecordedCalls();
+    ASSERT_TRUE(output("", true).ok());
+    dirs.setSetting("Pserver", "PDFFolder", dirs.root() + "/fehlt");
+    EXPECT_FALSE(output("", false).ok());
+    dirs.setSetting("Pserver", "PDFShow", "0");
+    EXPECT_FALSE(output("", false).ok());
+    EXPECT_TRUE(shell::recordedCalls().isEmpty());
+    EXPECT_TRUE(msgbox::history().isEmpty());
+    shell::setRecording(false);
 }

@@ -25,16 +25,16 @@ void drawText(PdfComponent& pdf, int x, int y, const QString& text)
 }
 
 // A document with one page per entry, of that size in pixels.
-PdfOutcome makeDocument(PdfComponent& pdf, const QString& path, const QList<QSize>& pages)
+OutputOutcome makeDocument(PdfComponent& pdf, const QString& path, const QList<QSize>& pages)
 {
     pdf.startEngine();
-    const PdfOutcome begun = pdf.beginDocument(path, 0);
+    const OutputOutcome begun = pdf.beginDocument(path, 0);
     for (const QSize& size : pages) {
         pdf.beginPage(size.width(), size.height(), 0);
         drawText(pdf, 40, 60, QStringLiteral("Seite"));
         pdf.endPage();
     }
-    const PdfOutcome ended = pdf.endDocument();
+    const OutputOutcome ended = pdf.endDocument();
     pdf.stopEngine();
     return begun.ok() ? ended : begun;
 }
@@ -161,19 +161,19 @@ TEST(PdfComponent, AnUnwritableOrMissingFolderFailsWithAMessageAndLeavesNoFile)
 
     PdfComponent pdf;
     pdf.startEngine();
-    const PdfOutcome begun = pdf.beginDocument(locked + "/x.pdf");
+    const OutputOutcome begun = pdf.beginDocument(locked + "/x.pdf");
     EXPECT_FALSE(begun.ok());
     EXPECT_EQ(begun.message, QString("Der Ordner %1 ist nicht beschreibbar.").arg(QDir::toNativeSeparators(locked)));
     // The output draws on without looking; nothing may crash or appear.
     pdf.beginPage(595, 842);
     drawText(pdf, 10, 10, "ins Leere");
-    const PdfOutcome ended = pdf.endDocument();
+    const OutputOutcome ended = pdf.endDocument();
     EXPECT_EQ(ended.message, begun.message) << "the cause is reported again at the end";
     EXPECT_EQ(entries(locked), before);
     EXPECT_EQ(entries(dirs.root()), rootBefore);
     QFile::setPermissions(dirs.root() + "/gesperrt", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    const PdfOutcome missing = pdf.beginDocument(dirs.root() + "/fehlt/x.pdf");
+    const OutputOutcome missing = pdf.beginDocument(dirs.root() + "/fehlt/x.pdf");
     EXPECT_TRUE(missing.message.contains("existiert nicht")) << missing.message.toStdString();
     EXPECT_FALSE(pdf.endDocument().ok());
     EXPECT_FALSE(QFileInfo::exists(dirs.root() + "/fehlt"));
@@ -204,7 +204,7 @@ TEST(PdfComponent, AFileAppearsOnlyWhenCompleteAndALateFailureOrAbandonLeavesNot
     const QString late = folder + "/spaet.pdf";
     ASSERT_TRUE(pdf.beginDocument(late).ok());
     QDir().mkpath(late + "/inhalt");
-    const PdfOutcome failed = pdf.endDocument();
+    const OutputOutcome failed = pdf.endDocument();
     EXPECT_FALSE(failed.ok());
     EXPECT_TRUE(failed.message.contains(QDir::toNativeSeparators(late))) << failed.message.toStdString();
 

@@ -1,7 +1,6 @@
 #include "MessageBox.h"
 #include "PdfComponent.h"
 #include "PdfOutputTestSupport.h"
-#include "ShellOpen.h"
 #include "frmPdfDialog.h"
 
 #include <QDateTime>
@@ -16,7 +15,7 @@ TEST(PdfOutput, EveryPageLandsOnItsOwnA4PageAsUnicodeTextInEmbeddedFonts)
     dialog.fill(3, 5, QStringLiteral(" Größe Übermaß ┌─┐"));
     QString stamp = QStringLiteral("old");
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-    const PdfOutcome outcome = PrintToPdf(dialog, 0, stamp);
+    const OutputOutcome outcome = PrintToPdf(dialog, 0, stamp);
     ASSERT_TRUE(outcome.ok()) << outcome.message.toStdString();
 
     EXPECT_GE(QDateTime::fromString(stamp, QStringLiteral("yyyyMMddhhmmss")), before) << stamp.toStdString();
@@ -146,7 +145,7 @@ TEST(PdfOutput, NamesThatLeaveThePdfFolderFailTheOutput)
         TestDialog dialog(1, 1);
         dialog.job().pdfName = name;
         QString stamp;
-        const PdfOutcome outcome = PrintToPdf(dialog, 0, stamp);
+        const OutputOutcome outcome = PrintToPdf(dialog, 0, stamp);
         EXPECT_FALSE(outcome.ok()) << name.toStdString();
         EXPECT_TRUE(outcome.message.contains("aus dem PDF-Ordner")) << outcome.message.toStdString();
     }
@@ -161,50 +160,6 @@ TEST(PdfOutput, NamesThatLeaveThePdfFolderFailTheOutput)
     EXPECT_FALSE(QFileInfo::exists(outside + ".pdf"));
 }
 
-TEST(PdfOutput, TheNewFileIsOpenedOrReportedUnlessTheJobRunsUnseen)
-{
-    PdfFixture fx;
-    shell::setRecording(true);
-    shell::clearRecordedCalls();
-    msgbox::clearHistory();
-    ServerSettingsRecord& s = ServerSettings();
-
-    // PDFShow wins over PDFMSG and opens the file just written.
-    s.PDFShow = s.PDFMSG = true;
-    TestDialog shown(1, 1);
-    ASSERT_TRUE(outputPdfAndReport(shown, 0, false).ok());
-    ASSERT_EQ(shell::recordedCalls().size(), 1);
-    const shell::OpenCall call = shell::recordedCalls()[0];
-    EXPECT_TRUE(QFileInfo(call.path).isFile()) << call.path.toStdString();
-    EXPECT_EQ(QFileInfo(call.path).absolutePath(), fx.pdfFolder);
-    EXPECT_EQ(call.parameters, "1");
-    EXPECT_EQ(call.workingFolder, fx.pdfFolder);
-    EXPECT_TRUE(msgbox::history().isEmpty());
-
-    // PDFMSG alone: the "Hinweis" box names the file without its folder.
-    s.PDFShow = false;
-    TestDialog reported(1, 1);
-    reported.job().pdfName = QStringLiteral("Rechnung");
-    ASSERT_TRUE(outputPdfAndReport(reported, 0, false).ok());
-    ASSERT_EQ(msgbox::history().size(), 1);
-    EXPECT_EQ(msgbox::history()[0].title, "Hinweis");
-    EXPECT_EQ(msgbox::history()[0].text, "PDF-Dokument mit Dateiname \r\nRechnung.pdf\r\nerzeugt !");
-
-    // Unseen jobs and failed outputs show nothing, whatever the settings say.
-    s.PDFShow = true;
-    msgbox::clearHistory();
-    shell::clearRecordedCalls();
-    TestDialog unseen(1, 1);
-    ASSERT_TRUE(outputPdfAndReport(unseen, 0, true).ok());
-    s.PDFFolder = fx.dirs.root() + "/fehlt";
-    EXPECT_FALSE(outputPdfAndReport(unseen, 0, false).ok());
-    s.PDFShow = false;
-    EXPECT_FALSE(outputPdfAndReport(unseen, 0, false).ok());
-    EXPECT_TRUE(shell::recordedCalls().isEmpty());
-    EXPECT_TRUE(msgbox::history().isEmpty());
-    shell::setRecording(false);
-}
-
 TEST(PdfOutput, EachDialogKeepsItsComponentAndOneOutputAtATime)
 {
     PdfFixture fx;
@@ -214,7 +169,7 @@ TEST(PdfOutput, EachDialogKeepsItsComponentAndOneOutputAtATime)
     TestDialog dialog(2, 2), other(1, 1);
     dialog.job().pdfName = "erste";
     other.job().pdfName = "andere";
-    PdfOutcome nested, otherOutcome;
+    OutputOutcome nested, otherOutcome;
     bool once = true;
     dialog.onEvents = [&] {
         QString stamp;

@@ -39,7 +39,7 @@ inline QString writeNamedPdf(PdfFixture& fx, TestDialog& dialog, const QString& 
     ServerSettings().PdfPrint = false;
     dialog.job().pdfName = name;
     QString stamp;
-    const PdfOutcome outcome = PrintToPdf(dialog, 0, stamp);
+    const OutputOutcome outcome = PrintToPdf(dialog, 0, stamp);
     EXPECT_TRUE(outcome.ok()) << outcome.message.toStdString();
     return fx.pdfFolder + QStringLiteral("/") + name + QStringLiteral(".pdf");
 }

@@ -13,21 +13,21 @@ ConverterContext::~ConverterContext()
     releasePdfComponent(*this);
 }
 
-PdfOutcome convertPrintFileToPdf(const QString& printFile, const QString& output, const QString& settingsFile,
-                                 qint32 watermarkPosition)
+OutputOutcome convertPrintFileToPdf(const QString& printFile, const QString& output, const QString& settingsFile,
+                                    qint32 watermarkPosition)
 {
     const QString shownFile = QDir::toNativeSeparators(printFile);
     if (!QFileInfo(printFile).isFile())
-        return PdfOutcome::failed(QStringLiteral("Die Druckdatei %1 wurde nicht gefunden.").arg(shownFile));
+        return OutputOutcome::failure(QStringLiteral("Die Druckdatei %1 wurde nicht gefunden.").arg(shownFile));
     if (output.isEmpty())
-        return PdfOutcome::failed(QStringLiteral("Für das PDF-Dokument wurde kein Dateiname angegeben."));
+        return OutputOutcome::failure(QStringLiteral("Für das PDF-Dokument wurde kein Dateiname angegeben."));
     // The scratch file of the resolution probe goes where the server keeps it.
     if (AppDataFolder().isEmpty())
         AppDataFolder() = folders::appDataFolder();
 
     ConverterContext context;
     if (!fillJobFromPrintFile(printFile, context.job(), settingsFile))
-        return PdfOutcome::failed(
+        return OutputOutcome::failure(
             QStringLiteral("Die Druckdatei %1 konnte nicht gelesen werden oder ist leer.").arg(shownFile));
     context.setWatermarkPosition(watermarkPosition);
     context.FromPage = 1;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PdfOutcome.h"
+#include "OutputOutcome.h"
 #include "WindowlessContext.h"
 
 #include <QString>
@@ -21,5 +21,5 @@ public:
 // Reads `printFile` with the settings of `settingsFile` (empty: the server's default
 // settings file) and writes every page to `output`. A failed outcome carries a German
 // message naming the file; no partial output is left behind.
-PdfOutcome convertPrintFileToPdf(const QString& printFile, const QString& output, const QString& settingsFile,
-                                 qint32 watermarkPosition = 0);
+OutputOutcome convertPrintFileToPdf(const QString& printFile, const QString& output, const QString& settingsFile,
+                                    qint32 watermarkPosition = 0);

@@ -19,7 +19,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "Aufruf: druckserver-pdf DRUCKDATEI AUSGABE.pdf [EINSTELLUNGEN.INI]\n");
         return 1;
     }
-    const PdfOutcome outcome = convertPrintFileToPdf(args[1], args[2], args.size() > 3 ? args[3] : QString());
+    const OutputOutcome outcome = convertPrintFileToPdf(args[1], args[2], args.size() > 3 ? args[3] : QString());
     if (!outcome.ok()) {
         std::fprintf(stderr, "%s\n", outcome.message.toLocal8Bit().constData());
         return 1;
