@@ -5,6 +5,10 @@
 
 #include <QtGlobal>
 
+#include <memory>
+
+class PdfComponent;
+
 // What an output routine reads from and reports to the print dialog that runs it: the
 // job, the page range, the slot's picture mode and watermark choice, the two picture
 // holders, and the slot's progress bars. The print dialog implements it; the PDF
@@ -40,4 +44,14 @@ public:
     // Lets pending window messages run, so timers and other dialogs stay responsive
     // while an output runs.
     virtual void processEvents() {}
+
+    // What the PDF outputs (PdfOutput.h) keep with the context: the PDF component they
+    // write through, made by the first of them and kept as long as the context lives, so
+    // the values written to it persist from one output of the job to the next; and
+    // whether one of them is running, so that a second one started meanwhile (a countdown
+    // firing while the first lets events run) is refused instead of ending the first
+    // one's document. This library does not know the component: the shared pointer
+    // deletes it the way the PDF library made it.
+    std::shared_ptr<PdfComponent> pdfComponent;
+    bool pdfOutputRunning = false;
 };

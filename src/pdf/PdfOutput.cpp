@@ -13,45 +13,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
-#include <QObject>
 #include <QSet>
 #include <QWidget>
 
 #include <algorithm>
 #include <functional>
-#include <map>
 #include <memory>
 
 namespace {
-
-// One component per output context. The entry is shared so that a running output keeps
-// its component even if the context goes away while the output lets events run.
-struct ComponentEntry
-{
-    PdfComponent pdf;
-    bool busy = false; // an output of this context is running
-};
-
-std::map<const OutputContext*, std::shared_ptr<ComponentEntry>>& components()
-{
-    static std::map<const OutputContext*, std::shared_ptr<ComponentEntry>> entries;
-    return entries;
-}
-
-std::shared_ptr<ComponentEntry> entryFor(OutputContext& dialog)
-{
-    auto& entries = components();
-    auto found = entries.find(&dialog);
-    if (found != entries.end())
-        return found->second;
-    auto entry = std::make_shared<ComponentEntry>();
-    entries.emplace(&dialog, entry);
-    if (auto* object = dynamic_cast<QObject*>(&dialog)) {
-        const OutputContext* key = &dialog;
-        QObject::connect(object, &QObject::destroyed, [key] { components().erase(key); });
-    }
-    return entry;
-}
 
 QString pdfFolder()
 {
@@ -176,17 +145,16 @@ QSet<QString>& namesInWriting()
 OutputOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
                          const std::function<Target()>& choosePath)
 {
-    const std::shared_ptr<ComponentEntry> entry = entryFor(dialog);
-    if (entry->busy)
+    if (dialog.pdfOutputRunning)
         return OutputOutcome::failure(QStringLiteral("Für diesen Auftrag wird gerade schon ein PDF-Dokument erzeugt."));
-    entry->busy = true;
+    dialog.pdfOutputRunning = true;
     struct Release
     {
-        ComponentEntry& entry;
-        ~Release() { entry.busy = false; }
-    } release{*entry};
+        OutputContext& dialog;
+        ~Release() { dialog.pdfOutputRunning = false; }
+    } release{dialog};
 
-    PdfComponent& pdf = entry->pdf;
+    PdfComponent& pdf = pdfComponentFor(dialog);
     // Another job's dialog may reload the settings while this output lets events run;
     // this document keeps those it started with.
     ServerSettingsRecord settings = ServerSettings();
@@ -370,10 +338,7 @@ OutputOutcome PrintToMailPdf(OutputContext& dialog, qint32 Index, QString& stamp
 
 PdfComponent& pdfComponentFor(OutputContext& dialog)
 {
-    return entryFor(dialog)->pdf;
-}
-
-void releasePdfComponent(const OutputContext& dialog)
-{
-    components().erase(&dialog);
+    if (!dialog.pdfComponent)
+        dialog.pdfComponent = std::make_shared<PdfComponent>();
+    return *dialog.pdfComponent;
 }

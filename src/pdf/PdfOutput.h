@@ -59,8 +59,7 @@ QString pdfBaseName(const QString& pdfName, const QString& stamp);
 // A "\" in the base name separates sub-folders, as a DOS program means it.
 QString pdfFilePath(const QString& baseName);
 
-// The PDF component of an output context. It lives as long as the context (a context
-// that is a QObject releases it when destroyed; others call releasePdfComponent), so the
-// values written to it persist from one output of the job to the next.
+// The PDF component of an output context, made at its first use; it lives as long as the
+// context (OutputContext::pdfComponent), so the values written to it persist from one
+// output of the job to the next.
 PdfComponent& pdfComponentFor(OutputContext& dialog);
-void releasePdfComponent(const OutputContext& dialog);

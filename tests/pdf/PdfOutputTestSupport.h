@@ -10,13 +10,8 @@
 
 #include <gtest/gtest.h>
 
-// A print dialog for the PDF outputs; the PDF component kept for it goes with it.
-class TestDialog : public TestContext
-{
-public:
-    using TestContext::TestContext;
-    ~TestDialog() override { releasePdfComponent(*this); }
-};
+// A print dialog for the PDF outputs.
+using TestDialog = TestContext;
 
 // Private folders, the default settings loaded, and a PDF folder of its own.
 struct PdfFixture

@@ -4,14 +4,10 @@
 #include "JobReader.h"
 #include "PdfOutput.h"
 #include "ServerSettings.h"
+#include "WindowlessContext.h"
 
 #include <QDir>
 #include <QFileInfo>
-
-ConverterContext::~ConverterContext()
-{
-    releasePdfComponent(*this);
-}
 
 OutputOutcome convertPrintFileToPdf(const QString& printFile, const QString& output, const QString& settingsFile,
                                     qint32 watermarkPosition)
@@ -25,7 +21,7 @@ OutputOutcome convertPrintFileToPdf(const QString& printFile, const QString& out
     if (AppDataFolder().isEmpty())
         AppDataFolder() = folders::appDataFolder();
 
-    ConverterContext context;
+    WindowlessContext context;
     if (!fillJobFromPrintFile(printFile, context.job(), settingsFile))
         return OutputOutcome::failure(
             QStringLiteral("Die Druckdatei %1 konnte nicht gelesen werden oder ist leer.").arg(shownFile));

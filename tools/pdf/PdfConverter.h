@@ -1,7 +1,6 @@
 #pragma once
 
 #include "OutputOutcome.h"
-#include "WindowlessContext.h"
 
 #include <QString>
 
@@ -9,14 +8,6 @@
 // reads it, and written through the same page loop, renderer and PDF component as the
 // "Pdf-Dokument" output, with all pages, no background picture and no attachment picture
 // beyond what the job names.
-
-// The converter's context: owns the PDF component the output starts for it.
-class ConverterContext : public WindowlessContext
-{
-public:
-    ConverterContext() = default;
-    ~ConverterContext() override;
-};
 
 // Reads `printFile` with the settings of `settingsFile` (empty: the server's default
 // settings file) and writes every page to `output`. A failed outcome carries a German
