@@ -3,6 +3,7 @@
 #include "DestinationIcons.h"
 #include "Folders.h"
 #include "MessageBox.h"
+#include "Printers.h"
 #include "ReadingRules.h"
 #include "ServerSettings.h"
 #include "UpDownButtons.h"
@@ -18,7 +19,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -75,12 +75,6 @@ std::function<OutputOutcome(frmGUI&, qint16, qint16)>& frmGUI::outputHook()
     return hook;
 }
 
-std::function<QStringList()>& frmGUI::printerNamesHook()
-{
-    static std::function<QStringList()> hook;
-    return hook;
-}
-
 // ---------------------------------------------------------------------------------------
 // Loading
 
@@ -111,8 +105,7 @@ void frmGUI::FillLists()
         ImageCombo1->clear();
         ImageCombo1->addItem(destinationIcon(5), QStringLiteral("Pdf-Dokument"), 5);
         ImageCombo1->addItem(destinationIcon(2), QStringLiteral("e-Mail"), 2);
-        const QStringList printers = printerNamesHook() ? printerNamesHook()() : QPrinterInfo::availablePrinterNames();
-        for (const QString& name : printers) {
+        for (const QString& name : printers::installedPrinters()) {
             const qint16 kind = name.contains(QLatin1StringView("FRITZfax"), Qt::CaseSensitive) ? 4 : 3;
             ImageCombo1->addItem(destinationIcon(kind), name, kind);
         }

@@ -73,10 +73,6 @@ public:
     OutputOutcome PrintToDevice(qint16 Ausgabe, QObject* frmPS, qint16 Index);
     static std::function<OutputOutcome(frmGUI&, qint16 Ausgabe, qint16 Index)>& outputHook();
 
-    // The installed printers in the order the system lists them; a test may replace the
-    // list (an empty function restores the system's).
-    static std::function<QStringList()>& printerNamesHook();
-
     // What the outputs read of the controls. Slots other than 0 read as empty (kind 0).
     QString destinationText(qint16 slot) const;
     qint16 destinationKind(qint16 slot) const;

@@ -20,9 +20,15 @@ QString& current()
 
 } // namespace
 
+std::function<QStringList()>& installedPrintersHook()
+{
+    static std::function<QStringList()> hook;
+    return hook;
+}
+
 QStringList installedPrinters()
 {
-    return QPrinterInfo::availablePrinterNames();
+    return installedPrintersHook() ? installedPrintersHook()() : QPrinterInfo::availablePrinterNames();
 }
 
 QString currentPrinter()

@@ -3,14 +3,19 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QPrinter;
 
 // The installed printers and the program's current printer. The current printer starts
 // as the system's default printer; an output switches it for its duration and back.
 namespace printers {
 
-// Device names of the installed printers, in the order the system lists them.
+// Device names of the installed printers, in the order the system lists them: the print
+// dialog's destinations and the printers an output may switch to.
 QStringList installedPrinters();
+// A test may stand in for the system's list; an empty function restores it.
+std::function<QStringList()>& installedPrintersHook();
 QString currentPrinter();
 void setCurrentPrinter(const QString& name);
 

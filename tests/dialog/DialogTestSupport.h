@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Controls.h"
+#include "Printers.h"
 #include "frmGUI.h"
 
 #include <QElapsedTimer>
@@ -22,10 +23,10 @@ struct OutputCall
 class DialogHooks
 {
 public:
-    explicit DialogHooks(QStringList printers = {})
+    explicit DialogHooks(QStringList printerNames = {})
     {
         m_clock.start();
-        frmGUI::printerNamesHook() = [printers] { return printers; };
+        printers::installedPrintersHook() = [printerNames] { return printerNames; };
         frmGUI::outputHook() = [this](frmGUI& dialog, qint16 kind, qint16 slot) {
             calls.push_back({kind, slot, m_clock.elapsed()});
             return onOutput ? onOutput(dialog) : OutputOutcome::done();
@@ -34,7 +35,7 @@ public:
     ~DialogHooks()
     {
         frmGUI::outputHook() = nullptr;
-        frmGUI::printerNamesHook() = nullptr;
+        printers::installedPrintersHook() = nullptr;
     }
     DialogHooks(const DialogHooks&) = delete;
     DialogHooks& operator=(const DialogHooks&) = delete;
