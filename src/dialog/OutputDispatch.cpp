@@ -46,17 +46,17 @@ bool frmGUI::chosenPageRange(qint32& from, qint32& to) const
     const int range = rangeOption();
     if (range == 0) {
         from = 1;
-        to = PageCount();
+        to = m_job.PageCount();
     } else if (range == 1) {
-        from = pageFromBox(fromPageText(), 1, PageCount());
-        to = pageFromBox(toPageText(), PageCount(), PageCount());
+        from = pageFromBox(fromPageText(), 1, m_job.PageCount());
+        to = pageFromBox(toPageText(), m_job.PageCount(), m_job.PageCount());
     }
     return range == 0 || range == 1;
 }
 
 OutputOutcome frmGUI::PrintToDevice(qint16 Ausgabe, QObject* /*frmPS*/, qint16 Index)
 {
-    chosenPageRange(FromPage, ToPage);
+    chosenPageRange(m_context.FromPage, m_context.ToPage);
 
     switch (Ausgabe) {
     case 3:
@@ -65,15 +65,15 @@ OutputOutcome frmGUI::PrintToDevice(qint16 Ausgabe, QObject* /*frmPS*/, qint16 I
     case 5: {
         // A job that runs unseen shows nothing of its new file.
         QString stamp;
-        const OutputOutcome pdf = PrintToPdf(*this, Index, stamp);
-        if (pdf.ok() && !OnlyBackground)
-            showNewPdf(pdfBaseName(pdfName, stamp));
+        const OutputOutcome pdf = PrintToPdf(m_context, Index, stamp);
+        if (pdf.ok() && !m_job.OnlyBackground)
+            showNewPdf(pdfBaseName(m_job.pdfName, stamp));
         return pdf;
     }
     case 2: {
         // The mailed PDF goes with MailDelete whatever became of the mail.
         QString stamp;
-        const MailOutcome mail = PrintToMail(*this, Index, stamp);
+        const MailOutcome mail = PrintToMail(m_context, Index, stamp);
         if (ServerSettings().MailDelete)
             deleteMailedPdf(mail);
         return mail.result;

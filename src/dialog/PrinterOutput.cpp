@@ -38,12 +38,14 @@ qint32 copiesOf(const QString& text)
 
 OutputOutcome PrintToPrinter(frmGUI& f, qint16 Index)
 {
+    OutputContext& context = f.outputContext();
+    const Job& job = f.job();
     const QString remembered = printers::currentPrinter();
     switchToPrinter(f.destinationText(Index));
     const QString printerName = printers::currentPrinter();
 
     const qint32 copies = copiesOf(f.copiesText(Index));
-    f.setProgressMaximum(Index, f.PageCount(), f.PageCount() * std::max(copies, 0));
+    context.setProgressMaximum(Index, job.PageCount(), job.PageCount() * std::max(copies, 0));
 
     if (f.destinationKind(Index) == 4)
         VBRegEdit::SetRegString(VBRegEdit::Root::CurrentUser, QString::fromLatin1(FaxNumberKey),
@@ -58,10 +60,10 @@ OutputOutcome PrintToPrinter(frmGUI& f, qint16 Index)
 
     // The document keeps the settings it began with, whatever another job loads meanwhile.
     ServerSettingsRecord settings = ServerSettings();
-    const double widest = pages::widestLineInches(f, settings.SignPitch, f.LeftSpace);
+    const double widest = pages::widestLineInches(job, settings.SignPitch, job.LeftSpace);
     for (qint32 copy = 1; copy <= copies; ++copy) {
         QPrinter printer(QPrinter::HighResolution);
-        printers::preparePrinter(printer, printerName, f.Landscape(), pages::documentTitle());
+        printers::preparePrinter(printer, printerName, job.Landscape(), pages::documentTitle());
         Canvas dc(&printer);
         if (!STARTPRINT2(dc, printer.docName())) {
             outcome = OutputOutcome::failure(QStringLiteral("Der Drucker \"%1\" kann nicht drucken.").arg(printerName));
@@ -69,15 +71,15 @@ OutputOutcome PrintToPrinter(frmGUI& f, qint16 Index)
         }
         dc.setWidestLineInches(widest);
         const pages::PageGeometry geometry{dc.widthPixels(), dc.heightPixels()};
-        for (qint32 page = f.FromPage; page <= f.ToPage; ++page) {
-            f.setProgressValue(Index, page, (copy - 1) * f.PageCount() + page);
-            pages::drawJobPage(dc, f, Index, page, geometry, page == f.FromPage ? 1 : 0, settings);
-            if (page < f.ToPage) {
+        for (qint32 page = context.FromPage; page <= context.ToPage; ++page) {
+            context.setProgressValue(Index, page, (copy - 1) * job.PageCount() + page);
+            pages::drawJobPage(dc, context, Index, page, geometry, page == context.FromPage ? 1 : 0, settings);
+            if (page < context.ToPage) {
                 NEXTPAGE(dc);
-                f.processEvents();
+                context.processEvents();
             }
         }
-        PrintImagePages(f.AnHaenge, dc, geometry.height, geometry.width, f.Picture2(), f.Landscape() ? 2 : 1);
+        PrintImagePages(job.AnHaenge, dc, geometry.height, geometry.width, context.Picture2(), job.Landscape() ? 2 : 1);
         if (!ENDPRINT(dc)) {
             outcome = OutputOutcome::failure(
                 QStringLiteral("Der Druckauftrag für \"%1\" konnte nicht an den Drucker übergeben werden.")

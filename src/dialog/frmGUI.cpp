@@ -41,7 +41,7 @@ frmGUI::frmGUI(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmGUI"));
     setWindowTitle(QStringLiteral("Druckdialog"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setObserver(this);
+    m_job.setObserver(&m_jobView);
 
     AutostartTimer.setObjectName(QStringLiteral("AutostartTimer"));
     AutostartTimer.setSingleShot(true);
@@ -62,7 +62,7 @@ frmGUI::~frmGUI()
     // object. The job must not report to a window that is being torn down.
     AutostartTimer.stop();
     tmrCountdown.stop();
-    setObserver(nullptr);
+    m_job.setObserver(nullptr);
     // The controls outlive this part of the object while the widget base tears them
     // down; none of their signals may reach the handlers any more.
     for (QObject* child : findChildren<QObject*>())
@@ -80,13 +80,7 @@ std::function<OutputOutcome(frmGUI&, qint16, qint16)>& frmGUI::outputHook()
 
 void frmGUI::ResetDialog()
 {
-    PageLines = PageTable();
-    pdfName.clear();
-    RecEMail.clear();
-    RecFax.clear();
-    SubjectMail.clear();
-    TextEmail.clear();
-
+    // The job starts empty with the dialog.
     FillLists();
 
     ImageCombo1->setCurrentIndex(0);
@@ -136,7 +130,7 @@ void frmGUI::LoadWatermarks()
 {
     // A file that cannot be read leaves the list as it is: empty, not even "Ohne".
     QStringList names;
-    if (!::LoadWatermarks(*this, names))
+    if (!::LoadWatermarks(m_job, names))
         return;
     const QSignalBlocker block(Combo2);
     Combo2->clear();
@@ -241,7 +235,7 @@ void frmGUI::Command3_Click()
     if (outcome.failed()) {
         // A job that ran unseen shows itself now, or nobody would ever learn of it.
         if (!isVisible()) {
-            OnlyBackground = false;
+            m_job.OnlyBackground = false;
             showOnTop();
         }
         showOutputFailure(outcome);
@@ -258,16 +252,16 @@ void frmGUI::Command1_Click(qint16 Index)
     stopCountdown();
 
     frmMonitor monitor(this);
-    monitor.f = this;
+    monitor.f = &m_context;
     monitor.PrinterNumber = Index;
-    monitor.LeftMargin = LeftSpace;
-    monitor.PageCounter = PageCount();
+    monitor.LeftMargin = m_job.LeftSpace;
+    monitor.PageCounter = m_job.PageCount();
     const qint32 watermark = WatermarkPosition(Index);
-    if (watermark >= 1 && watermark <= Watermarks().size())
-        monitor.Watermarke = Watermarks()[watermark - 1];
+    if (watermark >= 1 && watermark <= m_job.Watermarks().size())
+        monitor.Watermarke = m_job.Watermarks()[watermark - 1];
     const int range = rangeOption();
     monitor.Range = qint16(range == 0 || range == 1 ? range : 2);
-    monitor.Orientation = Landscape() ? 2 : 1;
+    monitor.Orientation = m_job.Landscape() ? 2 : 1;
     chosenPageRange(monitor.Firstpage_M, monitor.Lastpage_M);
     monitor.exec();
 }

@@ -24,9 +24,9 @@ class QPushButton;
 class QRadioButton;
 class UpDownButtons;
 
-// The print dialog of one job. It is the job (the page model the reader fills), the
-// window that shows it, and the context the output routines read. Each print file gets
-// its own instance; it lives until it unloads (Start without repeat, or Cancel), then it
+// The print dialog of one job. It holds the job (the page model the reader fills), shows
+// it, and is what the output routines read (outputContext()). Each print file gets its
+// own instance; it lives until it unloads (Start without repeat, or Cancel), then it
 // deletes itself.
 //
 // Order of use by the poller: construct (the lists are filled and the first entries
@@ -40,13 +40,36 @@ class UpDownButtons;
 //
 // Only the first output slot (index 0) is built; routines that take a slot ignore the
 // others. Controls carry their names as object names (ImageCombo1, Text1, Command3, ...).
-class frmGUI : public QDialog, public Job, public JobObserver, public OutputContext
+class frmGUI : public QDialog
 {
     Q_OBJECT
+
+    // First, as the job's names below refer into it.
+    Job m_job;
 
 public:
     explicit frmGUI(QWidget* parent = nullptr);
     ~frmGUI() override;
+
+    // The job this dialog shows.
+    Job& job() { return m_job; }
+    const Job& job() const { return m_job; }
+    // What the outputs and the preview read of this dialog: the job, the page range of the
+    // running output, the slot's picture mode and watermark, the pictures, the progress bars.
+    OutputContext& outputContext() { return m_context; }
+
+    // The job's names, as the poller and the tests call them on the dialog.
+    qint32& PageLen = m_job.PageLen;
+    qint32& LeftSpace = m_job.LeftSpace;
+    bool& OnlyBackground = m_job.OnlyBackground;
+    bool& AutoStart = m_job.AutoStart;
+    bool Landscape() const { return m_job.Landscape(); }
+    void setLandscape(bool landscape) { m_job.setLandscape(landscape); }
+    QString IniFile() const { return m_job.IniFile(); }
+    void setIniFile(const QString& file) { m_job.setIniFile(file); }
+    qint32 PageCount() const { return m_job.PageCount(); }
+    QString GetPageLine(qint32 line, qint32 page) const { return m_job.GetPageLine(line, page); }
+    void AddLineToArray(const QString& record) { m_job.AddLineToArray(record); }
 
     // Restores the dialog state saved in the job's settings file and arms the countdown.
     // Every step stands alone: one that cannot be applied is skipped. Never reports.
@@ -91,22 +114,14 @@ public:
     double countdownSeconds() const { return m_countdownValue; }
     double countdownMaximum() const { return m_countdownMaximum; }
 
-    // OutputContext
-    Job& job() override { return *this; }
-    qint16 PicPageMode(qint16 slot) const override;
-    qint32 WatermarkPosition(qint16 slot) const override;
-    QString mailRecipients(qint16 slot) override { return emailText(slot); }
-    PictureHolder& Picture1() override { return m_picture1; }
-    PictureHolder& Picture2() override { return m_picture2; }
-    void setProgressMaximum(qint16 slot, qint32 pages, qint32 total) override;
-    void setProgressValue(qint16 slot, qint32 pages, qint32 total) override;
-    void processEvents() override;
-
-    // JobObserver
-    void pageCountChanged(qint32 pageCount) override;
-    void pagePictureGeometryChanged(const QRect& picture, const QRect& shadow) override;
-    void emailChanged(const QString& recipients) override;
-    void faxChanged(const QString& number) override;
+    // What the output context hands on (see OutputContext).
+    qint16 PicPageMode(qint16 slot) const;
+    qint32 WatermarkPosition(qint16 slot) const;
+    PictureHolder& Picture1() { return m_picture1; }
+    PictureHolder& Picture2() { return m_picture2; }
+    void setProgressMaximum(qint16 slot, qint32 pages, qint32 total);
+    void setProgressValue(qint16 slot, qint32 pages, qint32 total);
+    void processEvents();
 
     // Event handlers, public so that the poller and tests can drive the dialog as a user
     // would.
@@ -129,6 +144,54 @@ protected:
     void reject() override;
 
 private:
+    // The output context and the job's observer hand on to the members of the dialog.
+    class Context final : public OutputContext
+    {
+    public:
+        explicit Context(frmGUI& dialog) : m_dialog(dialog) {}
+        Job& job() override { return m_dialog.m_job; }
+        qint16 PicPageMode(qint16 slot) const override { return m_dialog.PicPageMode(slot); }
+        qint32 WatermarkPosition(qint16 slot) const override { return m_dialog.WatermarkPosition(slot); }
+        QString mailRecipients(qint16 slot) override { return m_dialog.emailText(slot); }
+        PictureHolder& Picture1() override { return m_dialog.m_picture1; }
+        PictureHolder& Picture2() override { return m_dialog.m_picture2; }
+        void setProgressMaximum(qint16 slot, qint32 pages, qint32 total) override
+        {
+            m_dialog.setProgressMaximum(slot, pages, total);
+        }
+        void setProgressValue(qint16 slot, qint32 pages, qint32 total) override
+        {
+            m_dialog.setProgressValue(slot, pages, total);
+        }
+        void processEvents() override { m_dialog.processEvents(); }
+        QWidget* parentWindow() override { return &m_dialog; }
+
+    private:
+        frmGUI& m_dialog;
+    };
+
+    class JobView final : public JobObserver
+    {
+    public:
+        explicit JobView(frmGUI& dialog) : m_dialog(dialog) {}
+        void pageCountChanged(qint32 pageCount) override { m_dialog.pageCountChanged(pageCount); }
+        void pagePictureGeometryChanged(const QRect& picture, const QRect& shadow) override
+        {
+            m_dialog.pagePictureGeometryChanged(picture, shadow);
+        }
+        void emailChanged(const QString& recipients) override { m_dialog.emailChanged(recipients); }
+        void faxChanged(const QString& number) override { m_dialog.faxChanged(number); }
+
+    private:
+        frmGUI& m_dialog;
+    };
+
+    // What the job reports, mirrored into the controls.
+    void pageCountChanged(qint32 pageCount);
+    void pagePictureGeometryChanged(const QRect& picture, const QRect& shadow);
+    void emailChanged(const QString& recipients);
+    void faxChanged(const QString& number);
+
     // frmGUI_Layout.cpp
     void buildControls();
     void buildJobColumn();
@@ -203,6 +266,8 @@ private:
     std::array<qint16, 3> m_picPageMode{};
     PictureHolder m_picture1;
     PictureHolder m_picture2;
+    Context m_context{*this};
+    JobView m_jobView{*this};
     float m_countdownMaximum = 0;
     float m_countdownValue = 0;
     bool m_countdownArmed = false; // init armed it and nothing stopped it yet

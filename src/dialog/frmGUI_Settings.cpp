@@ -47,7 +47,7 @@ QString frmGUI::settingsFile() const
 {
     // Before the poller names the job's settings file (while the form loads), the
     // default settings file is the one in force.
-    return IniFile().isEmpty() ? DefaultSettingsFile() : IniFile();
+    return m_job.IniFile().isEmpty() ? DefaultSettingsFile() : m_job.IniFile();
 }
 
 void frmGUI::init()
@@ -66,11 +66,11 @@ void frmGUI::init()
         selectEqualEntry(Combo1, picture.toUpper());
 
     // 3.-5. Automatic start, hidden output, delay and left margin.
-    AutoStart = readServerFlag(file, keys::AutoStart);
-    OnlyBackground = readServerFlag(file, keys::HideMode);
+    m_job.AutoStart = readServerFlag(file, keys::AutoStart);
+    m_job.OnlyBackground = readServerFlag(file, keys::HideMode);
     AutoStartDelay = readServerNumber(file, keys::AutoStartDelay);
     AutostartTimer.setInterval(std::max(AutoStartDelay, 0));
-    LeftSpace = readServerNumber(file, keys::LeftSpace);
+    m_job.LeftSpace = readServerNumber(file, keys::LeftSpace);
 
     // 6. The output slot. Only slot 0 is built; the keys of the others are not read.
     restoreSlot(0);
@@ -79,7 +79,7 @@ void frmGUI::init()
     LoadServerSettings(file);
 
     // 8. The countdown is armed now and starts once the job is completely read.
-    if (AutoStart)
+    if (m_job.AutoStart)
         armCountdown();
 }
 

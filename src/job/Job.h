@@ -7,9 +7,9 @@
 #include <QStringList>
 
 // One print job: the text of one print file cut into pages of PageLen lines, and the
-// values its embedded commands set. The print dialog is a Job (it inherits from it), and
-// the outputs and the preview read the same instance. The job knows nothing of windows:
-// what the dialog shows of it is reported to a JobObserver.
+// values its embedded commands set. The print dialog holds one, and the outputs and the
+// preview read that instance through the dialog's output context. The job knows nothing
+// of windows: what the dialog shows of it is reported to a JobObserver.
 //
 // Lifecycle: created empty; the reader sets Landscape and PageLen while it scans the
 // print file, then IniFile; the dialog's init sets LeftSpace, OnlyBackground and

@@ -5,7 +5,7 @@
 #include <QtGlobal>
 
 // What a job tells the window that shows it. The job knows nothing of widgets; the print
-// dialog implements this interface and mirrors the values into its controls. Every
+// dialog registers an observer that mirrors the values into its controls. Every
 // callback has an empty default, so an observer overrides only what it shows.
 class JobObserver
 {

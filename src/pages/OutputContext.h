@@ -8,11 +8,12 @@
 #include <memory>
 
 class PdfComponent;
+class QWidget;
 
 // What an output routine reads from and reports to the print dialog that runs it: the
 // job, the page range, the slot's picture mode and watermark choice, the two picture
-// holders, and the slot's progress bars. The print dialog implements it; the PDF
-// converter for the command line implements it without any window.
+// holders, and the slot's progress bars. The print dialog provides one; the command-line
+// tools use one without any window (WindowlessContext).
 class OutputContext
 {
 public:
@@ -44,6 +45,10 @@ public:
     // Lets pending window messages run, so timers and other dialogs stay responsive
     // while an output runs.
     virtual void processEvents() {}
+
+    // The window the output runs for, as the parent of a window the output opens (the PDF
+    // name dialog); none for a context without a window.
+    virtual QWidget* parentWindow() { return nullptr; }
 
     // What the PDF outputs (PdfOutput.h) keep with the context: the PDF component they
     // write through, made by the first of them and kept as long as the context lives, so

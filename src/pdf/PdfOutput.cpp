@@ -14,7 +14,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QSet>
-#include <QWidget>
 
 #include <algorithm>
 #include <functional>
@@ -248,7 +247,7 @@ Target chooseName(OutputContext& dialog, QString& stamp, bool stampAlways)
     stamp = freeDocumentStamp();
     const QString proposed = pdfBaseName(QString(), stamp);
     if (ServerSettings().PDFDLG) {
-        const QString answer = cleanPdfName(askPdfFileName(pdfFolder(), proposed, dynamic_cast<QWidget*>(&dialog)));
+        const QString answer = cleanPdfName(askPdfFileName(pdfFolder(), proposed, dialog.parentWindow()));
         if (!answer.isEmpty()) {
             job.pdfName = answer;
             return givenName(answer);

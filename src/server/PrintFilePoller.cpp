@@ -145,7 +145,7 @@ void frmPS::readJob(const QString& entry)
     // Stage B: the scanning pass decides the orientation and the settings file.
     const QString defaultFile = DefaultSettingsFile();
     const ScanSettings scan{LinesPerPage, LinesPerPageQ, AutoLandscape, defaultFile};
-    if (!scanPrintFile(*job, scan, IniOverride, pump::letMessagesRun)) {
+    if (!scanPrintFile(job->job(), scan, IniOverride, pump::letMessagesRun)) {
         failJob(job, entry, QStringLiteral("Druckdatei fehlerhaft!"), QStringLiteral("Interpretationsfehler!"));
         return;
     }
@@ -155,7 +155,7 @@ void frmPS::readJob(const QString& entry)
     try {
         // Stage C: the dialog restores its state, then the records fill the job.
         job->init();
-        feedPrintFile(*job, pump::letMessagesRun);
+        feedPrintFile(job->job(), pump::letMessagesRun);
     } catch (const std::exception&) {
         failJob(job, entry, QStringLiteral("Init GUI error!"), QStringLiteral("Systemfehler"));
         return;

@@ -140,7 +140,7 @@ TEST(PdfDispatch, TheNewFileIsOpenedOrReportedUnlessTheJobRunsUnseen)
         const std::unique_ptr<frmGUI> f(loadDialog(dirs.settingsFile()));
         f->PageLen = 1;
         f->AddLineToArray("Seite 1");
-        f->pdfName = name;
+        f->job().pdfName = name;
         f->OnlyBackground = unseen;
         return f->PrintToDevice(5, nullptr, 0);
     };
