@@ -25,7 +25,12 @@ struct Observation
     qint64 size = -1;
     qint64 modifiedMs = 0;
     qint64 changedAtMs = 0;
+    qint64 writerSeenAtMs = -1; // when a process last held it open for writing
 };
+
+// The look at every process's open files takes milliseconds; while a writer keeps the
+// file open it is repeated this often, not at every tick.
+constexpr qint64 WriterLookMs = 1000;
 
 struct Reader
 {
@@ -65,6 +70,17 @@ bool changedRecently(const QString& path, qint64 size, qint64 modifiedMs, qint64
     return nowMs - seen.changedAtMs < reader().quietMs;
 }
 
+// Whether a process holds the file open for writing; after changedRecently for the path.
+bool heldByWriter(int fd, qint64 nowMs)
+{
+    Observation& seen = reader().seen;
+    if (seen.writerSeenAtMs >= 0 && nowMs - seen.writerSeenAtMs < WriterLookMs)
+        return true;
+    const bool held = openfiles::heldOpenForWriting(fd);
+    seen.writerSeenAtMs = held ? nowMs : -1;
+    return held;
+}
+
 void forgetObservation()
 {
     reader().seen = Observation{};
@@ -91,8 +107,9 @@ int OPENDAT(const QString& pathArgument)
     const qint64 modifiedMs = info.lastModified().toMSecsSinceEpoch();
     // A writer that pauses changes nothing for a while but still holds the file open; the
     // look at every process's open files comes last, as it costs the most.
-    if (changedRecently(path, size, modifiedMs, QDateTime::currentMSecsSinceEpoch()) ||
-        printFileWriteLocked(file.handle()) || openfiles::heldOpenForWriting(file.handle()))
+    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+    if (changedRecently(path, size, modifiedMs, nowMs) || printFileWriteLocked(file.handle()) ||
+        heldByWriter(file.handle(), nowMs))
         return -1;
 
     // A writer that starts while we read would leave a partial job: compare afterwards.

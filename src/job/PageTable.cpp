@@ -35,22 +35,29 @@ PageTable::~PageTable() = default;
 PageTable::PageTable(PageTable&&) noexcept = default;
 PageTable& PageTable::operator=(PageTable&&) noexcept = default;
 
+bool PageTable::encodeInto(const QString& text, char* out)
+{
+    const char16_t* in = reinterpret_cast<const char16_t*>(text.utf16());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = in[i];
+        const uchar code = c < FirstCode ? uchar(c) : m_alphabet->code(c);
+        if (code == 0 && c != 0)
+            return false;
+        out[i] = char(code);
+    }
+    return true;
+}
+
 QByteArray PageTable::encode(const QString& text)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized);
-    char* out = bytes.data();
-    for (const QChar c : text) {
-        const uchar code = m_alphabet->code(c.unicode());
-        if (code == 0 && c.unicode() != 0) {
-            // Beyond the alphabet: the line as it is.
-            QByteArray wide(1 + text.size() * qsizetype(sizeof(char16_t)), Qt::Uninitialized);
-            wide[0] = char(Wide);
-            std::copy_n(reinterpret_cast<const char*>(text.utf16()), text.size() * sizeof(char16_t), wide.data() + 1);
-            return wide;
-        }
-        *out++ = char(code);
-    }
-    return bytes;
+    if (encodeInto(text, bytes.data()))
+        return bytes;
+    // Beyond the alphabet: the line as it is.
+    QByteArray wide(1 + text.size() * qsizetype(sizeof(char16_t)), Qt::Uninitialized);
+    wide[0] = char(Wide);
+    std::copy_n(reinterpret_cast<const char*>(text.utf16()), text.size() * sizeof(char16_t), wide.data() + 1);
+    return wide;
 }
 
 QString PageTable::decode(const char* bytes, qsizetype size) const
@@ -102,14 +109,20 @@ bool PageTable::set(qint64 line, qint64 page, const QString& text)
             index = 0;
         }
     }
-    const QByteArray bytes = encode(text);
     if (index >= qint64(p.ends.size())) {
-        // After the last stored line, usually the very next one: the page is filled in order.
-        p.ends.resize(size_t(index), quint32(p.text.size()));
-        p.text.append(bytes);
+        // After the last stored line, usually the very next one: the page is filled in
+        // order, and the line is encoded where it goes.
+        const qsizetype at = p.text.size();
+        p.ends.resize(size_t(index), quint32(at));
+        p.text.resize(at + text.size());
+        if (!encodeInto(text, p.text.data() + at)) {
+            p.text.truncate(at);
+            p.text.append(encode(text));
+        }
         p.ends.push_back(quint32(p.text.size()));
         return true;
     }
+    const QByteArray bytes = encode(text);
     const quint32 begin = index == 0 ? 0 : p.ends[size_t(index - 1)];
     const quint32 oldLength = p.ends[size_t(index)] - begin;
     if (QByteArrayView(p.text.constData() + begin, oldLength) == QByteArrayView(bytes))

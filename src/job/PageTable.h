@@ -54,6 +54,8 @@ private:
     // The codes of the characters beyond ASCII, in both directions.
     struct Alphabet;
 
+    // A byte a character into `out` (text.size() bytes); false when a character has no code.
+    bool encodeInto(const QString& text, char* out);
     QByteArray encode(const QString& text);
     QString decode(const char* bytes, qsizetype size) const;
 

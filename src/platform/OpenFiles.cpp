@@ -4,8 +4,7 @@
 
 #if defined(Q_OS_LINUX)
 
-#include <QFile>
-
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -49,7 +48,7 @@ bool writableAccess(int fdinfoFolder, const char* fdName)
 // Walks the descriptors of one process; /proc/<pid>/fd/<n> stats as the file it is open on.
 bool processWrites(int procFolder, const char* pid, dev_t device, ino_t inode)
 {
-    char path[64];
+    char path[NAME_MAX + 16]; // a process folder name and "/fdinfo"
     std::snprintf(path, sizeof path, "%s/fd", pid);
     const int fdFolder = ::openat(procFolder, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fdFolder < 0)
@@ -108,12 +107,6 @@ bool heldOpenForWriting(int fd)
     return fd >= 0 && ::fstat(fd, &st) == 0 && heldOpenForWriting(st.st_dev, st.st_ino);
 }
 
-bool heldOpenForWriting(const QString& path)
-{
-    struct stat st = {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && heldOpenForWriting(st.st_dev, st.st_ino);
-}
-
 } // namespace openfiles
 
 #else
@@ -122,11 +115,6 @@ namespace openfiles {
 
 // Elsewhere only locks and the quiet time tell a writer (see PrintFileLock.h).
 bool heldOpenForWriting(int)
-{
-    return false;
-}
-
-bool heldOpenForWriting(const QString&)
 {
     return false;
 }

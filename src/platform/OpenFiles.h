@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QtGlobal>
 
 // Which files processes on this machine hold open. A program that writes a file and
 // pauses between writes (a DOS program computing its next line) leaves no trace in the
@@ -12,8 +12,5 @@ namespace openfiles {
 // whatever name it has now. Processes of other users cannot be inspected and count as
 // holding nothing; so do writers on other machines (a network share).
 bool heldOpenForWriting(int fd);
-
-// The same for the file at `path`; false when it does not exist.
-bool heldOpenForWriting(const QString& path);
 
 } // namespace openfiles

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -32,13 +33,15 @@ std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes)
     const int fd = openRegularFile(path, maxBytes);
     if (fd < 0)
         return std::nullopt;
+    struct stat st = {};
     QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (::fstat(fd, &st) != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return std::nullopt;
     }
-    // One byte more than allowed tells a file that grew past the bound after the check.
-    QByteArray bytes = file.read(maxBytes + 1);
+    // What the file held at the check, and a byte more: one that grew past the bound since
+    // then is refused.
+    QByteArray bytes = file.read(std::min<qint64>(st.st_size, maxBytes) + 1);
     if (bytes.size() > maxBytes || file.error() != QFileDevice::NoError)
         return std::nullopt;
     return bytes;
