@@ -1,7 +1,5 @@
-// The real executable, headless on private folders, printing by itself: a dropped print
-// file to a printer, to a PDF, by mail, and from a real DOS machine; and no job lost when
-// the server is killed.
-#include "CupsSpooler.h"
+// The real executable, headless on private folders: a first run without settings, the
+// README's settings, a kill and a restart, a DOS machine, and a mail.
 #include "Ink.h"
 #include "PdfTools.h"
 #include "ServerProcess.h"
@@ -11,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -39,45 +38,50 @@ QStringList filesIn(const QString& folder, const QString& pattern)
     return QDir(folder).entryList({pattern}, QDir::Files | QDir::Hidden);
 }
 
-bool spoolEmpty(const TempFolders& dirs)
+// Waits until the spool of `appData` is empty and a PDF is in the folder; returns the
+// folder's only file.
+QString waitForThePdf(ServerProcess& server, const QString& appData, const QString& pdfFolder, int timeoutMs = 20000)
 {
-    return filesIn(dirs.appData() + "/spool", "job-*.dat").isEmpty();
+    const bool done = QTest::qWaitFor(
+        [&] { return filesIn(appData + "/spool", "job-*.dat").isEmpty() && !filesIn(pdfFolder, "*.pdf").isEmpty(); },
+        timeoutMs);
+    const QStringList files = filesIn(pdfFolder, "*");
+    EXPECT_TRUE(done && files.size() == 1) << files.join(", ").toStdString() << server.errors().toStdString();
+    return files.size() == 1 ? pdfFolder + "/" + files.first() : QString();
 }
 
 } // namespace
 
-TEST(EndToEnd, ADroppedPrintFileIsPrintedInTheBackgroundAndRemoved)
+// Headless, a dialog that waits for the user says so once on standard error, naming the
+// settings that would print unattended. A second start ends at once; after a SIGKILL (which
+// leaves the lock file) a new start shows the waiting job again, once, beside a new one.
+TEST(EndToEnd, AWaitingJobSaysSoOnceASecondStartEndsAndAfterAKillTheJobWaitsAgainOnce)
 {
-    TempFolders dirs;
-    CupsSpooler spooler; // the server finds it through CUPS_SERVER
-    ASSERT_TRUE(spooler.isRunning()) << spooler.error().toStdString();
-    backgroundPrinting(dirs, "PDF");
-    ServerProcess server(dirs.serverEnvironment());
-
-    TempFolders::writeFile(dirs.printFile(), PrintFile);
-    ASSERT_TRUE(spooler.waitForJobs("PDF", 1, 20000)) << server.errors().toStdString();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists(dirs.printFile()); }, 5000));
-    const QString text = pdftools::text(spooler.jobs("PDF").first().documentPath).out;
-    EXPECT_TRUE(text.contains("Rechnung Nr. 4711") && text.contains("Frühstück")) << text.toStdString();
-    EXPECT_TRUE(server.running());
-}
-
-TEST(EndToEnd, AJobWaitingForTheUserComesBackOnceAfterTheServerWasKilled)
-{
-    TempFolders dirs;
-    // Headless, every dialog that waits for the user says so once on standard error.
+    TempFolders dirs; // no PS.INI
     const auto waiting = [](ServerProcess& server, const QString& job) {
         return server.errors().count("Druckdialog Job  " + job + ": wartet");
     };
     auto server = std::make_unique<ServerProcess>(dirs.serverEnvironment());
     TempFolders::writeFile(dirs.printFile(), PrintFile);
     ASSERT_TRUE(QTest::qWaitFor([&] { return waiting(*server, "2") == 1; }, 15000)) << server->errors().toStdString();
+    const QString log = server->errors();
+    const QString line = log.mid(log.indexOf("Druckdialog Job  2:")).section('\n', 0, 0);
+    for (const QString& hint : {dirs.settingsFile(), QString("AutoStart=1"), QString("HideMode=1"),
+                                QString("[PDevice] Printer0=Pdf-Dokument")})
+        EXPECT_TRUE(line.contains(hint)) << line.toStdString();
+
+    QProcess second;
+    second.setProcessEnvironment(dirs.serverEnvironment());
+    second.start(ServerProcess::executable(), {});
+    ASSERT_TRUE(second.waitForFinished(2000)) << "the second start must end by itself";
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(QString::fromLocal8Bit(second.readAllStandardError()).contains("Hinweis: Wird bereits ausgeführt !"));
+    EXPECT_TRUE(server->running());
+    EXPECT_EQ(waiting(*server, "2"), 1);
+
     server->kill();
     EXPECT_FALSE(QFileInfo::exists(dirs.printFile()));
     EXPECT_EQ(filesIn(dirs.appData() + "/spool", "job-*.dat").size(), 1);
-
-    // After the restart the job's dialog is there again, once; a new print file is a job
-    // of its own.
     server = std::make_unique<ServerProcess>(dirs.serverEnvironment());
     ASSERT_TRUE(QTest::qWaitFor([&] { return waiting(*server, "2") == 1; }, 15000)) << server->errors().toStdString();
     TempFolders::writeFile(dirs.printFile(), "Neuer Auftrag\r\n");
@@ -86,31 +90,56 @@ TEST(EndToEnd, AJobWaitingForTheUserComesBackOnceAfterTheServerWasKilled)
     EXPECT_EQ(filesIn(dirs.appData() + "/spool", "job-*.dat").size(), 2);
 }
 
+// The README's shell block, run as it stands in a fresh home, sets up unattended PDF output.
+TEST(EndToEnd, TheReadmeSettingsPastedIntoAFreshHomeTurnADroppedPrintFileIntoAPdf)
+{
+    QFile readme(testDataPath("../../README.md"));
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    // The shell block that writes a PS.INI.
+    const QRegularExpression block("```sh\\n([^`]*\\[Pserver\\][^`]*)```");
+    const QString snippet = block.match(QString::fromUtf8(readme.readAll())).captured(1);
+    ASSERT_FALSE(snippet.isEmpty()) << "README: no shell block with a PS.INI";
+
+    TempFolders dirs; // program and configuration folders; the AppData folder is the home's
+    const QString home = dirs.root() + "/home";
+    QDir().mkpath(home);
+    QProcessEnvironment env = dirs.serverEnvironment();
+    env.remove("APPDATA");
+    env.insert("HOME", home);
+    QProcess shell;
+    shell.setProcessEnvironment(env);
+    shell.start("bash", {"-euc", snippet});
+    ASSERT_TRUE(shell.waitForFinished(10000));
+    ASSERT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+
+    ServerProcess server(env);
+    TempFolders::writeFile(home + "/.local/share/druckserver/d.dat", "Rechnung Nr. 4711\r\nSumme 7,00\r\n");
+    const QString pdf = waitForThePdf(server, home + "/.local/share/druckserver", home + "/PDF");
+    EXPECT_TRUE(QFileInfo(pdf).fileName().startsWith("PDFDOC"));
+    EXPECT_TRUE(pdftools::text(pdf).out.contains("Summe 7,00"));
+}
+
+// Killed in the middle of a PDF: no file under its final name, and after the restart the
+// job comes out once and the killed output's temporary files are gone.
 TEST(EndToEnd, AServerKilledDuringAPdfOutputLeavesNoHalfFileAndPrintsTheJobOnceAfterTheRestart)
 {
     TempFolders dirs;
     const QString pdfFolder = backgroundPrinting(dirs, "Pdf-Dokument");
-    // Pages drawn as pictures take long enough to be caught in the middle.
-    dirs.setSetting("Pserver", "PdfBitmap", "1");
+    dirs.setSetting("Pserver", "PdfBitmap", "1"); // pages drawn as pictures take long enough
     QByteArray pages;
     for (int page = 1; page <= 30; ++page)
         pages += "Seite " + QByteArray::number(page) + "\r\n\f";
     auto server = std::make_unique<ServerProcess>(dirs.serverEnvironment());
     TempFolders::writeFile(dirs.printFile(), pages);
-    // After the resolution probe, the document's pages go to a hidden file in the folder.
     ASSERT_TRUE(QTest::qWaitFor([&] { return !filesIn(pdfFolder, "*.part").isEmpty(); }, 20000))
         << server->errors().toStdString();
     server->kill();
     EXPECT_TRUE(filesIn(pdfFolder, "*.pdf").isEmpty()) << "no file under its final name";
 
     server = std::make_unique<ServerProcess>(dirs.serverEnvironment());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return spoolEmpty(dirs) && !filesIn(pdfFolder, "*.pdf").isEmpty(); }, 60000))
-        << server->errors().toStdString();
-    // The killed output's temporary files went at the restart.
-    const QStringList pdfs = filesIn(pdfFolder, "*");
-    ASSERT_EQ(pdfs.size(), 1) << pdfs.join(", ").toStdString();
-    EXPECT_TRUE(pdftools::check(pdfFolder + "/" + pdfs.first()).ok());
-    EXPECT_EQ(pdftools::infoOf(pdfFolder + "/" + pdfs.first(), "Pages"), "30");
+    const QString pdf = waitForThePdf(*server, dirs.appData(), pdfFolder, 60000);
+    EXPECT_TRUE(pdftools::check(pdf).ok());
+    EXPECT_EQ(pdftools::infoOf(pdf, "Pages"), "30");
 }
 
 // A real DOS machine: DOSBox, headless, copies a print file to its drive D:, which is the
@@ -121,12 +150,10 @@ TEST(EndToEnd, ADosProgramUnderDosBoxPrintsIntoAPdf)
     const QString pdfFolder = backgroundPrinting(dirs, "Pdf-Dokument");
     const QString dosDrive = dirs.root() + "/dos";
     // Code page 437: "Frühstück" with 0x81 in a frame of double and single lines.
-    TempFolders::writeFile(dosDrive + "/BON.TXT", "\xc9\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xbb\r\n"
-                                                  "\xba Fr\x81hst\x81"
-                                                  "ck  \xba\r\n"
-                                                  "\xc7\xc4\xc4\xc4\xc4\xc4\xc4\xc4\xc4\xc4\xc4\xc4\xc4\xb6\r\n"
-                                                  "\xba 3,50 Euro  \xba\r\n"
-                                                  "\xc8\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xcd\xbc\r\n");
+    const QByteArray doubles(12, '\xcd'), singles(12, '\xc4');
+    TempFolders::writeFile(dosDrive + "/BON.TXT", "\xc9" + doubles + "\xbb\r\n\xba Fr\x81hst\x81\x63k  \xba\r\n\xc7" +
+                                                      singles + "\xb6\r\n\xba 3,50 Euro  \xba\r\n\xc8" + doubles +
+                                                      "\xbc\r\n");
     const QString config = TempFolders::writeFile(
         dirs.root() + "/dosbox.conf", "[sdl]\noutput=surface\n[cpu]\ncycles=max\n[autoexec]\nmount c \"" +
                                           dosDrive.toLocal8Bit() + "\"\nmount d \"" + dirs.appData().toLocal8Bit() +
@@ -143,10 +170,7 @@ TEST(EndToEnd, ADosProgramUnderDosBoxPrintsIntoAPdf)
     ASSERT_TRUE(dosbox.waitForFinished(60000)) << "dosbox";
     ASSERT_EQ(dosbox.exitCode(), 0) << dosbox.readAllStandardError().toStdString();
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return spoolEmpty(dirs) && !filesIn(pdfFolder, "*.pdf").isEmpty(); }, 20000))
-        << server.errors().toStdString();
-    ASSERT_EQ(filesIn(pdfFolder, "*").size(), 1) << "one print file, one PDF";
-    const QString pdf = pdfFolder + "/" + filesIn(pdfFolder, "*.pdf").first();
+    const QString pdf = waitForThePdf(server, dirs.appData(), pdfFolder);
     const QString text = pdftools::text(pdf).out;
     EXPECT_TRUE(text.contains("Frühstück") && text.contains("3,50 Euro")) << text.toStdString();
     // The frame is drawn, not written: the ink's bounding box is closed on all four sides.
@@ -185,10 +209,8 @@ TEST(EndToEnd, ADroppedPrintFileWithMailCommandsArrivesAsOneMailWithItsPdf)
     EXPECT_EQ(mail.rcptTos, QStringList({"kunde@x.de", "buchhaltung@x.de"}));
     EXPECT_EQ(mail.headers["subject"], "Rechnung 4711");
     ASSERT_EQ(mail.attachments.size(), 2);
-    EXPECT_TRUE(mail.attachments[0].fileName.startsWith("PDFDOC"));
     const QString text = pdftools::text(mail.attachments[0].path).out;
     EXPECT_TRUE(text.contains("Rechnung Nr. 4711") && text.contains("Frühstück") && text.contains("Summe 7,00"))
         << text.toStdString();
     EXPECT_EQ(mail.attachments[1].fileName, "Lieferschein.txt");
-    EXPECT_FALSE(QFileInfo::exists(dirs.printFile()));
 }

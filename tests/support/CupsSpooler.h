@@ -5,11 +5,12 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 
 // A private, real CUPS scheduler for the printer tests. It runs as a child process with
 // its own configuration, spool and log folders, listens only on a Unix socket in its
 // sandbox, and has two raw queues, "PDF" and "FRITZfax", whose backend keeps every job
-// as <id>.pdf plus <id>.meta (title, user, copies, options) in out/<queue>/.
+// as <id>.pdf plus <id>.meta (title, copies, options) in out/<queue>/.
 // While it lives, this process (libcups and Qt) and its children talk to it.
 class CupsSpooler
 {
@@ -21,21 +22,21 @@ public:
 
     bool isRunning() const { return m_running; }
     QString error() const { return m_error; }
-    QString socketPath() const;
 
     struct SpooledJob
     {
-        QString documentPath;            // the bytes the client sent
-        QMap<QString, QString> meta;     // job, title, copies, options, printer ...
+        QString documentPath;        // the bytes the client sent
+        QMap<QString, QString> meta; // title, copies, options
     };
 
     // Makes the queue the scheduler's default destination (the system's default printer).
-    bool setDefaultQueue(const QString& queue);
-
+    bool setDefaultQueue(const QString& queue) { return run("lpadmin", {"-d", queue}); }
     // Jobs delivered to a queue so far, oldest first.
     QList<SpooledJob> jobs(const QString& queue) const;
-    // Waits until at least `count` jobs were delivered to the queue.
-    bool waitForJobs(const QString& queue, int count, int timeoutMs = 15000) const;
+    bool waitForJobs(const QString& queue, int count, int timeoutMs = 15000) const
+    {
+        return QTest::qWaitFor([&] { return jobs(queue).size() >= count; }, timeoutMs);
+    }
 
 private:
     bool start();

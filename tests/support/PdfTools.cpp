@@ -9,51 +9,37 @@ namespace pdftools {
 
 ToolResult run(const QString& program, const QStringList& arguments, int timeoutMs)
 {
-    ToolResult result;
     QProcess process;
     process.start(program, arguments);
-    if (!process.waitForStarted(timeoutMs))
-        return result;
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
         process.waitForFinished();
-        return result;
+        return {};
     }
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return result;
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
-namespace {
-
-QStringList popplerPassword(const QString& password)
+static QStringList upw(const QString& password)
 {
-    return password.isEmpty() ? QStringList() : QStringList{QStringLiteral("-upw"), password};
+    return password.isEmpty() ? QStringList() : QStringList{"-upw", password};
 }
-
-QStringList qpdfPassword(const QString& password)
-{
-    return password.isEmpty() ? QStringList() : QStringList{QStringLiteral("--password=") + password};
-}
-
-} // namespace
 
 ToolResult info(const QString& pdf, const QString& password, int lastPage)
 {
-    QStringList args = popplerPassword(password);
+    QStringList args = upw(password);
     if (lastPage > 0)
-        args << QStringLiteral("-f") << QStringLiteral("1") << QStringLiteral("-l") << QString::number(lastPage);
-    return run(QStringLiteral("pdfinfo"), args << pdf);
+        args << "-f"
+             << "1"
+             << "-l" << QString::number(lastPage);
+    return run("pdfinfo", args << pdf);
 }
 
-QString infoValue(const QString& infoOutput, const QString& key, const QString& separator)
+QString infoValue(const QString& infoOutput, const QString& key)
 {
-    const QString prefix = key + (separator == QLatin1String(":") ? separator : QLatin1Char(' ') + separator);
-    for (const QString& line : infoOutput.split(QLatin1Char('\n'))) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed();
-    }
+    for (const QString& line : infoOutput.split('\n'))
+        if (line.startsWith(key + ':'))
+            return line.mid(key.size() + 1).trimmed();
     return {};
 }
 
@@ -62,29 +48,20 @@ QString infoOf(const QString& pdf, const QString& key, int lastPage)
     return infoValue(info(pdf, {}, lastPage).out, key);
 }
 
-ToolResult text(const QString& pdf, const QString& password)
+ToolResult text(const QString& pdf)
 {
-    return run(QStringLiteral("pdftotext"), popplerPassword(password)
-                                                << QStringLiteral("-layout") << QStringLiteral("-enc")
-                                                << QStringLiteral("UTF-8") << pdf << QStringLiteral("-"));
-}
-
-ToolResult showEncryption(const QString& pdf, const QString& password)
-{
-    return run(QStringLiteral("qpdf"), qpdfPassword(password) << QStringLiteral("--show-encryption") << pdf);
+    return run("pdftotext", {"-layout", "-enc", "UTF-8", pdf, "-"});
 }
 
 ToolResult check(const QString& pdf, const QString& password)
 {
-    return run(QStringLiteral("qpdf"), qpdfPassword(password) << QStringLiteral("--check") << pdf);
+    return run("qpdf", {"--password=" + password, "--check", pdf});
 }
 
 QStringList pageTexts(const QString& pdf, bool contentOrder, const QString& password)
 {
-    const QStringList args = popplerPassword(password)
-                             << (contentOrder ? QStringLiteral("-raw") : QStringLiteral("-layout"))
-                             << QStringLiteral("-enc") << QStringLiteral("UTF-8") << pdf << QStringLiteral("-");
-    QStringList pages = run(QStringLiteral("pdftotext"), args).out.split(u'\f');
+    const QStringList args{contentOrder ? "-raw" : "-layout", "-enc", "UTF-8", pdf, "-"};
+    QStringList pages = run("pdftotext", upw(password) + args).out.split(u'\f');
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
         pages.removeLast();
     return pages;
@@ -93,11 +70,9 @@ QStringList pageTexts(const QString& pdf, bool contentOrder, const QString& pass
 QList<QImage> pageImages(const QString& pdf, int dpi)
 {
     QTemporaryDir dir;
-    run(QStringLiteral("pdftoppm"),
-        {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"), pdf, dir.path() + QStringLiteral("/p")});
+    run("pdftoppm", {"-r", QString::number(dpi), "-png", pdf, dir.path() + "/p"});
     QList<QImage> images;
-    const QStringList names = QDir(dir.path()).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
-    for (const QString& name : names)
+    for (const QString& name : QDir(dir.path()).entryList({"*.png"}, QDir::Files, QDir::Name))
         images.append(QImage(dir.filePath(name)));
     return images;
 }
@@ -106,14 +81,11 @@ QList<Font> fonts(const QString& pdf)
 {
     // name type encoding emb sub uni object-id generation; the type may hold a blank.
     QList<Font> fonts;
-    const QStringList rows = run(QStringLiteral("pdffonts"), {pdf}).out.split(u'\n', Qt::SkipEmptyParts).mid(2);
-    for (const QString& row : rows) {
-        const QStringList columns = row.split(u' ', Qt::SkipEmptyParts);
-        if (columns.size() >= 7) {
-            const qsizetype n = columns.size();
-            fonts.append({columns[0], columns[n - 5] == QLatin1String("yes"), columns[n - 4] == QLatin1String("yes"),
-                          columns[n - 3] == QLatin1String("yes")});
-        }
+    for (const QString& row : run("pdffonts", {pdf}).out.split(u'\n', Qt::SkipEmptyParts).mid(2)) {
+        const QStringList c = row.split(u' ', Qt::SkipEmptyParts);
+        const qsizetype n = c.size();
+        if (n >= 7)
+            fonts.append({c[0], c[n - 5] == "yes", c[n - 4] == "yes", c[n - 3] == "yes"});
     }
     return fonts;
 }
@@ -121,10 +93,9 @@ QList<Font> fonts(const QString& pdf)
 QList<QList<Word>> words(const QString& pdf)
 {
     static const QRegularExpression word(
-        QStringLiteral(R"re(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
-    const QString html = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}).out;
+        R"re(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
     QList<QList<Word>> pages;
-    for (const QString& page : html.split(QStringLiteral("<page")).mid(1)) {
+    for (const QString& page : run("pdftotext", {"-bbox", pdf, "-"}).out.split("<page").mid(1)) {
         QList<Word> found;
         for (const QRegularExpressionMatch& m : word.globalMatch(page))
             found.append({m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
@@ -137,11 +108,10 @@ QList<QList<Word>> words(const QString& pdf)
 QList<Image> images(const QString& pdf)
 {
     QList<Image> images;
-    const QStringList lines = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).out.split(u'\n');
-    for (const QString& line : lines.mid(2)) {
-        const QStringList cols = line.simplified().split(u' ');
-        if (cols.size() > 8 && cols[2] == QLatin1String("image"))
-            images.append({cols[0].toInt(), QSize(cols[3].toInt(), cols[4].toInt()), cols[8]});
+    for (const QString& line : run("pdfimages", {"-list", pdf}).out.split(u'\n').mid(2)) {
+        const QStringList c = line.simplified().split(u' ');
+        if (c.size() > 8 && c[2] == "image")
+            images.append({c[0].toInt(), QSize(c[3].toInt(), c[4].toInt()), c[8]});
     }
     return images;
 }

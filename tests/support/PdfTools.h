@@ -23,31 +23,27 @@ struct ToolResult
 
 ToolResult run(const QString& program, const QStringList& arguments, int timeoutMs = 60000);
 
-// pdfinfo, optionally with the password that opens the file, for pages first to last
-// when last > 0 (then "Page    N size:" lines are included).
+// pdfinfo, optionally with the password that opens the file, with "Page    N size:" lines
+// for pages 1 to lastPage when lastPage > 0.
 ToolResult info(const QString& pdf, const QString& password = QString(), int lastPage = 0);
-// The value of one "Key: value" (or, with separator "=", "Key = value") line of tool output
-// ("Pages", "Page size", "CreationDate", "Page    2 size"), trimmed; empty when absent.
-QString infoValue(const QString& infoOutput, const QString& key, const QString& separator = QStringLiteral(":"));
-// infoValue of pdfinfo on an unencrypted file.
+// The trimmed value of a "Key: value" line of pdfinfo's output ("Pages", "Page    2 size").
+QString infoValue(const QString& infoOutput, const QString& key);
 QString infoOf(const QString& pdf, const QString& key, int lastPage = 0);
 // pdftotext -layout of the whole document.
-ToolResult text(const QString& pdf, const QString& password = QString());
-// qpdf --show-encryption.
-ToolResult showEncryption(const QString& pdf, const QString& password = QString());
+ToolResult text(const QString& pdf);
 // qpdf --check; exit code 0 means a sound file that could be opened.
 ToolResult check(const QString& pdf, const QString& password = QString());
 
-// The text of each page, first page first: laid out (-layout), or in the order the page's
-// content draws it (-raw), which tells what lies behind what.
+// The text of each page: laid out, or in the order the page's content draws it (-raw),
+// which tells what lies behind what.
 QStringList pageTexts(const QString& pdf, bool contentOrder = false, const QString& password = QString());
-// Every page rendered to an image at the given resolution (pdftoppm), first page first.
+// Every page rendered at the given resolution (pdftoppm), first page first.
 QList<QImage> pageImages(const QString& pdf, int dpi = 30);
 
-// pdffonts rows.
+// pdffonts rows; the name with its subset tag ("ABCDEF+LiberationMono").
 struct Font
 {
-    QString name; // with its subset tag ("ABCDEF+LiberationMono")
+    QString name;
     bool embedded = false, subset = false, unicode = false;
 };
 QList<Font> fonts(const QString& pdf);
@@ -60,7 +56,7 @@ struct Word
 };
 QList<QList<Word>> words(const QString& pdf);
 
-// pdfimages -list: the page, size and encoding ("image" for lossless, "jpeg") of every image.
+// pdfimages -list: page, size and encoding ("image" for lossless, "jpeg") of every image.
 struct Image
 {
     int page = 0;

@@ -10,18 +10,25 @@
 class ServerProcess
 {
 public:
-    explicit ServerProcess(const QProcessEnvironment& env);
+    explicit ServerProcess(const QProcessEnvironment& env)
+    {
+        m_process.setProcessEnvironment(env);
+        m_process.start(executable(), {});
+        m_process.waitForStarted();
+    }
     ~ServerProcess() { kill(); }
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
 
-    static QString executable();
-
-    void kill();
+    static QString executable() { return DRUCKSERVER_BINARY_DIR "/druckserver"; }
+    void kill()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
     bool running() const { return m_process.state() == QProcess::Running; }
     // Everything written to standard error so far.
-    QString errors();
-    bool waitForError(const QString& text, int timeoutMs = 20000);
+    QString errors() { return m_errors += QString::fromLocal8Bit(m_process.readAllStandardError()); }
 
 private:
     QProcess m_process;

@@ -11,60 +11,34 @@
 #include <QFileInfo>
 #include <QImage>
 
+// The variables that point the program at its folders: AppData, program, configuration.
+static const char* const Variables[3] = {"APPDATA", "DRUCKSERVER_HOME", "XDG_CONFIG_HOME"};
+
 TempFolders::TempFolders()
-    : m_oldAppData(qgetenv("APPDATA")), m_oldHome(qgetenv("DRUCKSERVER_HOME")), m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
 {
-    QDir(m_dir.path()).mkpath(QStringLiteral("appdata"));
-    QDir(m_dir.path()).mkpath(QStringLiteral("program"));
-    QDir(m_dir.path()).mkpath(QStringLiteral("config"));
-    qputenv("APPDATA", appData().toLocal8Bit());
-    qputenv("DRUCKSERVER_HOME", program().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", config().toLocal8Bit());
+    const QString folders[3] = {appData(), program(), config()};
+    for (int i = 0; i < 3; ++i) {
+        m_old[i] = qgetenv(Variables[i]);
+        QDir().mkpath(folders[i]);
+        qputenv(Variables[i], folders[i].toLocal8Bit());
+    }
     AppDataFolder() = appData();
     SettingsWindowOpen() = false;
     ServerSettings() = ServerSettingsRecord{};
-    setRegistryStore(std::make_unique<FileRegistryStore>(config() + QStringLiteral("/druckserver/registry.ini")));
+    setRegistryStore(std::make_unique<FileRegistryStore>(config() + "/druckserver/registry.ini"));
     msgbox::clearHistory();
 }
 
 TempFolders::~TempFolders()
 {
-    auto restore = [](const char* name, const QByteArray& value) {
-        if (value.isNull())
-            qunsetenv(name);
+    for (int i = 0; i < 3; ++i) {
+        if (m_old[i].isNull())
+            qunsetenv(Variables[i]);
         else
-            qputenv(name, value);
-    };
-    restore("APPDATA", m_oldAppData);
-    restore("DRUCKSERVER_HOME", m_oldHome);
-    restore("XDG_CONFIG_HOME", m_oldConfig);
+            qputenv(Variables[i], m_old[i]);
+    }
     AppDataFolder().clear();
     setRegistryStore(nullptr);
-}
-
-QString TempFolders::appData() const
-{
-    return m_dir.path() + QStringLiteral("/appdata");
-}
-
-QString TempFolders::program() const
-{
-    return m_dir.path() + QStringLiteral("/program");
-}
-
-QString TempFolders::config() const
-{
-    return m_dir.path() + QStringLiteral("/config");
-}
-
-QString TempFolders::settingsFile() const
-{
-    return appData() + QStringLiteral("/PS.INI");
-}
-
-QString TempFolders::printFile() const
-{
-    return appData() + QStringLiteral("/d.dat");
 }
 
 QString TempFolders::writeFile(const QString& path, const QByteArray& bytes)
@@ -101,14 +75,14 @@ void TempFolders::setSetting(const QString& section, const QString& key, const Q
 QProcessEnvironment TempFolders::serverEnvironment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("APPDATA"), appData());
-    env.insert(QStringLiteral("DRUCKSERVER_HOME"), program());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const QString folders[3] = {appData(), program(), config()};
+    for (int i = 0; i < 3; ++i)
+        env.insert(Variables[i], folders[i]);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
     return env;
 }
 
 QString testDataPath(const QString& name)
 {
-    return QStringLiteral(DRUCKSERVER_TEST_DATA_DIR "/") + name;
+    return DRUCKSERVER_TEST_DATA_DIR "/" + name;
 }

@@ -18,11 +18,11 @@ public:
     ~TempFolders();
 
     QString root() const { return m_dir.path(); }
-    QString appData() const;
-    QString program() const;
-    QString config() const;
-    QString settingsFile() const; // PS.INI in the AppData folder
-    QString printFile() const;    // d.dat in the AppData folder
+    QString appData() const { return root() + "/appdata"; }
+    QString program() const { return root() + "/program"; }
+    QString config() const { return root() + "/config"; }
+    QString settingsFile() const { return appData() + "/PS.INI"; }
+    QString printFile() const { return appData() + "/d.dat"; }
 
     // Writes a file (bytes as given, folders made on the way) and returns its path.
     static QString writeFile(const QString& path, const QByteArray& bytes);
@@ -39,7 +39,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_oldAppData, m_oldHome, m_oldConfig;
+    QByteArray m_old[3];
 };
 
 // Path of a file under tests/data.

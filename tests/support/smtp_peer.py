@@ -1,10 +1,9 @@
 """A real SMTP server for the tests (aiosmtpd); prints "host port" once it listens.
 
 Keeps each accepted mail in --out as N.json (envelope, session, and what Python's email
-package reads from the message) and N-attI (each attachment decoded). --user/--password:
-AUTH required, only that login works. --starttls: STARTTLS required, self-signed.
---host external: listen on an address of this computer that is not loopback.
-Recipients at "unknown.test" are refused as unknown mailboxes are.
+package reads) and N-attI (each attachment decoded). --user/--password: AUTH required, only
+that login works. --starttls: STARTTLS required, self-signed. --host external: an address of
+this computer that is not loopback. Recipients at "unknown.test" are refused.
 """
 
 import argparse, asyncio, email, email.policy, json, os, socket, ssl, subprocess, warnings
@@ -12,8 +11,7 @@ from aiosmtpd.smtp import SMTP, AuthResult
 
 
 class Keeper:
-    def __init__(self, out):
-        self.out, self.count = out, 0
+    count = 0
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if address.endswith("@unknown.test"):
@@ -23,7 +21,7 @@ class Keeper:
 
     async def handle_DATA(self, server, session, envelope):
         self.count += 1
-        base = os.path.join(self.out, str(self.count))
+        base = os.path.join(args.out, str(self.count))
         msg = email.message_from_bytes(envelope.original_content, policy=email.policy.default)
         attachments = []
         for i, part in enumerate(msg.iter_attachments()):
@@ -41,39 +39,35 @@ class Keeper:
         return "250 OK"
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    for option in ("--out", "--host", "--user", "--password"):
-        parser.add_argument(option)
-    parser.add_argument("--starttls", action="store_true")
-    args = parser.parse_args()
-    host = args.host
-    if host == "external":  # the address this computer would send from
-        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
-            probe.connect(("192.0.2.1", 9))
-            host = probe.getsockname()[0]
-    options = {"hostname": "peer.test"}
-    if args.user:
-        def check(server, session, envelope, mechanism, data):
-            ok = (data.login.decode(), data.password.decode()) == (args.user, args.password)
-            return AuthResult(success=ok, handled=False, auth_data=data)
-        warnings.simplefilter("ignore")  # AUTH without TLS is what a loopback test wants
-        options.update(authenticator=check, auth_required=True, auth_require_tls=args.starttls)
-    if args.starttls:
-        cert, key = os.path.join(args.out, "cert.pem"), os.path.join(args.out, "key.pem")
-        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-                        "/CN=localhost", "-keyout", key, "-out", cert], check=True, capture_output=True)
-        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
-        context.load_cert_chain(cert, key)
-        options.update(tls_context=context, require_starttls=True)
-
-    async def serve():
-        keeper = Keeper(args.out)
-        server = await asyncio.get_running_loop().create_server(lambda: SMTP(keeper, **options), host=host, port=0)
-        print(host, server.sockets[0].getsockname()[1], flush=True)
-        await server.serve_forever()
-
-    asyncio.run(serve())
+parser = argparse.ArgumentParser()
+for option in ("--out", "--host", "--user", "--password"):
+    parser.add_argument(option)
+parser.add_argument("--starttls", action="store_true")
+args = parser.parse_args()
+host, options = args.host, {"hostname": "peer.test"}
+if host == "external":  # the address this computer would send from
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
+        probe.connect(("192.0.2.1", 9))
+        host = probe.getsockname()[0]
+if args.user:
+    def check(server, session, envelope, mechanism, data):
+        ok = (data.login.decode(), data.password.decode()) == (args.user, args.password)
+        return AuthResult(success=ok, handled=False, auth_data=data)
+    warnings.simplefilter("ignore")  # AUTH without TLS is what a loopback test wants
+    options.update(authenticator=check, auth_required=True, auth_require_tls=args.starttls)
+if args.starttls:
+    cert, key = os.path.join(args.out, "cert.pem"), os.path.join(args.out, "key.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=localhost",
+                    "-keyout", key, "-out", cert], check=True, capture_output=True)
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(cert, key)
+    options.update(tls_context=context, require_starttls=True)
 
 
-main()
+async def serve():
+    keeper = Keeper()
+    server = await asyncio.get_running_loop().create_server(lambda: SMTP(keeper, **options), host=host, port=0)
+    print(host, server.sockets[0].getsockname()[1], flush=True)
+    await server.serve_forever()
+
+asyncio.run(serve())
