@@ -1,6 +1,9 @@
+// The settings window and its watermark editor, driven by the controls' names.
 #include "Controls.h"
 #include "FolderChooser.h"
+#include "Ink.h"
 #include "MessageBox.h"
+#include "PaletteColourPicker.h"
 #include "PdfTools.h"
 #include "ServerSettings.h"
 #include "TempFolders.h"
@@ -10,16 +13,20 @@
 #include "frmPS.h"
 #include "frmVerwaltung.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QSlider>
 #include <QTest>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +50,11 @@ struct Window
     QCheckBox* box(const char* name) const { return control<QCheckBox>(name); }
 };
 
+QString watermarkFile(const TempFolders& dirs, const QByteArray& bytes)
+{
+    return TempFolders::writeFile(dirs.program() + "/Wasser.txt", bytes);
+}
+
 } // namespace
 
 TEST(SettingsWindow, AFirstStartShowsTheDefaults)
@@ -50,7 +62,6 @@ TEST(SettingsWindow, AFirstStartShowsTheDefaults)
     TempFolders dirs;
     Window win;
     EXPECT_TRUE(SettingsWindowOpen());
-    EXPECT_EQ(win.w->windowTitle(), "Druckserververwaltung");
     const QStringList numbers{win.text("LinesPerPage"), win.text("LinesPerPageQ"), win.text("AutoLandscape"),
                               win.text("SignPitch"),    win.text("BarcodePitch"),  win.text("AutoStartDelay")};
     EXPECT_EQ(numbers, QStringList({"65", "48", "138", "12", "12", "3"}));
@@ -62,18 +73,19 @@ TEST(SettingsWindow, AFirstStartShowsTheDefaults)
     EXPECT_EQ(checked, QStringList{"Drucken"});
     EXPECT_EQ(win.text("PDFFolder"), QDir::homePath());
     EXPECT_EQ(win.control<QComboBox>("Combo3")->currentText(), "Hinter dem Text");
-    EXPECT_EQ(win.control<QPlainTextEdit>("MailText")->toPlainText().split('\n').size(), 5);
     EXPECT_FALSE(win.control<QListWidget>("List1")->isEnabled()) << "no Wasser.txt yet";
 }
 
-TEST(SettingsWindow, SpeichernWritesWhatTheBoxesHoldAndReloadsTheServer)
+TEST(SettingsWindow, ShowsNumbersAsUsedAndSpeichernWritesWhatTheBoxesHoldAndReloadsTheServer)
 {
     TempFolders dirs;
     dirs.setSetting("Pserver", "AutoStartDelay", "3000");
     dirs.setSetting("Pserver", "AutoStart", "1");
     dirs.setSetting("Pserver", "HideMode", "1");
+    dirs.setSetting("Pserver", "LinesPerPage", "1099511627776");
     Window win;
     EXPECT_EQ(win.text("AutoStartDelay"), "3");
+    EXPECT_EQ(win.text("LinesPerPage"), "80") << "a number outside its range shows as the server uses it";
     win.type("AutoStartDelay", "5");
     win.type("SignPitch", "10");
     win.type("TopSpace", "-3");
@@ -82,7 +94,6 @@ TEST(SettingsWindow, SpeichernWritesWhatTheBoxesHoldAndReloadsTheServer)
     win.box("AutoStart")->setChecked(false);
     EXPECT_FALSE(win.box("HideMode")->isEnabled());
     EXPECT_TRUE(win.box("HideMode")->isChecked());
-
     win.w->Speichern_Click();
     const QByteArray ini = bytesOf(dirs.settingsFile());
     EXPECT_TRUE(ini.contains("AutoStartDelay= 5000\n")) << ini.constData();
@@ -93,18 +104,8 @@ TEST(SettingsWindow, SpeichernWritesWhatTheBoxesHoldAndReloadsTheServer)
     EXPECT_FALSE(SettingsWindowOpen());
     EXPECT_EQ(win.reloads, 1);
     EXPECT_EQ(ServerSettings().SignPitch, 10) << "LoadServerSettings on the default file";
-
     Window again;
     EXPECT_EQ(again.control<QPlainTextEdit>("MailText")->toPlainText(), "Guten Tag,\nanbei die Rechnung.\nGruß");
-}
-
-TEST(SettingsWindow, ANumberOutsideItsSpinRangeShowsAsTheServerUsesIt)
-{
-    TempFolders dirs;
-    TempFolders::writeFile(dirs.settingsFile(), "[Pserver]\nLinesPerPage=1099511627776\nAutoStartDelay=99999\n");
-    Window win;
-    EXPECT_EQ(win.text("LinesPerPage"), "80");
-    EXPECT_EQ(win.text("AutoStartDelay"), "10");
 }
 
 TEST(SettingsWindow, AbbruchLeavesBothFilesUntouched)
@@ -138,7 +139,6 @@ TEST(SettingsWindow, APrintFileWaitsWhileTheWindowIsOpenAndPrintsAfterSpeichernW
         if (auto* found = qobject_cast<frmVerwaltung*>(top))
             w = found;
     ASSERT_TRUE(w);
-
     QByteArray lines;
     for (int i = 1; i <= 30; ++i)
         lines += "Zeile " + QByteArray::number(i) + "\r\n";
@@ -147,7 +147,6 @@ TEST(SettingsWindow, APrintFileWaitsWhileTheWindowIsOpenAndPrintsAfterSpeichernW
         ps.tmrGetFile_Timer();
     EXPECT_TRUE(QFile::exists(dirs.printFile())) << "the file waits";
     EXPECT_FALSE(ps.isPrintDialogOpen());
-
     const QString pdfFolder = dirs.root() + "/pdf";
     QDir().mkpath(pdfFolder);
     w->findChild<QLineEdit*>("LinesPerPage")->setText("20");
@@ -156,7 +155,6 @@ TEST(SettingsWindow, APrintFileWaitsWhileTheWindowIsOpenAndPrintsAfterSpeichernW
     w->findChild<QLineEdit*>("AutoStartDelay")->setText("0");
     w->findChild<FolderChooser*>()->openFolder(pdfFolder);
     w->Speichern_Click();
-
     QStringList pdfs;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
@@ -224,4 +222,75 @@ TEST(SettingsWindow, AStoredPdfFolderThatIsGoneOpensTheRootOfItsDrive)
     ASSERT_GE(drive, 0);
     Window win;
     EXPECT_EQ(win.text("PDFFolder"), all[drive].rootPath);
+}
+
+TEST(WatermarkEditor, StepsRotateAndBrightnessLiftsTheColourDrawnAndSaved)
+{
+    TempFolders dirs;
+    const QString file = watermarkFile(dirs, "Kopie|Arial|120| 1| 0| 0| 0| 0| 0| 0| 0| 0\r\n");
+    WatermarkEditor editor;
+    editor.load(file);
+    editor.Toolbar1_ButtonClick(2); // "bearbeiten"
+    for (int i = 0; i < 3; ++i)
+        editor.Toolbar3_ButtonClick(6); // "nach links drehen"
+    EXPECT_EQ(editor.table().at(0).section('|', 9, 9), " 150");
+    for (int i = 0; i < 4; ++i)
+        editor.Toolbar3_ButtonClick(5); // "nach rechts drehen"
+    EXPECT_EQ(editor.table().at(0).section('|', 9, 9), "-50");
+    editor.findChild<PaletteColourPicker*>("mcclrstd1")->setColourIndex(12);
+    editor.findChild<QSlider*>("Slider1")->setValue(200);
+    EXPECT_EQ(editor.shownColour(), QColor(255, 200, 200));
+    const QImage drawn = editor.surface();
+    EXPECT_GT(colourShare(drawn, QColor(255, 200, 200), 0) * drawn.width() * drawn.height(), 500)
+        << "drawn by the painter in that colour";
+    ASSERT_TRUE(editor.save(file));
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), "Kopie|Arial|120| 1| 0| 0| 0| 0| 0|-50| 12| 200\r\n");
+}
+
+TEST(WatermarkEditor, AShortDefinitionKeepsTheAttributesShownBeforeAndNeuCopiesThem)
+{
+    TempFolders dirs;
+    // After the size only " 0" is left: it is the brightness, not the bold field.
+    const QString file = watermarkFile(dirs, "Voll|Arial|120| 1| 1| 0| 0| 100| 50| 450| 12| 60\r\n"
+                                             "Kurz|DejaVu Sans|48| 0\r\n");
+    WatermarkEditor editor;
+    editor.load(file);
+    editor.List1_Click(1);
+    EXPECT_EQ(editor.table().at(1), "Kurz|DejaVu Sans|48| 1| 1| 0| 0| 100| 50| 450| 12| 0");
+    editor.Toolbar1_ButtonClick(1); // "Neu"
+    auto* text = editor.findChild<QLineEdit*>("Text11");
+    EXPECT_FALSE(text->isReadOnly());
+    text->setText("Neu");
+    EXPECT_EQ(editor.table().at(2), "Neu|DejaVu Sans|48| 1| 1| 0| 0| 100| 50| 450| 12| 0");
+    EXPECT_EQ(editor.findChild<QListWidget*>("List1")->item(2)->text(), "Neu");
+}
+
+TEST(WatermarkEditor, AnEmptyLineAMissingFileOrDeletingTheLastLeavesAListThatNeuCanFill)
+{
+    TempFolders dirs;
+    WatermarkEditor editor;
+    auto* list = editor.findChild<QListWidget*>("List1");
+    editor.load(watermarkFile(dirs, "A|Arial|72| 0| 0| 0| 0| 0| 0| 0| 0| 0\r\n\r\nB|Arial|72| 0\r\n"));
+    EXPECT_EQ(list->count(), 1);
+    EXPECT_FALSE(list->isEnabled());
+    EXPECT_EQ(editor.currentIndex(), -1);
+    editor.load(dirs.program() + "/missing.txt");
+    EXPECT_FALSE(list->isEnabled());
+    editor.Toolbar1_ButtonClick(1); // "Neu"
+    EXPECT_TRUE(list->isEnabled());
+    EXPECT_EQ(editor.currentIndex(), 0);
+    const QString file = watermarkFile(dirs, "Kopie|Arial|120| 1| 0| 0| 0| 0| 0| 0| 0| 0\r\n");
+    editor.load(file);
+    editor.Toolbar1_ButtonClick(3); // "löschen"
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_EQ(editor.currentIndex(), -1);
+    ASSERT_TRUE(editor.save(file));
+    EXPECT_EQ(QFileInfo(file).size(), 0);
+    auto* toolbar = editor.findChild<QToolBar*>("Toolbar1");
+    EXPECT_TRUE(toolbar->actions().at(0)->isEnabled()) << "Neu";
+    EXPECT_FALSE(toolbar->actions().at(2)->isEnabled()) << "nothing left to delete";
+    editor.load(file);
+    EXPECT_TRUE(list->isEnabled()) << "an empty file is a list without entries";
 }

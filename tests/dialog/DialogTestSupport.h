@@ -6,29 +6,26 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
-#include <QStringList>
 #include <QTest>
 
 #include <functional>
 #include <vector>
 
-// One output the dialog started: the kind and slot it handed over, and when.
-struct OutputCall
+// Routes the dialog's output and printer list to the test for as long as it lives, noting
+// each output's kind, slot and time on `clock`.
+struct DialogHooks
 {
-    qint16 kind = 0, slot = 0;
-    qint64 atMs = 0;
-};
-
-// Routes the dialog's output and printer list to the test for as long as it lives.
-class DialogHooks
-{
-public:
+    struct Call
+    {
+        qint16 kind = 0, slot = 0;
+        qint64 atMs = 0;
+    };
     explicit DialogHooks(QStringList printerNames = {})
     {
-        m_clock.start();
+        clock.start();
         printers::installedPrintersHook() = [printerNames] { return printerNames; };
         frmGUI::outputHook() = [this](frmGUI& dialog, qint16 kind, qint16 slot) {
-            calls.push_back({kind, slot, m_clock.elapsed()});
+            calls.push_back({kind, slot, clock.elapsed()});
             return onOutput ? onOutput(dialog) : OutputOutcome::done();
         };
     }
@@ -37,17 +34,9 @@ public:
         frmGUI::outputHook() = nullptr;
         printers::installedPrintersHook() = nullptr;
     }
-    DialogHooks(const DialogHooks&) = delete;
-    DialogHooks& operator=(const DialogHooks&) = delete;
-
-    void restartClock() { m_clock.restart(); }
-    qint64 elapsed() const { return m_clock.elapsed(); }
-
-    std::vector<OutputCall> calls;
+    QElapsedTimer clock;
+    std::vector<Call> calls;
     std::function<OutputOutcome(frmGUI&)> onOutput;
-
-private:
-    QElapsedTimer m_clock;
 };
 
 // A dialog as the poller makes one: loaded, given its settings file, initialised.
@@ -61,7 +50,7 @@ inline frmGUI* loadDialog(const QString& iniFile, bool runInit = true)
 }
 
 // The dialog unloads with deleteLater.
-inline bool waitUntilDeleted(const QPointer<frmGUI>& dialog, int timeoutMs = 2000)
+inline bool waitUntilDeleted(const QPointer<frmGUI>& dialog)
 {
-    return QTest::qWaitFor([&] { return dialog.isNull(); }, timeoutMs);
+    return QTest::qWaitFor([&] { return dialog.isNull(); }, 2000);
 }

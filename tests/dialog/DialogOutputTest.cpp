@@ -1,14 +1,21 @@
+// What Start sets going: the mail (refused login, the mail program's window), the PDF
+// shown or reported, and the printer output against a private CUPS scheduler.
+#include "CupsSpooler.h"
 #include "DialogTestSupport.h"
 #include "MessageBox.h"
 #include "PdfTools.h"
+#include "ServerSettings.h"
 #include "ShellOpen.h"
 #include "SmtpPeer.h"
 #include "TempFolders.h"
+#include "VBRegEdit.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPointer>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QScopeGuard>
 
 #include <gtest/gtest.h>
@@ -30,7 +37,6 @@ struct MailJob
 {
     TempFolders dirs;
     QString pdfFolder = dirs.root() + "/pdf";
-
     MailJob()
     {
         QDir().mkpath(pdfFolder);
@@ -52,9 +58,34 @@ struct MailJob
     QStringList pdfs() const { return QDir(pdfFolder).entryList(QDir::Files); }
 };
 
+// A print dialog holding `pages` pages whose lines name page and line, printing to a
+// queue of the private scheduler.
+class PrinterOutput : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(spooler.isRunning()) << spooler.error().toStdString(); }
+    void load(int pages, const QString& destination)
+    {
+        f.PageLen = 10;
+        f.setIniFile(DefaultSettingsFile());
+        f.init();
+        for (int page = 1; page <= pages; ++page)
+            for (int line = 1; line <= 10; ++line)
+                f.AddLineToArray(QStringLiteral("Seite %1 Zeile %2").arg(page).arg(line));
+        f.jobComplete();
+        auto* combo = control<QComboBox>(&f, "ImageCombo1");
+        combo->setCurrentIndex(combo->findText(destination));
+        ASSERT_EQ(combo->currentText(), destination);
+    }
+    TempFolders dirs;
+    CupsSpooler spooler;
+    frmGUI f;
+};
+
 } // namespace
 
-TEST(MailDispatch, ARefusedLoginKeepsTheJobAndMailDeleteRemovesThePdfEitherWay)
+// A sent mail with MailDelete is the end-to-end test's (tests/server).
+TEST(MailDispatch, ARefusedLoginKeepsTheJobAndMailDeleteRemovesThePdfAllTheSame)
 {
     MailJob fx;
     SmtpPeer peer({"127.0.0.1", "max", "geheim", false});
@@ -63,7 +94,6 @@ TEST(MailDispatch, ARefusedLoginKeepsTheJobAndMailDeleteRemovesThePdfEitherWay)
     fx.dirs.setSetting("Pserver", "MailDirect", "1");
     fx.dirs.setSetting("Pserver", "MailName", "max");
     fx.dirs.setSetting("Pserver", "MailPW", "falsch");
-
     QPointer<frmGUI> f = fx.dialog({"@EMAIL a@x.de", "Rechnung 4711"});
     f->Command3_Click();
     ASSERT_FALSE(msgbox::history().isEmpty());
@@ -74,13 +104,7 @@ TEST(MailDispatch, ARefusedLoginKeepsTheJobAndMailDeleteRemovesThePdfEitherWay)
     EXPECT_TRUE(peer.mails().isEmpty());
     EXPECT_TRUE(fx.pdfs().isEmpty()) << fx.pdfs().join(", ").toStdString();
     ASSERT_FALSE(f.isNull()) << "the dialog stays open with the job";
-
-    fx.dirs.setSetting("Pserver", "MailPW", "geheim");
-    f->Command3_Click();
-    ASSERT_EQ(peer.mails().size(), 1);
-    EXPECT_TRUE(pdftools::pageTexts(peer.mails().first().attachments.value(0).path).join("").contains("Rechnung 4711"));
-    EXPECT_TRUE(fx.pdfs().isEmpty());
-    EXPECT_TRUE(waitUntilDeleted(f));
+    delete f;
 }
 
 TEST(MailDispatch, TheMailProgramsWindowGetsEverythingFilledIn)
@@ -95,7 +119,6 @@ TEST(MailDispatch, TheMailProgramsWindowGetsEverythingFilledIn)
     const auto path = environment("PATH", bin.toUtf8() + ":" + qgetenv("PATH"));
     fx.dirs.setSetting("Pserver", "MailText", "Hallo|Welt");
     const QString extra = TempFolders::writeFile(fx.dirs.root() + "/Anlage.txt", "Anlage");
-
     {
         const auto display = environment("DISPLAY", ":99");
         QPointer<frmGUI> f = fx.dialog({"@EMAIL a@x.de; b@x.de", "@CCEMAIL c@x.de", "@BCCEMAIL d@x.de",
@@ -127,17 +150,12 @@ TEST(MailDispatch, TheMailProgramsWindowGetsEverythingFilledIn)
 
 TEST(PdfDispatch, TheNewFileIsOpenedOrReportedUnlessTheJobRunsUnseen)
 {
-    TempFolders dirs;
-    const QString pdfFolder = dirs.root() + "/pdf";
-    QDir().mkpath(pdfFolder);
-    dirs.setSetting("Pserver", "PDFFolder", pdfFolder);
-    dirs.setSetting("Pserver", "PdfPrint", "0");
+    MailJob fx;
     shell::setRecording(true);
     shell::clearRecordedCalls();
-    msgbox::clearHistory();
     // A one-page job output to "Pdf-Dokument" by its dialog, which reads the settings now.
     auto output = [&](const QString& name, bool unseen) {
-        const std::unique_ptr<frmGUI> f(loadDialog(dirs.settingsFile()));
+        const std::unique_ptr<frmGUI> f(loadDialog(fx.dirs.settingsFile()));
         f->PageLen = 1;
         f->AddLineToArray("Seite 1");
         f->job().pdfName = name;
@@ -146,34 +164,66 @@ TEST(PdfDispatch, TheNewFileIsOpenedOrReportedUnlessTheJobRunsUnseen)
     };
 
     // PDFShow wins over PDFMSG and opens the file just written.
-    dirs.setSetting("Pserver", "PDFShow", "1");
-    dirs.setSetting("Pserver", "PDFMSG", "1");
+    fx.dirs.setSetting("Pserver", "PDFShow", "1");
+    fx.dirs.setSetting("Pserver", "PDFMSG", "1");
     ASSERT_TRUE(output("", false).ok());
     ASSERT_EQ(shell::recordedCalls().size(), 1);
     const shell::OpenCall call = shell::recordedCalls()[0];
-    EXPECT_TRUE(QFileInfo(call.path).isFile()) << call.path.toStdString();
-    EXPECT_EQ(QFileInfo(call.path).absolutePath(), pdfFolder);
+    EXPECT_EQ(call.path, fx.pdfFolder + "/" + fx.pdfs().value(0));
     EXPECT_EQ(call.parameters, "1");
-    EXPECT_EQ(call.workingFolder, pdfFolder);
+    EXPECT_EQ(call.workingFolder, fx.pdfFolder);
     EXPECT_TRUE(msgbox::history().isEmpty());
 
     // PDFMSG alone: the "Hinweis" box names the file without its folder.
-    dirs.setSetting("Pserver", "PDFShow", "0");
+    fx.dirs.setSetting("Pserver", "PDFShow", "0");
     ASSERT_TRUE(output("Rechnung", false).ok());
     ASSERT_EQ(msgbox::history().size(), 1);
     EXPECT_EQ(msgbox::history()[0].title, "Hinweis");
     EXPECT_EQ(msgbox::history()[0].text, "PDF-Dokument mit Dateiname \r\nRechnung.pdf\r\nerzeugt !");
 
     // Unseen jobs and failed outputs show nothing, whatever the settings say.
-    dirs.setSetting("Pserver", "PDFShow", "1");
+    fx.dirs.setSetting("Pserver", "PDFShow", "1");
     msgbox::clearHistory();
     shell::clearRecordedCalls();
     ASSERT_TRUE(output("", true).ok());
-    dirs.setSetting("Pserver", "PDFFolder", dirs.root() + "/fehlt");
-    EXPECT_FALSE(output("", false).ok());
-    dirs.setSetting("Pserver", "PDFShow", "0");
+    fx.dirs.setSetting("Pserver", "PDFFolder", fx.dirs.root() + "/fehlt");
     EXPECT_FALSE(output("", false).ok());
     EXPECT_TRUE(shell::recordedCalls().isEmpty());
     EXPECT_TRUE(msgbox::history().isEmpty());
     shell::setRecording(false);
+}
+
+TEST_F(PrinterOutput, RangeTwoToThreeWithTwoCopiesGivesTwoTitledDocumentsOfPagesTwoAndThree)
+{
+    load(5, "PDF");
+    control<QLineEdit>(&f, "Text1")->setText("2");
+    control<QRadioButton>(&f, "Option2_1")->setChecked(true);
+    control<QLineEdit>(&f, "Text2")->setText("2");
+    control<QLineEdit>(&f, "Text3")->setText("3");
+    const OutputOutcome outcome = f.StartOutput(0);
+    ASSERT_EQ(outcome.status, OutputOutcome::Status::Done) << outcome.message.toStdString();
+    ASSERT_TRUE(spooler.waitForJobs("PDF", 2));
+    const auto jobs = spooler.jobs("PDF");
+    ASSERT_EQ(jobs.size(), 2);
+    for (const auto& job : jobs) {
+        EXPECT_EQ(job.meta.value("title"), QString(dirs.appData()).replace('/', '_') + "DOS_Job");
+        const QStringList pages = pdftools::pageTexts(job.documentPath);
+        ASSERT_EQ(pages.size(), 2);
+        EXPECT_TRUE(pages[0].contains("Seite 2 Zeile 1") && pages[0].contains("Seite 2 Zeile 10"));
+        EXPECT_TRUE(pages[1].contains("Seite 3 Zeile 1"));
+        EXPECT_FALSE(pages.join("").contains("Seite 1 ") || pages.join("").contains("Seite 4 "));
+    }
+}
+
+TEST_F(PrinterOutput, TheFaxQueueGetsTheJobAfterTheNumberWasHandedOver)
+{
+    load(1, "FRITZfax");
+    control<QLineEdit>(&f, "Text5")->setText("0301234567");
+    ASSERT_EQ(f.StartOutput(0).status, OutputOutcome::Status::Done);
+    EXPECT_EQ(VBRegEdit::QueryRegValue(VBRegEdit::Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer"),
+              "0301234567");
+    ASSERT_TRUE(spooler.waitForJobs("FRITZfax", 1));
+    EXPECT_TRUE(
+        pdftools::pageTexts(spooler.jobs("FRITZfax").first().documentPath).join("").contains("Seite 1 Zeile 1"));
+    EXPECT_TRUE(spooler.jobs("PDF").isEmpty());
 }
