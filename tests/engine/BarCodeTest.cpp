@@ -51,14 +51,12 @@ TEST(BarCode, EverySymbologyScansWhetherParametersComeEncodedOrPlainAndWithAnyCh
             << "zbarimg reports UPC-A as EAN-13 with a leading zero; " << dpi << " dpi";
     }
 
-    // The same EAN-13 with its check digit given (right and wrong), and as plain characters
-    // the way a settings prefix carries a sequence.
-    const QByteArray data = "400638133393";
-    QString plain = QString(QChar(0x1B)) + QStringLiteral("(B") + QChar(char16_t(6 + data.size())) + QChar(0);
-    for (int b : {0, 3, 0, 0, 0, 0})
-        plain += QChar(char16_t(b));
-    plain += QString::fromLatin1(data);
-    for (const QString& code : {barCode(0, data + "1"), barCode(0, data + "7"), plain})
+    // The same EAN-13 with its check digit given (right and wrong), and with its command and
+    // parameters as plain characters, the way a settings prefix carries a sequence.
+    QString plain = barCode(0, "400638133393");
+    for (QChar& c : plain)
+        c = QChar(char16_t(c.unicode() >= 0xF000 ? c.unicode() - 0xF000 : c.unicode()));
+    for (const QString& code : {barCode(0, "4006381333931"), barCode(0, "4006381333937"), plain})
         EXPECT_EQ(scan(renderPage(barCodePage({code})).image), QStringList{"EAN-13:4006381333931"});
 }
 
@@ -72,7 +70,6 @@ TEST(BarCode, BarsHaveTheirHeightAndTheTextGoesOnAfterThem)
     const QRect band = bandRect(page, 1);
     const BarCode code = BarCode::fromEscapeData(QByteArray("\x05\x03\x00\x00\x00\x02X1", 8));
     ASSERT_TRUE(code.isValid());
-    EXPECT_EQ(code.text(), QStringLiteral("*X1*"));
     const double codeStart = 2 * 30.0; // after "AB"
     const double codeEnd = codeStart + code.widthInches() * 300;
     // Human-readable text suppressed (flag bit 1): only bars, 24 points tall, from the
@@ -84,14 +81,7 @@ TEST(BarCode, BarsHaveTheirHeightAndTheTextGoesOnAfterThem)
     const QRect c = inkBounds(page.image, QRect(int(codeEnd) + 1, band.top(), 60, int(page.bandHeight)));
     EXPECT_NEAR(c.left(), codeEnd + 3, 4);
 
-    EXPECT_FALSE(BarCode::fromEscapeData(QByteArray("\x00\x02\x00\x00\x00\x00"
-                                                    "12ab",
-                                                    10))
-                     .isValid());
-    EXPECT_FALSE(BarCode::fromEscapeData(QByteArray("\x09\x02\x00\x00\x00\x00"
-                                                    "1234",
-                                                    10))
-                     .isValid())
-        << "an unknown type";
-    EXPECT_FALSE(BarCode::fromEscapeData(QByteArray("\x05\x02", 2)).isValid());
+    // Letters in an EAN ("12ab"), an unknown type, no data.
+    for (const char* bad : {"00020000000031326162", "09020000000031323334", "0502"})
+        EXPECT_FALSE(BarCode::fromEscapeData(QByteArray::fromHex(bad)).isValid()) << bad;
 }

@@ -38,13 +38,18 @@ int stroke(const QImage& image, const QRect& area, Qt::Orientation orientation)
 
 } // namespace
 
-TEST(BoxDrawing, SingleFrameFromCodePage437StrokesMeetAcrossCellsAndLines)
+TEST(BoxDrawing, FramesFromCodePage437StrokesMeetAcrossCellsAndLinesAndBlocksAreSolid)
 {
-    // ┌──────┐ / │      │ / └──────┘ as a DOS program sends them.
-    const QString top = codepage::decode("\xDA\xC4\xC4\xC4\xC4\xC4\xC4\xBF", 437);
-    const QString middle = codepage::decode("\xB3      \xB3", 437);
-    const QString bottom = codepage::decode("\xC0\xC4\xC4\xC4\xC4\xC4\xC4\xD9", 437);
-    ASSERT_EQ(top, QStringLiteral("┌──────┐"));
+    // ┌──────┐ / │      │ / └──────┘ and the same double, as a DOS program sends them.
+    const QStringList single = codepage::decode("\xDA\xC4\xC4\xC4\xC4\xC4\xC4\xBF\n\xB3      \xB3\n"
+                                                "\xC0\xC4\xC4\xC4\xC4\xC4\xC4\xD9",
+                                                437)
+                                   .split(u'\n');
+    const QStringList doubled = codepage::decode("\xC9\xCD\xCD\xCD\xCD\xCD\xCD\xBB\n\xBA      \xBA\n"
+                                                 "\xC8\xCD\xCD\xCD\xCD\xCD\xCD\xBC",
+                                                 437)
+                                    .split(u'\n');
+    ASSERT_EQ(single[0], QStringLiteral("┌──────┐"));
 
     const struct
     {
@@ -53,23 +58,26 @@ TEST(BoxDrawing, SingleFrameFromCodePage437StrokesMeetAcrossCellsAndLines)
         QString wideLine; // a line that forces a smaller scale
         int linesPerPage = 60;
         bool antialiased = false;
+        const QStringList* frame = nullptr;
     } cases[] = {{72, {}, {}},
                  {150, {}, {}},
                  {300, {}, {}},
                  {150, QString(QChar(0x0F)), {}},
                  {96, {}, QString(230, QChar('x'))},
                  {300, esc('W', {1}), {}},
-                 {96, {}, {}, 37, true}}; // bands ending on fractional pixels, edges blended
+                 {96, {}, {}, 37, true}, // bands ending on fractional pixels, edges blended
+                 {300, {}, {}, 60, false, &doubled}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.dpi << " dpi, prefix " << c.prefix.size() << ", wide " << c.wideLine.size()
-                                        << ", antialiased " << c.antialiased);
+                                        << ", antialiased " << c.antialiased << ", double " << (c.frame != nullptr));
         PageSetup setup;
         setup.dpi = c.dpi;
         setup.leftMargin = 3;
         setup.linesPerPage = c.linesPerPage;
         setup.antialiased = c.antialiased;
+        const QStringList& f = c.frame ? *c.frame : single;
         const RenderedPage page =
-            renderPage({c.prefix + top, c.prefix + middle, c.prefix + middle, c.prefix + bottom, c.wideLine}, setup);
+            renderPage({c.prefix + f[0], c.prefix + f[1], c.prefix + f[1], c.prefix + f[2], c.wideLine}, setup);
         const QImage& image = page.image;
         const QRect frame = lineInk(page, 1, 4);
         ASSERT_TRUE(frame.isValid());
@@ -83,53 +91,20 @@ TEST(BoxDrawing, SingleFrameFromCodePage437StrokesMeetAcrossCellsAndLines)
         EXPECT_EQ(gaps(image, {leftX, bottomY}, {rightX, bottomY}), 0) << "bottom edge";
         EXPECT_EQ(gaps(image, {leftX, topY}, {leftX, bottomY}), 0) << "left edge across the lines";
         EXPECT_EQ(gaps(image, {rightX, topY}, {rightX, bottomY}), 0) << "right edge across the lines";
-        // The corners are corners: nothing sticks out beyond them.
-        EXPECT_LE(leftX - frame.left(), 2);
-        EXPECT_LE(frame.bottom() - bottomY, 2);
-        // The frame is eight cells wide, from the centre of the first to that of the last.
-        const double cell = c.dpi / 10.0 * (c.prefix.isEmpty() ? 1.0 : c.prefix[0] == QChar(0x0F) ? 10 / 17.14 : 2.0);
-        if (c.wideLine.isEmpty()) {
-            EXPECT_NEAR(rightX - leftX, 7 * cell, 2.0);
+        if (c.frame) { // two parallel rules, top and bottom, beside the middle of the frame
+            int runs = 0;
+            for (int y = frame.top(); y <= frame.bottom(); ++y)
+                runs += isInk(image.pixel(frame.center().x(), y)) && !isInk(image.pixel(frame.center().x(), y - 1));
+            EXPECT_EQ(runs, 4);
         }
     }
-}
-
-TEST(BoxDrawing, DoubleFramesTeesAndBlocksJoin)
-{
-    const QString text = codepage::decode("\xC9\xCD\xCB\xCD\xBB\n" // ╔═╦═╗
-                                          "\xBA \xBA \xBA\n"       // ║ ║ ║
-                                          "\xCC\xCD\xCE\xCD\xB9\n" // ╠═╬═╣
-                                          "\xC8\xCD\xCA\xCD\xBC\n" // ╚═╩═╝
-                                          "\xDB\xDB\xDB\n"         // ███
-                                          "\xDB\xDB\xDB\n"
-                                          "\xB3\n\xD8\n\xB3", // │ ╪ │
-                                          437);
-    PageSetup setup;
-    setup.dpi = 300;
-    setup.linesPerPage = 66;
-    const RenderedPage page = renderPage(text.split(u'\n'), setup);
-    const QImage& image = page.image;
-
-    // The double frame's outer and inner rules run unbroken along the top; a vertical
-    // through the middle column meets two parallel lines per horizontal rule.
-    const QRect frame = lineInk(page, 1, 4);
-    const int sampleX = frame.left() + 45; // inside the second cell, between the verticals
-    int runs = 0;
-    for (int y = frame.top(); y <= frame.bottom(); ++y)
-        runs += isInk(image.pixel(sampleX, y)) && !isInk(image.pixel(sampleX, y - 1));
-    EXPECT_EQ(runs, 6) << "three double rules crossed beside the middle column";
-    EXPECT_EQ(gaps(image, {frame.left() + 2, frame.top() + 1}, {frame.right() - 2, frame.top() + 1}), 0);
-    EXPECT_EQ(gaps(image, {frame.left() + 1, frame.top() + 2}, {frame.left() + 1, frame.bottom() - 2}), 0);
 
     // Full blocks on two lines make one solid area: no gap between cells or lines.
-    const QRect blocks = lineInk(page, 5, 2);
+    PageSetup setup;
+    setup.dpi = 300;
+    const RenderedPage page = renderPage({QString(3, QChar(0x2588)), QString(3, QChar(0x2588))}, setup);
+    const QRect blocks = lineInk(page, 1, 2);
     EXPECT_NEAR(blocks.width(), 90, 2);
     EXPECT_NEAR(blocks.height(), 2 * page.bandHeight, 2);
-    EXPECT_EQ(inkAmount(image, blocks), qint64(blocks.width()) * blocks.height() * 255);
-
-    // A single line crossing a double one runs straight through it.
-    const QRect cross = lineInk(page, 7, 3);
-    const int x =
-        stroke(image, QRect(cross.left(), bandRect(page, 7).top(), cross.width(), int(page.bandHeight)), Qt::Vertical);
-    EXPECT_EQ(gaps(image, {x, cross.top()}, {x, cross.bottom()}), 0);
+    EXPECT_EQ(inkAmount(page.image, blocks), qint64(blocks.width()) * blocks.height() * 255);
 }

@@ -33,7 +33,6 @@ struct PageSetup
     int signPitch = 12;
     int barCodePitch = 12;
     int leftMargin = 0;
-    bool measure = true; // hand the widest line to the canvas first, as the outputs do
     bool antialiased = false;
     QList<int> firstLineFlags{0}; // lines (0-based) drawn with the first-line flag
 };
@@ -57,12 +56,10 @@ inline RenderedPage renderPage(const QStringList& lines, const PageSetup& setup 
     page.image.setDotsPerMeterY(qRound(setup.dpi / 0.0254));
     page.image.fill(Qt::white);
     Canvas canvas(&page.image);
-    if (setup.measure) {
-        LineMeasurer measurer(setup.signPitch, setup.leftMargin);
-        for (const QString& line : lines)
-            measurer.add(line);
-        canvas.setWidestLineInches(measurer.widestInches());
-    }
+    LineMeasurer measurer(setup.signPitch, setup.leftMargin); // the widest line first, as the outputs do
+    for (const QString& line : lines)
+        measurer.add(line);
+    canvas.setWidestLineInches(measurer.widestInches());
     STARTPRINT2(canvas, QStringLiteral("test"));
     canvas.painter().setRenderHint(QPainter::Antialiasing, setup.antialiased);
     QString font = QStringLiteral("Courier New");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+// A line the editor composes parses back to the same definition (also replayed over every
+// watermark seed by FuzzSeeds.watermark); what the fields mean is shown here once.
 TEST(WatermarkDefinition, ComposeAndParseAgreeOnTheFileFormat)
 {
     const QString example = QStringLiteral("Kopie|Arial|120| 1| 0| 0| 0|-100| 50| 450| 12| 60");
@@ -11,25 +13,23 @@ TEST(WatermarkDefinition, ComposeAndParseAgreeOnTheFileFormat)
     EXPECT_EQ(QList<int>({d.horizontalOffset, d.verticalOffset, d.rotation, d.colourIndex, d.brightness}),
               QList<int>({-100, 50, 450, 12, 60}));
     EXPECT_EQ(d.compose(), example);
-    EXPECT_EQ(WatermarkDefinition::nameOf(example), "Kopie");
 
-    // Empty text and a size that is no number survive the round trip as typed.
+    // Empty text and a size that is no number survive the round trip as typed; the size
+    // drawn is then the default.
     WatermarkDefinition odd = d;
     odd.text.clear();
-    odd.size = QStringLiteral("12 Punkt");
+    odd.size = QStringLiteral("groß");
     odd.rotation = -50;
     odd.italic = true;
-    EXPECT_EQ(odd.compose(), "|Arial|12 Punkt| 1| 1| 0| 0|-100| 50|-50| 12| 60");
+    EXPECT_EQ(odd.compose(), "|Arial|groß| 1| 1| 0| 0|-100| 50|-50| 12| 60");
     EXPECT_EQ(WatermarkDefinition::parse(odd.compose()), odd);
-    EXPECT_EQ(WatermarkDefinition::nameOf(odd.compose()), "");
+    EXPECT_EQ(odd.pointSize(), WatermarkDefinition::defaultPointSize);
 }
 
 TEST(WatermarkDefinition, MissingOrUnreadableFieldsKeepThePreviousValues)
 {
     const WatermarkDefinition previous =
         WatermarkDefinition::parse(QStringLiteral("Alt|Arial|72| 0| 1| 0| 0| 7|-8| 0| 3| 44"));
-
-    EXPECT_EQ(WatermarkDefinition::parse(QString(), previous), previous);
     EXPECT_EQ(WatermarkDefinition::parse(QStringLiteral("Entwurf"), previous), previous);
 
     // A short line: the text after the last "|" is read as the brightness.
@@ -40,18 +40,14 @@ TEST(WatermarkDefinition, MissingOrUnreadableFieldsKeepThePreviousValues)
 
     // Letters, empty fields, two numbers, out-of-range colour and brightness keep theirs.
     d = WatermarkDefinition::parse(QStringLiteral("T|F|S|ja| 0||1x|--5| 2| 9| 16| 256"), previous);
-    EXPECT_EQ(d.bold, previous.bold);
-    EXPECT_FALSE(d.italic);
-    EXPECT_EQ(d.horizontalOffset, previous.horizontalOffset);
-    EXPECT_EQ(d.verticalOffset, 2);
-    EXPECT_EQ(d.colourIndex, previous.colourIndex);
-    EXPECT_EQ(d.brightness, previous.brightness);
+    EXPECT_EQ(
+        QList<int>({d.bold, d.italic, d.horizontalOffset, d.verticalOffset, d.colourIndex, d.brightness}),
+        QList<int>({previous.bold, false, previous.horizontalOffset, 2, previous.colourIndex, previous.brightness}));
 
     // Plus signs, fractions (halves to even), any non-zero style, the 32-bit limits.
     d = WatermarkDefinition::parse(QStringLiteral("T|F|S|5| 0| 0| 0|+150|2.5|2147483648| 0|255"), previous);
-    EXPECT_TRUE(d.bold);
-    EXPECT_EQ(QList<int>({d.horizontalOffset, d.verticalOffset, d.rotation, d.brightness}),
-              QList<int>({150, 2, previous.rotation, 255}));
+    EXPECT_EQ(QList<int>({d.bold, d.horizontalOffset, d.verticalOffset, d.rotation, d.brightness}),
+              QList<int>({true, 150, 2, previous.rotation, 255}));
 
     // A "|" typed into the text shifts every later field by one place.
     d = WatermarkDefinition::parse(QStringLiteral("A|B|Arial|120| 1| 0| 0| 0| 0| 0| 0| 12| 60"));

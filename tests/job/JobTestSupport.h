@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Job.h"
-#include "JobObserver.h"
 #include "TempFolders.h"
 
 #include <QList>
@@ -9,30 +8,14 @@
 
 #include <gtest/gtest.h>
 
-// Records what a job reports about pages, addresses and numbers, in order.
-struct RecordingObserver : JobObserver
-{
-    QList<qint32> pageCounts;
-    QStringList emails, faxes;
-
-    void pageCountChanged(qint32 pageCount) override { pageCounts.append(pageCount); }
-    void emailChanged(const QString& recipients) override { emails.append(recipients); }
-    void faxChanged(const QString& number) override { faxes.append(number); }
-};
-
-// A job of 65 lines a page in private folders, observed.
+// A job of 65 lines a page in private folders.
 class JobFixture : public ::testing::Test
 {
 protected:
     TempFolders folders;
     Job job;
-    RecordingObserver observer;
 
-    void SetUp() override
-    {
-        job.PageLen = 65;
-        job.setObserver(&observer);
-    }
+    void SetUp() override { job.PageLen = 65; }
 };
 
 inline void feed(Job& job, const QStringList& records)
@@ -54,13 +37,4 @@ inline QList<QStringList> pagesOf(const Job& job)
         pages.append(lines);
     }
     return pages;
-}
-
-// Records "L1" .. "Ln".
-inline QStringList numberedLines(int count)
-{
-    QStringList lines;
-    for (int i = 1; i <= count; ++i)
-        lines.append(QStringLiteral("L") + QString::number(i));
-    return lines;
 }

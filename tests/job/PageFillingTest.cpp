@@ -1,50 +1,35 @@
 #include "JobTestSupport.h"
 #include "MessageBox.h"
 #include "ServerSettings.h"
-#include "TempFolders.h"
 
 #include <gtest/gtest.h>
 
 // Page filling without breaks: pages of PageLen lines below a TopSpace margin read from
-// the default settings file, the page table's bounds, and what the observer hears.
+// the default settings file, and the page table's bounds.
 class PageFilling : public JobFixture
 {
 protected:
     void setTopSpace(const char* value) { folders.setSetting(keys::Pserver, "TopSpace", value); }
 };
 
-TEST_F(PageFilling, SixtyFiveRecordsFillOnePageAndTheNextOpensPageTwo)
-{
-    feed(job, numberedLines(65));
-    EXPECT_EQ(job.PageCount(), 1);
-    EXPECT_EQ(job.CurrentLine(), 0); // full: the next text opens a new page
-    job.AddLineToArray(QStringLiteral("L66"));
-    EXPECT_EQ(job.GetPageLine(65, 1), u"L65");
-    EXPECT_EQ(job.GetPageLine(1, 2), u"L66");
-    EXPECT_EQ(observer.pageCounts, (QList<qint32>{1, 2}));
-    for (auto [line, page] : {std::pair{1, 0}, {1, 3}, {-1, 1}, {0, 1}, {66, 1}, {1, -7}})
-        EXPECT_TRUE(job.GetPageLine(line, page).isEmpty()) << line << "," << page;
-
-    // Lines written back replace text only inside the table.
-    job.setPageLine(2, 1, QStringLiteral("TWO"));
-    job.setPageLine(66, 1, QStringLiteral("below"));
-    job.setPageLine(1, 3, QStringLiteral("no page"));
-    EXPECT_EQ(job.GetPageLine(2, 1), u"TWO");
-    EXPECT_TRUE(job.GetPageLine(66, 1).isEmpty());
-    EXPECT_EQ(job.PageCount(), 2);
-}
-
-TEST_F(PageFilling, TopSpaceComesFromTheDefaultFileAndMayChangeBetweenPages)
+TEST_F(PageFilling, PagesOfPageLenLinesBelowTheTopSpaceOfTheDefaultFile)
 {
     setTopSpace("2");
     job.setIniFile(TempFolders::writeFile(folders.root() + "/job.ini", "[Pserver]\r\nTopSpace=7\r\n"));
-    feed(job, numberedLines(66));
+    for (int i = 1; i <= 66; ++i)
+        job.AddLineToArray(QStringLiteral("L%1").arg(i));
     EXPECT_EQ(job.Topspace, 2); // whatever IniFile says
     EXPECT_TRUE(job.GetPageLine(2, 1).isEmpty());
     EXPECT_EQ(job.GetPageLine(3, 1), u"L1");
     EXPECT_EQ(job.GetPageLine(67, 1), u"L65");
     EXPECT_EQ(job.GetPageLine(3, 2), u"L66");
     EXPECT_EQ(job.OutputLineCount(), 67); // the margin is drawn blank, no text line is lost
+    // Outside the table nothing is read or written.
+    job.setPageLine(68, 1, QStringLiteral("below"));
+    job.setPageLine(1, 3, QStringLiteral("no page"));
+    for (auto [line, page] : {std::pair{1, 0}, {1, 3}, {-1, 1}, {68, 1}, {1, -7}})
+        EXPECT_TRUE(job.GetPageLine(line, page).isEmpty()) << line << "," << page;
+    EXPECT_EQ(job.PageCount(), 2);
 
     Job changing;
     changing.PageLen = 2;
@@ -134,13 +119,4 @@ TEST_F(PageFilling, OnlyTheFirstRecordWithANulCharacterShowsTheStoredLineInAMess
     msgbox::show(QStringLiteral("Hinweis"));
     msgbox::keepHistory(true);
     EXPECT_TRUE(msgbox::history().isEmpty());
-}
-
-TEST_F(PageFilling, AddWatermarkGrowsTheListAndKeepsEntries)
-{
-    job.AddWatermark(QStringLiteral("Kopie|Arial"), 3);
-    job.AddWatermark(QStringLiteral("Entwurf|Arial"), 1);
-    job.AddWatermark(QStringLiteral("ignored"), -1);
-    job.AddWatermark(QStringLiteral("ignored"), std::numeric_limits<qint32>::max());
-    EXPECT_EQ(job.Watermarks(), (QStringList{{}, "Entwurf|Arial", {}, "Kopie|Arial"}));
 }

@@ -1,46 +1,27 @@
 #include "WatermarkList.h"
-#include "JobTestSupport.h"
+#include "Job.h"
 #include "TempFolders.h"
-
-#include <QFile>
 
 #include <gtest/gtest.h>
 
-// The print dialog's watermark list read from "Wasser.txt" in the program folder.
-TEST(WatermarkFile, MissingFileLeavesTheListThreeLinesGiveOhneAndThreeNames)
+// The print dialog's watermark list read from "Wasser.txt" in the program folder (a whole
+// file in CR LF lines is read by DialogSettings.InitRestoresTheSavedState).
+TEST(WatermarkFile, OhneThenTheNamesUpToTheFirstLineWithoutASeparator)
 {
     TempFolders folders;
+    const QString wasser = folders.program() + "/Wasser.txt";
     Job job;
     QStringList names{"left over"};
     EXPECT_FALSE(LoadWatermarks(job, names));
     EXPECT_EQ(names, QStringList{"left over"}); // not even "Ohne"
     EXPECT_TRUE(job.Watermarks().isEmpty());
 
-    ASSERT_TRUE(QFile::copy(testDataPath("job-wasser-three.txt"), folders.program() + "/Wasser.txt"));
+    // LF line ends and no final one; an empty text is still offered; a line without "|" is
+    // handed over, then ends the list.
+    TempFolders::writeFile(wasser, "A|x\n|y\nohne Trenner\nC|z");
     ASSERT_TRUE(LoadWatermarks(job, names));
-    EXPECT_EQ(names, (QStringList{"Ohne", "Kopie", "Entwurf", {}})); // an empty text is still offered
-    ASSERT_EQ(job.Watermarks().size(), 3);
-    // List entry 2 stands for the job's watermark 1, handed over without its line end.
-    EXPECT_EQ(job.Watermarks()[names.indexOf("Entwurf") - 1], u"Entwurf|Courier New|72| 0| 1| 0| 0| 0| 0| 0| 4| 0");
-}
-
-TEST(WatermarkFile, EmptyLinesLineEndsAndEncoding)
-{
-    TempFolders folders;
-    const QString wasser = folders.program() + "/Wasser.txt";
-    Job job;
-    QStringList names;
-    // An empty line in the middle is handed over, then ends the reading.
-    ASSERT_TRUE(QFile::copy(testDataPath("job-wasser-gap.txt"), wasser));
-    ASSERT_TRUE(LoadWatermarks(job, names));
-    EXPECT_EQ(names, (QStringList{"Ohne", "Kopie"}));
-    EXPECT_EQ(job.Watermarks(), (QStringList{"Kopie|Arial|120| 1| 0| 0| 0| 0| 0| 0| 12| 0", {}}));
-
-    // LF line ends, a line without "|" and no final line end.
-    TempFolders::writeFile(wasser, "A|x\nB|y\nohne Trenner\nC|z");
-    ASSERT_TRUE(LoadWatermarks(job, names));
-    EXPECT_EQ(names, (QStringList{"Ohne", "A", "B"}));
-    EXPECT_EQ(job.Watermarks().value(2), u"ohne Trenner");
+    EXPECT_EQ(names, (QStringList{"Ohne", "A", ""}));
+    EXPECT_EQ(job.Watermarks(), (QStringList{"A|x", "|y", "ohne Trenner"}));
 
     TempFolders::writeFile(wasser, "");
     ASSERT_TRUE(LoadWatermarks(job, names));

@@ -1,11 +1,9 @@
 #include "Canvas.h"
-#include "PdfTools.h"
 #include "PictureHolder.h"
+#include "TempFolders.h"
 #include "modAnhang.h"
 
-#include <QFile>
 #include <QImage>
-#include <QPdfWriter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -44,55 +42,26 @@ QList<QRgb> corners(const QImage& page)
     return {page.pixel(0, 0), page.pixel(r, 0), page.pixel(0, b), page.pixel(r, b)};
 }
 
-// The number of images on each page of a PDF made of one text page followed by the
-// list's pages.
-QList<int> imagesPerPage(const QTemporaryDir& dir, const QString& list, PictureHolder& holder)
-{
-    const QString path = dir.filePath("seiten.pdf");
-    {
-        QPdfWriter writer(path);
-        Canvas dc(&writer);
-        dc.painter().drawText(100, 100, QStringLiteral("Seite 1"));
-        PrintImagePages(list, dc, writer.height(), writer.width(), holder, 1);
-    }
-    QList<int> images(pdftools::infoOf(path, "Pages").toInt(), 0);
-    for (const pdftools::Image& image : pdftools::images(path))
-        ++images[image.page - 1];
-    return images;
-}
-
 } // namespace
 
-TEST(ImagePages, EachExistingFileInTheListAddsOnePage)
+// Which items of an attachment list get a page, and what that page holds; the pages in a
+// PDF are shown by PdfOutputPages.AttachmentImagesFollowTheTextTurnedToThePage.
+TEST(ImagePages, EachExistingFileGetsAPageWithItsPictureTurnedToThePage)
 {
     EXPECT_EQ(attachmentItems(QStringLiteral(" a.png , b c.jpg,")), QStringList({"a.png", "b c.jpg"}));
-    EXPECT_EQ(attachmentItems(QStringLiteral("a,,b")), QStringList({"a", "", "b"}));
-    QTemporaryDir dir;
-    const QString picture = writeQuarters(dir, "anhang.png", 60, 40);
-    QStringList visited;
-    forEachAttachment(QStringLiteral("%1 ,%2, %3,,%1, /dev/zero").arg(picture, dir.filePath("fehlt.png"), dir.path()),
-                      [&](const QString& path) { visited << path; });
-    EXPECT_EQ(visited, QStringList({picture, picture})) << "missing files, folders, devices, empty items are skipped";
-
-    // Two files named, only the second there: one page added, holding that picture. A file
-    // that exists but is no picture still gets its page, a blank one.
-    PictureHolder holder;
-    const QString broken = dir.filePath("kaputt.jpg");
-    QFile(broken).open(QIODevice::WriteOnly);
-    EXPECT_EQ(imagesPerPage(dir, dir.filePath("fehlt.png") + ", " + picture, holder), QList<int>({0, 1}));
-    EXPECT_EQ(imagesPerPage(dir, QString(), holder), QList<int>({0}));
-    EXPECT_EQ(imagesPerPage(dir, broken + "," + picture + ",", holder), QList<int>({0, 0, 1}));
-}
-
-TEST(ImagePages, PictureIsTurnedToThePageAndFillsItOrThePageStaysBlank)
-{
     QTemporaryDir dir;
     const QString wide = writeQuarters(dir, "quer.png", 60, 40), tall = writeQuarters(dir, "hoch.png", 40, 60),
                   square = writeQuarters(dir, "quadrat.png", 50, 50);
-    PictureHolder holder;
+    const QString broken = TempFolders::writeFile(dir.filePath("kaputt.png"), "kein Bild");
+    QStringList visited;
+    forEachAttachment(
+        QStringLiteral("%1 ,%2, %3,,%4, /dev/zero").arg(wide, dir.filePath("fehlt.png"), dir.path(), broken),
+        [&](const QString& path) { visited << path; });
+    EXPECT_EQ(visited, QStringList({wide, broken})) << "missing files, folders, devices, empty items are skipped";
 
     // Against the page's orientation: a quarter turn counter-clockwise, filling the page to
     // its corner pixels.
+    PictureHolder holder;
     EXPECT_EQ(corners(drawPages(wide, 200, 300, 1, holder)), turnedLeft);
     EXPECT_EQ(QSize(holder.width(), holder.height()), QSize(40, 60));
     EXPECT_EQ(corners(drawPages(tall, 300, 200, 2, holder)), turnedLeft);
@@ -101,9 +70,7 @@ TEST(ImagePages, PictureIsTurnedToThePageAndFillsItOrThePageStaysBlank)
     EXPECT_EQ(corners(drawPages(square, 300, 200, 2, holder)), upright);
     EXPECT_EQ(corners(drawPages(wide, 200, 300, 0, holder)), upright);
 
-    // A file that exists but cannot be decoded: a blank page, and the last picture is gone.
-    const QString broken = dir.filePath("kaputt.png");
-    QFile(broken).open(QIODevice::WriteOnly);
+    // A file that is no picture: a blank page, and the last picture is gone.
     QImage blank(100, 150, QImage::Format_RGB32);
     blank.fill(Qt::white);
     EXPECT_EQ(drawPages(broken, 100, 150, 1, holder), blank);

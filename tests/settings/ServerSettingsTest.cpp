@@ -1,7 +1,6 @@
 #include "ServerSettings.h"
 #include "ReadingRules.h"
 #include "TempFolders.h"
-#include "VBRegEdit.h"
 
 #include <QFileInfo>
 
@@ -51,20 +50,4 @@ TEST(ServerSettings, NumbersFromAFileStayInTheirRange)
     EXPECT_EQ(readServerNumber(file, keys::AutoStartDelay), 0);
     EXPECT_EQ(readServerNumber(file, keys::Polling), 0) << "0 still stops polling";
     EXPECT_EQ(readServerNumber(file, keys::QuietTime), 60000);
-}
-
-TEST(VBRegEdit, FaxNumberRoundTripAndMissingValuesGiveEmptyText)
-{
-    TempFolders dirs;
-    using VBRegEdit::Root;
-    EXPECT_EQ(VBRegEdit::QueryRegValue(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer"), "");
-    VBRegEdit::SetRegString(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer", "0301234567");
-    EXPECT_EQ(VBRegEdit::QueryRegValue(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX", "Rufnummer"), "0301234567");
-    VBRegEdit::SetRegString(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer", "");
-    EXPECT_EQ(VBRegEdit::QueryRegValue(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer"), "");
-    registryStore().setValue(RegistryStore::Root::LocalMachine, "Software\\Microsoft\\Windows\\Currentversion\\run",
-                             "Count", {RegistryStore::Type::DWord, {}, 42});
-    EXPECT_EQ(
-        VBRegEdit::QueryRegValue(Root::LocalMachine, "software\\microsoft\\windows\\currentversion\\RUN", "Count"),
-        "42");
 }
