@@ -73,8 +73,8 @@ TEST(ReaderOpen, EmptyMissingAndNulTerminatedPath)
 }
 
 // A writer that keeps the file open is shown by Polling.AWriterThatPausesWithTheFileOpen...;
-// here the quiet time after the last change, and the locks DOS emulators take.
-TEST(ReaderOpen, AFileIsCompleteAfterTheQuietTimeAndWithoutAWriterLock)
+// here the quiet time after the last change.
+TEST(ReaderOpen, FileStillBeingWrittenWaitsForQuietTime)
 {
     TempFolders folders;
     QElapsedTimer sinceWritten;
@@ -89,18 +89,25 @@ TEST(ReaderOpen, AFileIsCompleteAfterTheQuietTimeAndWithoutAWriterLock)
     // A time stamp in the future does not block for ever.
     TempFolders::writeAged(path, "x\r\n", -3600);
     EXPECT_TRUE(QTest::qWaitFor([&] { return OPENDAT(path) == 1; }, 5000));
+}
 
-    TempFolders::writeAged(path, "x\r\n");
+// The locks DOS emulators take on a file they write: an fcntl record lock or an exclusive
+// flock; a shared flock is a reader and does not count.
+TEST(ReaderOpen, WriterLockMeansStillWriting)
+{
+    TempFolders folders;
+    const QString path = TempFolders::writeAged(folders.printFile(), "x\r\n");
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR);
     ASSERT_GE(fd, 0);
-    struct flock lock = {}; // an fcntl record lock
+    struct flock lock = {};
     lock.l_type = F_WRLCK;
     ASSERT_EQ(fcntl(fd, F_SETLK, &lock), 0);
     EXPECT_EQ(OPENDAT(path), -1);
     lock.l_type = F_UNLCK;
     ASSERT_EQ(fcntl(fd, F_SETLK, &lock), 0);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    EXPECT_EQ(OPENDAT(path), -1);
     ::close(fd);
-    // A shared flock is a reader and does not count (an exclusive one: Polling.AFileThatCannotBeOpened...).
     const int reader = ::open(QFile::encodeName(path).constData(), O_RDONLY);
     ASSERT_EQ(flock(reader, LOCK_SH), 0);
     EXPECT_EQ(OPENDAT(path), 1);
