@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 // The print dialog's watermark list read from "Wasser.txt" in the program folder (a whole
-// file in CR LF lines is read by DialogSettings.InitRestoresTheSavedState).
+// file in CR LF lines is read by DialogSettings.InitRestoresTheSavedState...).
 TEST(WatermarkFile, OhneThenTheNamesUpToTheFirstLineWithoutASeparator)
 {
     TempFolders folders;

@@ -44,8 +44,8 @@ QList<QRgb> corners(const QImage& page)
 
 } // namespace
 
-// Which items of an attachment list get a page, and what that page holds; the pages in a
-// PDF are shown by PdfOutputPages.AttachmentImagesFollowTheTextTurnedToThePage.
+// Which items of an attachment list get a page, and what that page holds; that a PDF gets
+// them, lossless, is PdfOutput.PicturesAreStoredLosslessAndTheBackgroundOnlyOnJobPageOne's.
 TEST(ImagePages, EachExistingFileGetsAPageWithItsPictureTurnedToThePage)
 {
     EXPECT_EQ(attachmentItems(QStringLiteral(" a.png , b c.jpg,")), QStringList({"a.png", "b c.jpg"}));

@@ -47,11 +47,13 @@ TEST(PdfTool, ConvertsAPrintFileWithTheGivenSettings)
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QString info = pdftools::info(pdf).out;
     EXPECT_EQ(pdftools::infoValue(info, "Pages"), "3");
+    EXPECT_EQ(pdftools::infoValue(info, "Page size"), "595 x 842 pts (A4)");
     EXPECT_TRUE(pdftools::infoValue(info, "Encrypted").startsWith("yes (print:yes copy:no")) << "default: code 3";
     const QStringList pages = pdftools::text(pdf).out.split(u'\f');
     ASSERT_GE(pages.size(), 3);
     // Box-drawing characters are drawn as lines, not as text.
     EXPECT_TRUE(pages[1].contains("Seite 2 Zeile 4 Größe über")) << pages[1].toStdString();
+    EXPECT_FALSE(pages[0].contains("Seite 2")) << "each form feed ends a page";
     EXPECT_TRUE(QFileInfo::exists(printFile)) << "the print file is left in place";
 
     // A settings file of its own: ten lines a page and no permissions.
