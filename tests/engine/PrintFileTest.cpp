@@ -7,6 +7,7 @@
 #include "TempFolders.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <fcntl.h>
@@ -42,6 +43,11 @@ QString seq(char command, std::initializer_list<int> params = {})
     return s;
 }
 
+qsizetype lengthOf(uchar command, const QByteArray& params)
+{
+    return escape::parameterLength(command, reinterpret_cast<const uchar*>(params.constData()), params.size());
+}
+
 // Every record up to the end record (at most 10000, so a reader that never ends fails
 // instead of hanging).
 QStringList readRecords()
@@ -54,22 +60,16 @@ QStringList readRecords()
 
 } // namespace
 
-TEST(ReaderOpen, EmptyMissingAndNulTerminatedPath)
+// An empty file, or one of a DOS end of file alone, holds no job; a missing one cannot be
+// opened. Either way only the end record comes.
+TEST(ReaderOpen, EmptyAndMissingFilesGiveOnlyTheEndRecord)
 {
     TempFolders folders;
     EXPECT_EQ(openPrintFile(folders, QByteArray()), 0);
     EXPECT_EQ(GETRECORD(), endRecord());
-    CLOSEDAT();
     EXPECT_EQ(openPrintFile(folders, "\x1a"), 0);
     EXPECT_EQ(OPENDAT(folders.appData() + u"/fehlt.dat"_s), -1);
     EXPECT_EQ(GETRECORD(), endRecord());
-
-    // Callers hand the path over with a trailing NUL.
-    ASSERT_EQ(openPrintFile(folders, "x\r\n"), 1);
-    EXPECT_EQ(OPENDAT(folders.printFile() + QChar(0)), 1);
-    SETAPPPATH(folders.program() + QChar(0));
-    EXPECT_EQ(appPath(), folders.program());
-    EXPECT_EQ(readRecords(), QStringList{u"x"_s});
 }
 
 // A writer that keeps the file open is shown by Polling.AWriterThatPausesWithTheFileOpen...;
@@ -200,4 +200,29 @@ TEST(ReaderRecords, AnEndlessTabListEndsAfter32Stops)
     EXPECT_TRUE(escape::isParameter(records[0][33]));
     EXPECT_EQ(records[0][34], QChar(33));
     EXPECT_EQ(records[1], u"nach"_s);
+}
+
+// The record split sees the whole rest of the file, the decoder only the record: both must
+// find the same end for every sequence that fits.
+TEST(EscapeTable, LengthDependsOnlyOnTheBytesItNeeds)
+{
+    const QByteArray commands = "!-3CK*^(DBb&.$:X@Ex";
+    QRandomGenerator random(4711);
+    for (int round = 0; round < 20000; ++round) {
+        QByteArray bytes(int(random.bounded(40)), Qt::Uninitialized);
+        for (char& b : bytes)
+            b = char(random.bounded(round % 2 ? 4 : 256));
+        const uchar command = uchar(commands[int(random.bounded(commands.size()))]);
+        const qsizetype full = lengthOf(command, bytes);
+        if (full > bytes.size())
+            continue;
+        for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
+            const qsizetype length = lengthOf(command, bytes.left(cut));
+            if (cut < full)
+                EXPECT_GT(length, cut) << int(command) << ' ' << bytes.toHex().constData() << ' ' << cut;
+            else
+                EXPECT_EQ(std::min(length, cut), full)
+                    << int(command) << ' ' << bytes.toHex().constData() << ' ' << cut;
+        }
+    }
 }

@@ -16,7 +16,7 @@
 
 namespace rendertest {
 
-// ESC ( B with Epson's layout: k m s v1 v2 c data; parameters encoded as by the reader.
+// ESC ( B: length, then type, module, space, two heights, flags, data; encoded as by the reader.
 inline QString barCode(int type, const QByteArray& data, int module = 3, int flags = 0)
 {
     const int n = 6 + int(data.size());

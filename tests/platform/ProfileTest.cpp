@@ -25,7 +25,7 @@ QString read(const QString& file, const QString& section, const QString& key, co
 
 } // namespace
 
-TEST(Profile, ReadsAHandEditedFileWithOddSpacingCaseQuotesAndComments)
+TEST(Profile, ReadsAHandEditedFileAndNothingThatIsNoSettingsFile)
 {
     TempFolders dirs;
     const QString file = TempFolders::writeFile(dirs.root() + "/odd.ini", "; written by hand\r\n"
@@ -46,17 +46,15 @@ TEST(Profile, ReadsAHandEditedFileWithOddSpacingCaseQuotesAndComments)
     EXPECT_EQ(read(file, "Pserver", "Polling", "100"), "100") << "a comment line is no key";
     EXPECT_EQ(read(file, "Pserver", "Empty", "dflt"), "") << "a present empty value is not the default";
     EXPECT_EQ(read(file, "PDevice", "SignPitch"), "99");
-}
 
-TEST(Profile, MissingFileSectionOrKeyGivesTheDefaultAndAReadFitsItsBuffer)
-{
-    TempFolders dirs;
-    const QString file = TempFolders::writeFile(dirs.root() + "/a.ini", "[A]\nx=" + QByteArray(300, 'a') + "\n");
+    // Missing file, section or key: the default, with trailing blanks only removed. A read
+    // fits its buffer.
+    const QString a = TempFolders::writeFile(dirs.root() + "/a.ini", "[A]\nx=" + QByteArray(300, 'a') + "\n");
     EXPECT_EQ(read(dirs.root() + "/none.ini", "A", "x", "  d  "), "  d");
-    EXPECT_EQ(read(file, "B", "x", "d "), "d");
-    EXPECT_EQ(read(file, "A", "y", "d\t"), "d\t") << "only blanks are removed from the default";
-    EXPECT_EQ(read(file, "A", "x", {}, 255).size(), 254) << "at most the buffer size minus one";
-    EXPECT_EQ(read(file, "A", "y", QString(300, 'b'), 10), QString(9, 'b'));
+    EXPECT_EQ(read(a, "B", "x", "d "), "d");
+    EXPECT_EQ(read(a, "A", "y", "d\t"), "d\t") << "only blanks are removed from the default";
+    EXPECT_EQ(read(a, "A", "x", {}, 255).size(), 254) << "at most the buffer size minus one";
+    EXPECT_EQ(read(a, "A", "y", QString(300, 'b'), 10), QString(9, 'b'));
 
     // No settings file: a FIFO (which would block the reader), a device, a huge file.
     const QString fifo = dirs.root() + "/fifo.ini";

@@ -17,13 +17,12 @@ const QString Tool = QStringLiteral(DRUCKSERVER_BINARY_DIR "/druckserver-pdf");
 QString writePrintFile(const QString& path, int pages, int lines)
 {
     QByteArray bytes;
-    for (int p = 1; p <= pages; ++p) {
+    for (int p = 1; p <= pages; ++p, bytes += "\f\r\n")
         for (int l = 1; l <= lines; ++l)
-            bytes += QStringLiteral("Seite %1 Zeile %2 ").arg(p).arg(l).toLatin1() + "Gr\x94\xe1"
-                                                                                     "e \x81"
-                                                                                     "ber \xc9\xcd\xbb\r\n";
-        bytes += "\f\r\n";
-    }
+            bytes += "Seite " + QByteArray::number(p) + " Zeile " + QByteArray::number(l) +
+                     " Gr\x94\xe1"
+                     "e \x81"
+                     "ber \xc9\xcd\xbb\r\n";
     return TempFolders::writeFile(path, bytes);
 }
 
