@@ -43,9 +43,7 @@ TEST(BarCode, EverySymbologyScansWhetherParametersComeEncodedOrPlainAndWithAnyCh
         barCodePage({barCode(5, "DRUCK-39"), barCode(0, "400638133393"), barCode(1, "9638507"),
                      barCode(3, "03600029145"), barCode(6, "{BRechnung-128"), barCode(2, "12345670")});
     for (int dpi : {150, 300}) {
-        PageSetup setup;
-        setup.dpi = dpi;
-        EXPECT_EQ(scan(renderPage(lines, setup).image),
+        EXPECT_EQ(scan(renderPage(lines, {.dpi = dpi}).image),
                   (QStringList{"CODE-128:Rechnung-128", "CODE-39:DRUCK-39", "EAN-13:0036000291452",
                                "EAN-13:4006381333931", "EAN-8:96385074", "I2/5:12345670"}))
             << "zbarimg reports UPC-A as EAN-13 with a leading zero; " << dpi << " dpi";
@@ -62,11 +60,9 @@ TEST(BarCode, EverySymbologyScansWhetherParametersComeEncodedOrPlainAndWithAnyCh
 
 TEST(BarCode, BarsHaveTheirHeightAndTheTextGoesOnAfterThem)
 {
-    PageSetup setup;
-    setup.dpi = 300;
-    setup.barCodePitch = 24;
     const RenderedPage page =
-        renderPage({QStringLiteral("AB") + barCode(5, "X1", 3, 2) + QStringLiteral("C"), QStringLiteral("AB")}, setup);
+        renderPage({QStringLiteral("AB") + barCode(5, "X1", 3, 2) + QStringLiteral("C"), QStringLiteral("AB")},
+                   {.dpi = 300, .barCodePitch = 24});
     const QRect band = bandRect(page, 1);
     const BarCode code = BarCode::fromEscapeData(QByteArray("\x05\x03\x00\x00\x00\x02X1", 8));
     ASSERT_TRUE(code.isValid());

@@ -70,11 +70,8 @@ TEST(BoxDrawing, FramesFromCodePage437StrokesMeetAcrossCellsAndLinesAndBlocksAre
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.dpi << " dpi, prefix " << c.prefix.size() << ", wide " << c.wideLine.size()
                                         << ", antialiased " << c.antialiased << ", double " << (c.frame != nullptr));
-        PageSetup setup;
-        setup.dpi = c.dpi;
-        setup.leftMargin = 3;
-        setup.linesPerPage = c.linesPerPage;
-        setup.antialiased = c.antialiased;
+        const PageSetup setup{
+            .dpi = c.dpi, .linesPerPage = c.linesPerPage, .leftMargin = 3, .antialiased = c.antialiased};
         const QStringList& f = c.frame ? *c.frame : single;
         const RenderedPage page =
             renderPage({c.prefix + f[0], c.prefix + f[1], c.prefix + f[1], c.prefix + f[2], c.wideLine}, setup);
@@ -100,9 +97,7 @@ TEST(BoxDrawing, FramesFromCodePage437StrokesMeetAcrossCellsAndLinesAndBlocksAre
     }
 
     // Full blocks on two lines make one solid area: no gap between cells or lines.
-    PageSetup setup;
-    setup.dpi = 300;
-    const RenderedPage page = renderPage({QString(3, QChar(0x2588)), QString(3, QChar(0x2588))}, setup);
+    const RenderedPage page = renderPage({QString(3, QChar(0x2588)), QString(3, QChar(0x2588))}, {.dpi = 300});
     const QRect blocks = lineInk(page, 1, 2);
     EXPECT_NEAR(blocks.width(), 90, 2);
     EXPECT_NEAR(blocks.height(), 2 * page.bandHeight, 2);

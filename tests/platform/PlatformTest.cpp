@@ -1,9 +1,13 @@
+#include "Printers.h"
 #include "Profile.h"
+#include "RegistryStore.h"
 #include "TempFolders.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 
 using profile::GetPrivateProfileString;
@@ -88,4 +92,40 @@ TEST(Profile, WriteReplacesInPlaceAppendsWhatIsMissingKeepsEverythingElseAndIsRe
     EXPECT_EQ(read(created, "PDevice", "Printer0"), "Pdf-Dokumenu");
     TempFolders::writeFile(created, "[PDevice]\nPrinter0=Pdf-DokumenX\n");
     EXPECT_EQ(read(created, "PDevice", "Printer0"), "Pdf-DokumenX");
+}
+
+using Root = RegistryStore::Root;
+using Type = RegistryStore::Type;
+
+TEST(RegistryStore, ValuesRoundTripExactlyUnderCaseInsensitivePathsAndSeparateRoots)
+{
+    TempFolders dirs;
+    const QString file = dirs.config() + "/reg.ini";
+    FileRegistryStore store(file);
+    EXPECT_FALSE(store.value(Root::CurrentUser, "Software\\X", "v"));
+    EXPECT_FALSE(QFileInfo::exists(file)) << "a query must not create the store";
+    ASSERT_TRUE(store.setValue(Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer",
+                               {Type::String, " 030 = 12;34 \"x\" ", 0}));
+    ASSERT_TRUE(store.setValue(Root::LocalMachine, "Software\\X", "Count", {Type::DWord, {}, 4000000000u}));
+
+    const auto fax = store.value(Root::CurrentUser, "software\\avm\\FRITZ! 2.0\\fax", "RUFNUMMER");
+    ASSERT_TRUE(fax);
+    EXPECT_EQ(fax->type, Type::String);
+    EXPECT_EQ(fax->text, " 030 = 12;34 \"x\" ") << "blanks, quotes and separators are kept exactly";
+    EXPECT_EQ(store.value(Root::LocalMachine, "Software\\X", "count").value_or(RegistryStore::Value{}).dword,
+              4000000000u);
+    EXPECT_FALSE(store.value(Root::CurrentUser, "Software\\X", "Count")) << "roots are separate";
+}
+
+TEST(Printers, SpoolerTitlesAreShortCleanUtf8)
+{
+    EXPECT_EQ(printers::spoolerTitle("_home_a_xDOS_Job"), "_home_a_xDOS_Job");
+    EXPECT_EQ(printers::spoolerTitle("a\tb\nc\x1b"
+                                     "d"),
+              "abcd")
+        << "control characters would make it Untitled";
+    EXPECT_EQ(printers::spoolerTitle(QString(300, 'x')).toUtf8().size(), 255);
+    const QString umlauts = printers::spoolerTitle(QString(200, QChar(0xE4)));
+    EXPECT_EQ(umlauts.size(), 127) << "cut on a character boundary: 254 bytes";
+    EXPECT_EQ(printers::spoolerTitle("Fax an Müller GmbH – €"), "Fax an Müller GmbH – €");
 }
