@@ -73,6 +73,7 @@ TEST(SettingsWindow, AFirstStartShowsTheDefaults)
     EXPECT_EQ(checked, QStringList{"Drucken"});
     EXPECT_EQ(win.text("PDFFolder"), QDir::homePath());
     EXPECT_EQ(win.control<QComboBox>("Combo3")->currentText(), "Hinter dem Text");
+    EXPECT_EQ(win.control<QPlainTextEdit>("MailText")->toPlainText().split('\n').size(), 5);
     EXPECT_FALSE(win.control<QListWidget>("List1")->isEnabled()) << "no Wasser.txt yet";
 }
 

@@ -13,7 +13,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScopeGuard>

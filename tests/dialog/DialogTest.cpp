@@ -329,20 +329,3 @@ TEST(DialogCountdown, StoppingTheCountdownKeepsTheDialogForManualUse)
     EXPECT_EQ(hooks.calls.size(), 1u);
     EXPECT_TRUE(waitUntilDeleted(dialog));
 }
-
-TEST(DialogCountdown, ZeroDelayOutputsAHiddenJobFromTheEventLoopOnceItIsComplete)
-{
-    TempFolders dirs;
-    DialogHooks hooks;
-    dirs.setSetting("Pserver", "HideMode", "1");
-    QPointer<frmGUI> dialog = loadAutoStarting(dirs, "0");
-    dialog->PageLen = 3;
-    dialog->AddLineToArray("erste Zeile");
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(hooks.calls.empty()) << "records handed over never start the output early";
-    dialog->jobComplete();
-    EXPECT_TRUE(hooks.calls.empty()) << "not inside the hand-over";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !hooks.calls.empty(); }, 1000));
-    EXPECT_TRUE(dialog.isNull() || !dialog->isVisible()) << "the hidden job was never shown";
-    EXPECT_TRUE(waitUntilDeleted(dialog));
-}

@@ -140,7 +140,7 @@ TEST(PdfComponent, AnUnwritableFolderOrMisuseFailsWithAMessageAndLeavesNoFile)
     QFile::setPermissions(dirs.root() + "/gesperrt", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-TEST(PdfComponent, AFileAppearsOnlyWhenCompleteAndAnAbandonedOneLeavesNothing)
+TEST(PdfComponent, AFileAppearsOnlyWhenCompleteAndALateFailureOrAbandonLeavesNothing)
 {
     TempFolders dirs;
     const QString folder = dirs.root() + "/out";
@@ -156,6 +156,13 @@ TEST(PdfComponent, AFileAppearsOnlyWhenCompleteAndAnAbandonedOneLeavesNothing)
     ASSERT_TRUE(pdf.endDocument().ok());
     EXPECT_EQ(entries(folder), QStringList{"Brief für Müller.pdf"}) << "no temporary file stays beside it";
     EXPECT_TRUE(pdftools::text(path).out.contains("neu"));
+
+    // The target turns into a folder while the document is written: the final rename fails
+    // with a message, and neither the pages nor the finished copy remain.
+    const QString late = folder + "/spaet.pdf";
+    ASSERT_TRUE(pdf.beginDocument(late).ok());
+    QDir().mkpath(late + "/inhalt");
+    EXPECT_TRUE(pdf.endDocument().message.contains(QDir::toNativeSeparators(late)));
 
     // A document that must not replace a file fails when one has taken its name meanwhile.
     const QString taken = folder + "/belegt.pdf";
@@ -180,6 +187,6 @@ TEST(PdfComponent, AFileAppearsOnlyWhenCompleteAndAnAbandonedOneLeavesNothing)
         gone.beginPage(595, 842);
     }
     pdf.stopEngine();
-    EXPECT_EQ(entries(folder), (QStringList{"belegt.pdf", "Brief für Müller.pdf"}));
+    EXPECT_EQ(entries(folder), (QStringList{"belegt.pdf", "Brief für Müller.pdf", "spaet.pdf"}));
     EXPECT_TRUE(entries(dirs.appData() + "/temp").isEmpty()) << "no temporary file is noted any more";
 }

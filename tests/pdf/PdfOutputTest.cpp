@@ -192,6 +192,28 @@ TEST(PdfOutput, NamesThatLeaveThePdfFolderFailTheOutput)
     EXPECT_TRUE(fx.pdfFiles().isEmpty());
 }
 
+// A second output of the same dialog while the first lets events run (a countdown firing)
+// is refused; another dialog's output meanwhile is fine: it has its own component.
+TEST(PdfOutput, EachDialogKeepsItsComponentAndOneOutputAtATime)
+{
+    PdfFixture fx;
+    TestContext dialog(2, 2), other(1, 1);
+    other.job().pdfName = "andere";
+    OutputOutcome nested, otherOutcome;
+    bool once = true;
+    dialog.onEvents = [&] {
+        QString stamp;
+        if (!std::exchange(once, false))
+            return;
+        nested = PrintToPdf(dialog, 0, stamp);
+        otherOutcome = PrintToPdf(other, 0, stamp);
+    };
+    EXPECT_EQ(pdftools::infoOf(fx.write(dialog, "erste"), "Pages"), "2");
+    EXPECT_FALSE(nested.ok());
+    EXPECT_TRUE(otherOutcome.ok()) << otherOutcome.message.toStdString();
+    EXPECT_TRUE(QFileInfo(fx.pdfFolder + "/andere.pdf").isFile());
+}
+
 TEST(PdfOutput, ADocumentKeepsTheSettingsItBeganWithWhileAnotherJobLoadsItsOwn)
 {
     PdfFixture fx;
@@ -229,8 +251,9 @@ TEST(PdfOutput, PicturesAreStoredLosslessAndTheBackgroundOnlyOnJobPageOne)
         dialog.FromPage = from;
         const QList<pdftools::Image> images = pdftools::images(fx.write(dialog, "bild"));
         ASSERT_EQ(images.size(), from == 1 ? 1 : 0) << "from " << from;
-        if (from == 1)
+        if (from == 1) {
             EXPECT_EQ(images[0].encoding, "image") << "lossless, not JPEG";
+        }
     }
 
     // Attachments: the missing file is skipped, the wide picture gets a page of its own,
@@ -244,6 +267,7 @@ TEST(PdfOutput, PicturesAreStoredLosslessAndTheBackgroundOnlyOnJobPageOne)
     const QList<pdftools::Image> images = pdftools::images(pdf);
     ASSERT_EQ(images.size(), 1);
     EXPECT_EQ(images[0].page, 3);
+    EXPECT_EQ(images[0].size, QSize(100, 300)) << "turned a quarter";
     EXPECT_EQ(images[0].encoding, "image") << "lossless, not JPEG";
 
     // A range from above to: no text page, but the attachments still come.
