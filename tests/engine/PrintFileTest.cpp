@@ -60,18 +60,6 @@ QStringList readRecords()
 
 } // namespace
 
-// An empty file, or one of a DOS end of file alone, holds no job; a missing one cannot be
-// opened. Either way only the end record comes.
-TEST(ReaderOpen, EmptyAndMissingFilesGiveOnlyTheEndRecord)
-{
-    TempFolders folders;
-    EXPECT_EQ(openPrintFile(folders, QByteArray()), 0);
-    EXPECT_EQ(GETRECORD(), endRecord());
-    EXPECT_EQ(openPrintFile(folders, "\x1a"), 0);
-    EXPECT_EQ(OPENDAT(folders.appData() + u"/fehlt.dat"_s), -1);
-    EXPECT_EQ(GETRECORD(), endRecord());
-}
-
 // A writer that keeps the file open is shown by Polling.AWriterThatPausesWithTheFileOpen...;
 // here the quiet time after the last change.
 TEST(ReaderOpen, FileStillBeingWrittenWaitsForQuietTime)
@@ -115,7 +103,7 @@ TEST(ReaderOpen, WriterLockMeansStillWriting)
     EXPECT_EQ(readRecords(), QStringList{u"x"_s});
 }
 
-TEST(ReaderRecords, LineEndsFormFeedsAndEndRecord)
+TEST(ReaderRecords, LineEndsFormFeedsAndEndRecordAlsoOfEmptyAndMissingFiles)
 {
     TempFolders folders;
     ASSERT_EQ(openPrintFile(folders, "eins\r\nzwei\rdrueber\n\fdrei\n\n"_ba + QByteArray("vi\0er", 5) + "\r\nletzte"),
@@ -136,6 +124,14 @@ TEST(ReaderRecords, LineEndsFormFeedsAndEndRecord)
     EXPECT_EQ(readRecords(), (QStringList{u"a"_s, u"b"_s}));
     ASSERT_EQ(openPrintFile(folders, "a\r\nb"_ba + '\x1a' + "c\r\n\x1a"), 1);
     EXPECT_EQ(readRecords(), (QStringList{u"a"_s, u"b"_s + QChar(0x1a) + u"c"_s}));
+
+    // An empty file, or one of a DOS end of file alone, holds no job; a missing one cannot
+    // be opened. Either way only the end record comes.
+    EXPECT_EQ(openPrintFile(folders, "\x1a"), 0);
+    EXPECT_EQ(GETRECORD(), endRecord());
+    EXPECT_EQ(openPrintFile(folders, QByteArray()), 0);
+    EXPECT_EQ(OPENDAT(folders.appData() + u"/fehlt.dat"_s), -1);
+    EXPECT_EQ(GETRECORD(), endRecord());
 
     // Control codes stay codes (437 would show some as symbols); the renderer needs them.
     ASSERT_EQ(openPrintFile(folders, QByteArray("\x00\x01\x0e\x0f\x12\x14\x7f\x0c", 8)), 1);

@@ -80,9 +80,9 @@ Ink draw(const QString& definition, double inches = 5, int dpi = 100)
     return ink;
 }
 
-QString definition(int h, int v, int rotation)
+QString definition(int h, int v, int rotation, const QString& styles = " 0| 0| 0| 0", const QString& text = "MMMMMM")
 {
-    return QStringLiteral("MMMMMM|Arial|36| 0| 0| 0| 0|%1|%2|%3| 0| 0").arg(h).arg(v).arg(rotation);
+    return QStringLiteral("%1|Arial|36|%2|%3|%4|%5| 0| 0").arg(text, styles).arg(h).arg(v).arg(rotation);
 }
 
 } // namespace
@@ -112,8 +112,15 @@ TEST(WatermarkPainter, CentredTurnedCounterClockwiseAndMovedByTheSameDistanceAtA
     }
 }
 
-TEST(WatermarkPainter, EmptyTextDrawsNothingAndThePainterIsLeftAsItWas)
+TEST(WatermarkPainter, StylesReachTheFontEmptyTextDrawsNothingAndThePainterIsLeftAsItWas)
 {
+    const Ink regular = draw(definition(0, 0, 0));
+    EXPECT_GT(draw(definition(0, 0, 0, " 1| 0| 0| 0")).count, regular.count * 1.15) << "bold";
+    EXPECT_GT(draw(definition(0, 0, 0, " 0| 0| 1| 0")).height, regular.height + 2) << "underline";
+    EXPECT_GT(draw(definition(0, 0, 0, " 0| 0| 0| 1")).count, regular.count * 1.05) << "strikethrough";
+    const double lean = draw(definition(0, 0, 0, " 0| 1| 0| 0", "l")).angle; // upright: ±90
+    EXPECT_TRUE(lean > 70 && lean < 87) << "italic leans to the right: " << lean;
+
     for (const char* line : {"", "|Arial|72| 1| 0| 0| 0| 0| 0| 0| 0| 0", "ohne Trenner", "|||||||||||||||"})
         EXPECT_EQ(draw(QString::fromUtf8(line), 3).count, 0) << line;
     // A huge size is capped; an unknown font gives another font.

@@ -224,13 +224,11 @@ using Commands = JobFixture;
 
 TEST_F(Commands, EveryKeywordSetsItsValueWhateverTheCaseAndLeadingBlanks)
 {
-    feed(job, {"@DATEIRechnung 4711", "   @email  kunde@example.de  ", "@CCEMAIL cc@example.de",
-               "@BCCEMAIL bcc@example.de", "@FAX +49 (030) 123/45-67 Durchwahl", "@Betreff Groß und klein\r",
-               "@ANHANG /tmp/a.jpg", "@ANHANG /tmp/b.jpg", "@TXTEMAIL /tmp/body.txt", "@INI /tmp/other.ini"});
+    feed(job, {"@DATEIRechnung 4711", "   @email  kunde@example.de  ", "@FAX +49 (030) 123/45-67 Durchwahl",
+               "@Betreff Groß und klein\r", "@ANHANG /tmp/a.jpg", "@ANHANG /tmp/b.jpg", "@TXTEMAIL /tmp/body.txt",
+               "@INI /tmp/other.ini"});
     EXPECT_EQ(job.pdfName, u"Rechnung 4711");
     EXPECT_EQ(job.RecEMail, u"kunde@example.de");
-    EXPECT_EQ(job.RecEMailCC, u"cc@example.de");
-    EXPECT_EQ(job.RecEMailBCC, u"bcc@example.de");
     EXPECT_EQ(job.RecFax, u"490301234567");             // digits only, in order
     EXPECT_EQ(job.SubjectMail, u"Groß und klein");      // the value keeps its case; CRs go
     EXPECT_EQ(job.AnHaenge, u"/tmp/a.jpg, /tmp/b.jpg"); // attachments add up

@@ -81,8 +81,8 @@ TEST(ImagePages, EachExistingFileGetsAPageWithItsPictureTurnedToThePage)
     EXPECT_TRUE(holder.isEmpty());
 }
 
-// PNG and BMP pictures are loaded throughout the dialog and output tests; GIF, the format
-// of many old picture files, comes from a plugin that must be there.
+// PNG, BMP and JPEG pictures are loaded by DialogLists.PictureFilesAreListed... and the
+// output tests; GIF, the format of many old picture files, comes from a plugin.
 TEST(PictureRoutines, LoadsGifAndNothingThatIsNoRegularPictureFile)
 {
     QTemporaryDir dir;
