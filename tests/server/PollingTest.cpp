@@ -32,12 +32,12 @@ struct Server
     }
 };
 
-// Jobs output on their own after `delay` milliseconds, without a window.
-void unattended(const TempFolders& dirs, const char* delay)
+// Jobs output on their own at once, without a window.
+void unattended(const TempFolders& dirs)
 {
     dirs.setSetting("Pserver", "AutoStart", "1");
     dirs.setSetting("Pserver", "HideMode", "1");
-    dirs.setSetting("Pserver", "AutoStartDelay", delay);
+    dirs.setSetting("Pserver", "AutoStartDelay", "0");
 }
 
 } // namespace
@@ -95,20 +95,18 @@ TEST(Polling, AWriterThatPausesWithTheFileOpenGivesExactlyOneCompleteJob)
 
     QFile file(dirs.printFile());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    // Lines 1 to 10 at ticks 1 to 10, the pause, lines 11 to 20 at ticks 21 to 30, closed.
     int tick = 0;
-    int written = 0;
     QTimer writer;
     writer.setInterval(100);
     QObject::connect(&writer, &QTimer::timeout, [&] {
-        if (++tick > 10 && tick <= 20)
-            return; // the pause
-        if (written == 20) {
+        if (++tick > 30) {
             writer.stop();
             file.close();
-            return;
+        } else if (tick <= 10 || tick > 20) {
+            file.write("line " + QByteArray::number(tick <= 10 ? tick : tick - 10) + "\r\n");
+            file.flush();
         }
-        file.write(QByteArray("line ") + QByteArray::number(++written) + "\r\n");
-        file.flush();
     });
     writer.start();
     // Once the writer is done and its job shown, another tick finds no second job.
@@ -126,7 +124,7 @@ TEST(Polling, AWriterThatPausesWithTheFileOpenGivesExactlyOneCompleteJob)
 TEST(Polling, NoPrintFileWrittenWhileAnotherIsTakenOverIsLost)
 {
     TempFolders dirs;
-    unattended(dirs, "0");
+    unattended(dirs);
     QStringList printed;
     frmGUI::outputHook() = [&](frmGUI& job, qint16, qint16) {
         printed << job.GetPageLine(1, 1);
@@ -152,7 +150,7 @@ TEST(Polling, AnUnattendedJobWhoseOutputFailsShowsItselfAndPrintsOnceTheFolderEx
 {
     TempFolders dirs;
     const QString pdfFolder = dirs.root() + "/pdf";
-    unattended(dirs, "0");
+    unattended(dirs);
     dirs.setSetting("Pserver", "PDFFolder", pdfFolder);
     dirs.setSetting("PDevice", "Printer0", "Pdf-Dokument");
     Server server;

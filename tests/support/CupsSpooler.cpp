@@ -10,10 +10,8 @@
 
 namespace {
 
-// The queues' backend: the job's bytes as <id>.pdf, then <id>.meta, each renamed into place
-// when complete. Called without arguments, it names itself as a device.
+// The queues' backend: the job's bytes as <id>.pdf, then <id>.meta, each complete when seen.
 const char* const Backend = R"(#!/bin/sh
-[ $# -eq 0 ] && { echo 'direct testsink "Unknown" "Test sink: one file per job"'; exit 0; }
 umask 022
 dir="${DEVICE_URI#testsink:}"
 mkdir -p "$dir" && cat -- "${6:--}" > "$dir/.$1.part" && mv -f -- "$dir/.$1.part" "$dir/$1.pdf" || exit 1

@@ -23,22 +23,19 @@ struct ToolResult
 
 ToolResult run(const QString& program, const QStringList& arguments, int timeoutMs = 60000);
 
-// pdfinfo, optionally with the password that opens the file, with "Page    N size:" lines
-// for pages 1 to lastPage when lastPage > 0.
+// pdfinfo, with "Page    N size:" lines for pages 1 to lastPage when lastPage > 0.
 ToolResult info(const QString& pdf, const QString& password = QString(), int lastPage = 0);
-// The trimmed value of a "Key: value" line of pdfinfo's output ("Pages", "Page    2 size").
+// The trimmed value of a "Key: value" line of pdfinfo ("Pages", "Page    2 size").
 QString infoValue(const QString& infoOutput, const QString& key);
 QString infoOf(const QString& pdf, const QString& key, int lastPage = 0);
-// pdftotext -layout of the whole document.
-ToolResult text(const QString& pdf);
+ToolResult text(const QString& pdf); // pdftotext -layout
 // qpdf --check; exit code 0 means a sound file that could be opened.
 ToolResult check(const QString& pdf, const QString& password = QString());
 
 // The text of each page: laid out, or in the order the page's content draws it (-raw),
 // which tells what lies behind what.
 QStringList pageTexts(const QString& pdf, bool contentOrder = false, const QString& password = QString());
-// Every page rendered at the given resolution (pdftoppm), first page first.
-QList<QImage> pageImages(const QString& pdf, int dpi = 30);
+QList<QImage> pageImages(const QString& pdf, int dpi); // pdftoppm
 
 // pdffonts rows; the name with its subset tag ("ABCDEF+LiberationMono").
 struct Font

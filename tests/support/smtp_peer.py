@@ -1,10 +1,6 @@
-"""A real SMTP server for the tests (aiosmtpd); prints "host port" once it listens.
-
-Keeps each accepted mail in --out as N.json (envelope, session, and what Python's email
-package reads) and N-attI (each attachment decoded). --user/--password: AUTH required, only
-that login works. --starttls: STARTTLS required, self-signed. --host external: an address of
-this computer that is not loopback. Recipients at "unknown.test" are refused.
-"""
+"""A real SMTP server for the tests (aiosmtpd, options as SmtpPeer.h describes); prints
+"host port" once it listens. Keeps each mail in --out as N.json (envelope, session, and what
+Python's email package reads) and N-attI (each attachment decoded)."""
 
 import argparse, asyncio, email, email.policy, json, os, socket, ssl, subprocess, warnings
 from aiosmtpd.smtp import SMTP, AuthResult
