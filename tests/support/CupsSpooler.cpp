@@ -15,7 +15,7 @@ const char* const Backend = R"(#!/bin/sh
 umask 022
 dir="${DEVICE_URI#testsink:}"
 mkdir -p "$dir" && cat -- "${6:--}" > "$dir/.$1.part" && mv -f -- "$dir/.$1.part" "$dir/$1.pdf" || exit 1
-printf 'title=%s\ncopies=%s\noptions=%s\n' "$3" "$4" "$5" > "$dir/.$1.meta" && mv -f -- "$dir/.$1.meta" "$dir/$1.meta"
+printf '%s' "$3" > "$dir/.$1.meta" && mv -f -- "$dir/.$1.meta" "$dir/$1.meta"
 )";
 
 } // namespace
@@ -105,13 +105,9 @@ QList<CupsSpooler::SpooledJob> CupsSpooler::jobs(const QString& queue) const
               [](const QFileInfo& a, const QFileInfo& b) { return a.baseName().toInt() < b.baseName().toInt(); });
     QList<SpooledJob> found;
     for (const QFileInfo& info : metas) {
-        QFile file(info.filePath());
-        file.open(QIODevice::ReadOnly);
-        SpooledJob job{out.filePath(info.baseName() + ".pdf"), {}};
-        for (const QString& line : QString::fromUtf8(file.readAll()).split('\n'))
-            if (line.contains('='))
-                job.meta.insert(line.section('=', 0, 0), line.section('=', 1));
-        found.append(job);
+        QFile meta(info.filePath());
+        meta.open(QIODevice::ReadOnly);
+        found.append({out.filePath(info.baseName() + ".pdf"), {{"title", QString::fromUtf8(meta.readAll())}}});
     }
     return found;
 }

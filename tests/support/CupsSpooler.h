@@ -7,18 +7,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// A private, real CUPS scheduler for the printer tests. It runs as a child process with
-// its own configuration, spool and log folders, listens only on a Unix socket in its
-// sandbox, and has two raw queues, "PDF" and "FRITZfax", whose backend keeps every job
-// as <id>.pdf plus <id>.meta (title, copies, options) in out/<queue>/.
+// A private, real CUPS scheduler for the printer tests: a child process with its own folders,
+// listening only on a Unix socket in its sandbox, with two raw queues, "PDF" and "FRITZfax",
+// whose backend keeps every job as <id>.pdf plus <id>.meta (its title) in out/<queue>/.
 // While it lives, this process (libcups and Qt) and its children talk to it.
 class CupsSpooler
 {
 public:
     CupsSpooler();
     ~CupsSpooler();
-    CupsSpooler(const CupsSpooler&) = delete;
-    CupsSpooler& operator=(const CupsSpooler&) = delete;
 
     bool isRunning() const { return m_running; }
     QString error() const { return m_error; }
@@ -26,7 +23,7 @@ public:
     struct SpooledJob
     {
         QString documentPath;        // the bytes the client sent
-        QMap<QString, QString> meta; // title, copies, options
+        QMap<QString, QString> meta; // "title"
     };
 
     // Makes the queue the scheduler's default destination (the system's default printer).

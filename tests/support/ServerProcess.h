@@ -17,8 +17,6 @@ public:
         m_process.waitForStarted();
     }
     ~ServerProcess() { kill(); }
-    ServerProcess(const ServerProcess&) = delete;
-    ServerProcess& operator=(const ServerProcess&) = delete;
 
     static QString executable() { return DRUCKSERVER_BINARY_DIR "/druckserver"; }
     void kill()

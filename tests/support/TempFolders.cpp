@@ -60,10 +60,9 @@ QString TempFolders::writeAged(const QString& path, const QByteArray& bytes, int
 
 QString TempFolders::writePicture(const QString& path, int width, int height, QColor colour, const char* format)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(colour);
-    image.save(path, format);
+    image.save(writeFile(path, {}), format);
     return path;
 }
 

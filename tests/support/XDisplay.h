@@ -5,9 +5,8 @@
 #include <QStringList>
 #include <QTest>
 
-// A private X display (Xvfb) for tests that look at real windows, such as whether a tray
-// icon docked into a notification area. The X server picks a free display number and
-// ends with the object.
+// A private X display (Xvfb) on a free display number, for tests that look at real windows
+// (whether a tray icon docked into a notification area); it ends with the object.
 class XDisplay
 {
 public:
