@@ -95,6 +95,7 @@ TEST(SettingsWindow, ShowsNumbersAsUsedAndSpeichernWritesWhatTheBoxesHoldAndRelo
     win.box("AutoStart")->setChecked(false);
     EXPECT_FALSE(win.box("HideMode")->isEnabled());
     EXPECT_TRUE(win.box("HideMode")->isChecked());
+    win.box("startWithSystem")->setChecked(true);
     win.w->Speichern_Click();
     const QByteArray ini = bytesOf(dirs.settingsFile());
     EXPECT_TRUE(ini.contains("AutoStartDelay= 5000\n")) << ini.constData();
@@ -105,8 +106,15 @@ TEST(SettingsWindow, ShowsNumbersAsUsedAndSpeichernWritesWhatTheBoxesHoldAndRelo
     EXPECT_FALSE(SettingsWindowOpen());
     EXPECT_EQ(win.reloads, 1);
     EXPECT_EQ(ServerSettings().SignPitch, 10) << "LoadServerSettings on the default file";
+    // Starting with the system is an autostart entry, written and removed.
+    const QString entry = dirs.config() + "/autostart/druckserver.desktop";
+    EXPECT_TRUE(bytesOf(entry).contains("\nExec=" + QCoreApplication::applicationFilePath().toUtf8() + "\n"));
     Window again;
     EXPECT_EQ(again.control<QPlainTextEdit>("MailText")->toPlainText(), "Guten Tag,\nanbei die Rechnung.\nGruß");
+    EXPECT_TRUE(again.box("startWithSystem")->isChecked());
+    again.box("startWithSystem")->setChecked(false);
+    again.w->Speichern_Click();
+    EXPECT_FALSE(QFile::exists(entry));
 }
 
 TEST(SettingsWindow, AbbruchLeavesBothFilesUntouched)
@@ -180,24 +188,6 @@ TEST(SettingsWindow, StopRemovesTheTrayIconAndEndsAtOnceWritingNothing)
     EXPECT_EQ(ended, 1);
     EXPECT_FALSE(tray::isShown());
     EXPECT_FALSE(QFile::exists(dirs.settingsFile()));
-}
-
-TEST(SettingsWindow, StartWithTheSystemWritesAndRemovesTheAutostartEntry)
-{
-    TempFolders dirs;
-    const QString entry = dirs.config() + "/autostart/druckserver.desktop";
-    {
-        Window win;
-        EXPECT_FALSE(win.box("startWithSystem")->isChecked());
-        win.box("startWithSystem")->setChecked(true);
-        win.w->Speichern_Click();
-    }
-    EXPECT_TRUE(bytesOf(entry).contains("\nExec=" + QCoreApplication::applicationFilePath().toUtf8() + "\n"));
-    Window win;
-    EXPECT_TRUE(win.box("startWithSystem")->isChecked());
-    win.box("startWithSystem")->setChecked(false);
-    win.w->Speichern_Click();
-    EXPECT_FALSE(QFile::exists(entry));
 }
 
 TEST(SettingsWindow, AnUnwritableWatermarkFileIsNamedAndTheWindowStaysOpen)
