@@ -147,48 +147,30 @@ TEST(MailDispatch, TheMailProgramsWindowGetsEverythingFilledIn)
     delete f;
 }
 
+// PDFShow wins over PDFMSG; unseen jobs and failed outputs show nothing.
 TEST(PdfDispatch, TheNewFileIsOpenedOrReportedUnlessTheJobRunsUnseen)
 {
     MailJob fx;
     shell::setRecording(true);
     shell::clearRecordedCalls();
-    // A one-page job output to "Pdf-Dokument" by its dialog, which reads the settings now.
-    auto output = [&](const QString& name, bool unseen) {
-        const std::unique_ptr<frmGUI> f(loadDialog(fx.dirs.settingsFile()));
-        f->PageLen = 1;
-        f->AddLineToArray("Seite 1");
+    fx.dirs.setSetting("Pserver", "PDFMSG", "1");
+    auto output = [&](const char* show, const QString& name, bool unseen = false) {
+        fx.dirs.setSetting("Pserver", "PDFShow", show);
+        const std::unique_ptr<frmGUI> f(fx.dialog({"Seite 1"}));
         f->job().pdfName = name;
         f->OnlyBackground = unseen;
-        return f->PrintToDevice(5, nullptr, 0);
+        return f->PrintToDevice(5, nullptr, 0).ok();
     };
-
-    // PDFShow wins over PDFMSG and opens the file just written.
-    fx.dirs.setSetting("Pserver", "PDFShow", "1");
-    fx.dirs.setSetting("Pserver", "PDFMSG", "1");
-    ASSERT_TRUE(output("", false).ok());
+    ASSERT_TRUE(output("1", "Rechnung") && output("1", "", true) && output("0", "Brief", true));
     ASSERT_EQ(shell::recordedCalls().size(), 1);
-    const shell::OpenCall call = shell::recordedCalls()[0];
-    EXPECT_EQ(call.path, fx.pdfFolder + "/" + fx.pdfs().value(0));
-    EXPECT_EQ(call.parameters, "1");
-    EXPECT_EQ(call.workingFolder, fx.pdfFolder);
-    EXPECT_TRUE(msgbox::history().isEmpty());
-
-    // PDFMSG alone: the "Hinweis" box names the file without its folder.
-    fx.dirs.setSetting("Pserver", "PDFShow", "0");
-    ASSERT_TRUE(output("Rechnung", false).ok());
+    EXPECT_EQ(shell::recordedCalls()[0].path, fx.pdfFolder + "/Rechnung.pdf");
+    ASSERT_TRUE(msgbox::history().isEmpty());
+    ASSERT_TRUE(output("0", "Angebot"));
+    fx.dirs.setSetting("Pserver", "PDFFolder", fx.dirs.root() + "/fehlt");
+    EXPECT_FALSE(output("0", "Angebot"));
     ASSERT_EQ(msgbox::history().size(), 1);
     EXPECT_EQ(msgbox::history()[0].title, "Hinweis");
-    EXPECT_EQ(msgbox::history()[0].text, "PDF-Dokument mit Dateiname \r\nRechnung.pdf\r\nerzeugt !");
-
-    // Unseen jobs and failed outputs show nothing, whatever the settings say.
-    fx.dirs.setSetting("Pserver", "PDFShow", "1");
-    msgbox::clearHistory();
-    shell::clearRecordedCalls();
-    ASSERT_TRUE(output("", true).ok());
-    fx.dirs.setSetting("Pserver", "PDFFolder", fx.dirs.root() + "/fehlt");
-    EXPECT_FALSE(output("", false).ok());
-    EXPECT_TRUE(shell::recordedCalls().isEmpty());
-    EXPECT_TRUE(msgbox::history().isEmpty());
+    EXPECT_EQ(msgbox::history()[0].text, "PDF-Dokument mit Dateiname \r\nAngebot.pdf\r\nerzeugt !");
     shell::setRecording(false);
 }
 

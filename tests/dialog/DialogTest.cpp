@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -23,13 +22,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 namespace {
-
-void writePicture(const QString& path)
-{
-    TempFolders::writePicture(path, 20, 10, Qt::green, "BMP");
-}
 
 // The program folder holds two pictures and two watermarks; the job's own settings file
 // lies beside the default one.
@@ -39,8 +34,8 @@ struct JobFolders
     {
         TempFolders::writeFile(dirs.program() + "/Wasser.txt", "Kopie|Arial|120| 1| 0| 0| 0|-100| 50| 450| 12| 60\r\n"
                                                                "Entwurf|Arial|80| 0| 1| 0| 0| 0| 0| 0| 4| 0\r\n");
-        writePicture(dirs.program() + "/logo.bmp");
-        writePicture(dirs.program() + "/brief.bmp");
+        TempFolders::writePicture(dirs.program() + "/logo.bmp", 20, 10, Qt::green, "BMP");
+        TempFolders::writePicture(dirs.program() + "/brief.bmp", 20, 10, Qt::green, "BMP");
     }
     void write(const QByteArray& text) const { TempFolders::writeFile(jobFile, text); }
     QString saved(const char* key) const { return rules::readRaw(jobFile, "PDevice", key, "?"); }
@@ -71,7 +66,8 @@ TEST(DialogSettings, InitRestoresTheSavedStateAndValuesThatNoLongerFitLeaveTheFi
 {
     JobFolders s;
     DialogHooks hooks({"Buero Laser", "Etiketten"});
-    writePicture(s.dirs.appData() + "/LOGO.BMP"); // the picture must also be in the settings folder
+    TempFolders::writePicture(s.dirs.appData() + "/LOGO.BMP", 20, 10, Qt::green,
+                              "BMP"); // the picture must also be in the settings folder
     s.write("[PDevice]\nRepeat=1\nPicture= logo.bmp \nPrinter0=Etiketten\nWater0=Entwurf\nPicPage0= 1\nExemplare0=3\n"
             "[Pserver]\nAutoStart=0\nHideMode=yes\nAutoStartDelay=2500\nFontname=Arial\n");
     QPointer<frmGUI> dialog = loadDialog(s.jobFile);
@@ -174,32 +170,23 @@ TEST(DialogSettings, RepeatAndFailedOutputsKeepTheDialogForAnotherStart)
     delete dialog;
 }
 
+// Only the e-mail destination shows the address box, only a fax printer the number.
 TEST(DialogLists, DestinationsAreThePdfThenMailThenThePrintersWithTheirKinds)
 {
     TempFolders dirs;
     DialogHooks hooks({"Buero Laser", "HP FRITZfax 2", "fritzfax klein"});
-    QPointer<frmGUI> dialog = loadDialog(dirs.settingsFile(), false);
-    auto* list = control<QComboBox>(dialog, "ImageCombo1");
-    auto* mail = control<QGroupBox>(dialog, "frmEmail");
-    auto* fax = control<QGroupBox>(dialog, "frmFax");
+    const std::unique_ptr<frmGUI> dialog(loadDialog(dirs.settingsFile(), false));
+    auto* list = control<QComboBox>(dialog.get(), "ImageCombo1");
     EXPECT_EQ(entries(list), QStringList({"Pdf-Dokument", "e-Mail", "Buero Laser", "HP FRITZfax 2", "fritzfax klein"}));
-    EXPECT_EQ(list->currentIndex(), 0);
-    EXPECT_TRUE(mail->isHidden() && fax->isHidden());
-
-    // Only the e-mail destination shows the address box, only a fax printer the number.
-    const struct
-    {
-        int entry, kind;
-        bool mailShown, faxShown;
-    } cases[] = {
-        {1, 2, true, false}, {3, 4, false, true}, {4, 3, false, false}, {2, 3, false, false}, {0, 5, false, false}};
-    for (const auto& c : cases) {
-        list->setCurrentIndex(c.entry);
-        EXPECT_EQ(!mail->isHidden(), c.mailShown) << c.entry;
-        EXPECT_EQ(!fax->isHidden(), c.faxShown) << c.entry;
-        EXPECT_EQ(dialog->destinationKind(0), c.kind) << c.entry;
+    QStringList shown;
+    for (int entry : {0, 1, 3, 4, 2, 0}) {
+        list->setCurrentIndex(entry);
+        shown << QStringLiteral("%1%2%3")
+                     .arg(dialog->destinationKind(0))
+                     .arg(control<QGroupBox>(dialog.get(), "frmEmail")->isHidden() ? "" : " mail")
+                     .arg(control<QGroupBox>(dialog.get(), "frmFax")->isHidden() ? "" : " fax");
     }
-    delete dialog;
+    EXPECT_EQ(shown, QStringList({"5", "2 mail", "4 fax", "3", "3", "5"}));
 }
 
 TEST(DialogLists, PictureFilesAreListedInUpperCaseByPatternAndLoadedWhenChosen)

@@ -68,11 +68,10 @@ TEST(PdfDialog, EveryWayOfClosingTakesTheCurrentTextEvenAnEmptyOne)
         EXPECT_FALSE(dialog.isVisible());
         return dialog.pdfFile();
     };
-    const auto esc = [](frmPdfDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); };
     EXPECT_EQ(closeAndRead("Brief", [](frmPdfDialog& d) { control<QPushButton>(&d, "OKButton")->click(); }), "Brief");
-    EXPECT_EQ(closeAndRead("Esc", esc), "Esc");
     EXPECT_EQ(closeAndRead("", [](frmPdfDialog& d) { d.close(); }), "");
-    EXPECT_EQ(closeAndRead("fehlt/x", esc), "fehlt/x") << "also a name the button would not accept";
+    EXPECT_EQ(closeAndRead("fehlt/x", [](frmPdfDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }), "fehlt/x")
+        << "Esc too, even with a name the button would not accept";
 }
 
 TEST(PdfDialog, AskingHeadlessOrThroughTheHookNeverWaits)

@@ -6,7 +6,6 @@
 #include "EscapeCodes.h"
 #include "Ink.h"
 #include "PdfComponent.h"
-#include "PdfContent.h"
 #include "PdfTools.h"
 #include "PrintEngine.h"
 #include "TempFolders.h"
@@ -108,25 +107,4 @@ TEST(PdfPageLayer, LinesLookAsThroughThePainterAndStaySearchable)
         subsets.sort();
         EXPECT_EQ(subsets, QStringList({"DejaVuSansMono", "LiberationMono", "LiberationMono-Bold"}));
     }
-}
-
-TEST(PdfPageLayer, ContentNumbersAreShortAndExact)
-{
-    const struct
-    {
-        double value;
-        const char* text;
-    } cases[] = {
-        {0, "0 "},         {-0.0, "0 "},        {-0.00004, "0 "},       {1.5, "1.5 "},
-        {-2.25, "-2.25 "}, {0.99996, "1 "},     {12.34567, "12.3457 "}, {842, "842 "},
-        {1e300, "32767 "}, {-1e300, "-32767 "}, {std::nan(""), "0 "},
-    };
-    for (const auto& c : cases) {
-        PdfContent content;
-        content.number(c.value);
-        EXPECT_EQ(content.bytes(), c.text) << c.value;
-    }
-    PdfContent glyphs;
-    glyphs.hex4(0x2A).hex4(0xFFFF);
-    EXPECT_EQ(glyphs.bytes(), "002AFFFF");
 }
