@@ -228,9 +228,7 @@ TEST(WatermarkEditor, StepsRotateAndBrightnessLiftsTheColourDrawnAndSaved)
     EXPECT_GT(colourShare(drawn, QColor(255, 200, 200), 0) * drawn.width() * drawn.height(), 500)
         << "drawn by the painter in that colour";
     ASSERT_TRUE(editor.save(file));
-    QFile saved(file);
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll(), "Kopie|Arial|120| 1| 0| 0| 0| 0| 0|-50| 12| 200\r\n");
+    EXPECT_EQ(bytesOf(file), "Kopie|Arial|120| 1| 0| 0| 0| 0| 0|-50| 12| 200\r\n");
 }
 
 TEST(WatermarkEditor, AShortDefinitionKeepsTheAttributesShownBeforeAndNeuCopiesThem)

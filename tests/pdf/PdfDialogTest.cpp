@@ -9,16 +9,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-void retype(QLineEdit* box, const QString& text)
-{
-    box->clear();
-    QTest::keyClicks(box, text);
-}
-
-} // namespace
-
 // The button is enabled exactly while the name is non-empty and the folders it names exist.
 TEST(PdfDialog, ShowsTheFolderWithASeparatorAndAcceptsOnlyNamesInExistingFolders)
 {
@@ -37,11 +27,13 @@ TEST(PdfDialog, ShowsTheFolderWithASeparatorAndAcceptsOnlyNamesInExistingFolders
 
     // Only what ends in a separator is a folder to test; a backslash separates folders too.
     for (const char* name : {"a", "Archiv/2024/rechnung", "Archiv\\2024\\x", "Archiv/"}) {
-        retype(text1, name);
+        text1->clear();
+        QTest::keyClicks(text1, name);
         EXPECT_TRUE(ok->isEnabled()) << name;
     }
     for (const char* name : {"", "Archiv/2025/rechnung", "Archiv\\fehlt\\x", "datei/name"}) {
-        retype(text1, name);
+        text1->clear();
+        QTest::keyClicks(text1, name);
         EXPECT_FALSE(ok->isEnabled()) << name;
     }
     dialog.setPdfPath(dirs.root() + "/gibtsnicht");
@@ -63,7 +55,8 @@ TEST(PdfDialog, EveryWayOfClosingTakesTheCurrentTextEvenAnEmptyOne)
         text1->deselect();
         QTest::mouseClick(text1, Qt::LeftButton, {}, QPoint(5, text1->height() / 2));
         EXPECT_TRUE(QTest::qWaitFor([&] { return text1->selectedText() == "Vorschlag"; }));
-        retype(text1, typed);
+        text1->clear();
+        QTest::keyClicks(text1, typed);
         close(dialog);
         EXPECT_FALSE(dialog.isVisible());
         return dialog.pdfFile();

@@ -18,7 +18,8 @@
 
 namespace {
 
-// Private folders, the default settings loaded, and a PDF folder of its own.
+// Private folders, the default settings loaded, and a PDF folder of its own; PDFs
+// unencrypted so the tools need no password.
 struct PdfFixture
 {
     TempFolders dirs;
@@ -28,13 +29,13 @@ struct PdfFixture
         LoadServerSettings(dirs.settingsFile());
         QDir().mkpath(pdfFolder);
         ServerSettings().PDFFolder = pdfFolder;
+        ServerSettings().PdfPrint = false;
     }
     QStringList pdfFiles() const { return QDir(pdfFolder).entryList({QStringLiteral("*.pdf")}, QDir::Files); }
 
-    // Writes the dialog's job to "<name>.pdf", unencrypted so the tools need no password.
+    // Writes the dialog's job to "<name>.pdf".
     QString write(TestContext& dialog, const QString& name)
     {
-        ServerSettings().PdfPrint = false;
         dialog.job().pdfName = name;
         QString stamp;
         const OutputOutcome outcome = PrintToPdf(dialog, 0, stamp);
@@ -95,10 +96,7 @@ TEST(PdfOutput, SecuritySettingsBecomeEncryptionPermissionsAndPasswords)
         s.PdfPassword = c.owner;
         s.PdfSignatur = c.open;
         TestContext dialog(1, 3);
-        dialog.job().pdfName = QStringLiteral("sicher");
-        QString stamp;
-        ASSERT_TRUE(PrintToPdf(dialog, 0, stamp).ok());
-        const QString pdf = fx.pdfFolder + "/sicher.pdf";
+        const QString pdf = fx.write(dialog, "sicher");
 
         // Without an open password the file opens freely, yet the permissions bind.
         const QString info = pdftools::info(pdf, c.open).out;
@@ -198,20 +196,18 @@ TEST(PdfOutput, EachDialogKeepsItsComponentAndOneOutputAtATime)
 {
     PdfFixture fx;
     TestContext dialog(2, 2), other(1, 1);
-    other.job().pdfName = "andere";
-    OutputOutcome nested, otherOutcome;
+    OutputOutcome nested;
+    QString otherPdf, stamp;
     bool once = true;
     dialog.onEvents = [&] {
-        QString stamp;
-        if (!std::exchange(once, false))
-            return;
-        nested = PrintToPdf(dialog, 0, stamp);
-        otherOutcome = PrintToPdf(other, 0, stamp);
+        if (std::exchange(once, false)) {
+            nested = PrintToPdf(dialog, 0, stamp);
+            otherPdf = fx.write(other, "andere");
+        }
     };
     EXPECT_EQ(pdftools::infoOf(fx.write(dialog, "erste"), "Pages"), "2");
     EXPECT_FALSE(nested.ok());
-    EXPECT_TRUE(otherOutcome.ok()) << otherOutcome.message.toStdString();
-    EXPECT_TRUE(QFileInfo(fx.pdfFolder + "/andere.pdf").isFile());
+    EXPECT_TRUE(QFileInfo(otherPdf).isFile());
 }
 
 TEST(PdfOutput, ADocumentKeepsTheSettingsItBeganWithWhileAnotherJobLoadsItsOwn)
