@@ -260,7 +260,7 @@ TEST(WatermarkEditor, AnEmptyLineOrDeletingTheLastLeavesAListThatNeuCanFill)
     EXPECT_EQ(editor.currentIndex(), -1);
     editor.Toolbar1_ButtonClick(1); // "Neu"
     EXPECT_TRUE(list->isEnabled());
-    EXPECT_EQ(editor.currentIndex(), 0);
+    EXPECT_EQ(editor.currentIndex(), 1);
     const QString file = watermarkFile(dirs, "Kopie|Arial|120| 1| 0| 0| 0| 0| 0| 0| 0| 0\r\n");
     editor.load(file);
     editor.Toolbar1_ButtonClick(3); // "löschen"
