@@ -22,8 +22,7 @@ TEST(LineMeasurer, MeasuresTheInkAcrossLinesAndModes)
         double inches;
         int signPitch = 12, margin = 0;
     } cases[] = {
-        {{QString(), QStringLiteral("      ")}, 0.0}, // blanks put no ink on paper
-        {{x80}, 8.0},
+        {{QString(), QStringLiteral("      ")}, 0.0},             // blanks put no ink on paper
         {{QStringLiteral("abc") + QString(50, QChar(' '))}, 0.3}, // trailing blanks
         {{x80}, 8.5, 12, 5},                                      // left margin in tenths of an inch
         {{x80}, 8.0 * 10 / 12, 10},                               // cells follow SignPitch
@@ -77,17 +76,8 @@ TEST(RenderPdf, ColumnsKeepTheirExactPlaceAndTheDocumentItsTitle)
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         Canvas canvas(&writer);
-        LineMeasurer measurer(12, 0);
-        for (const QString& l : lines)
-            measurer.add(l);
-        canvas.setWidestLineInches(measurer.widestInches());
-        ASSERT_TRUE(STARTPRINT2(canvas, QStringLiteral("C:_Daten_ProgDOS_Job")));
-        QString font = QStringLiteral("Courier New");
-        for (int i = 0; i < lines.size(); ++i) {
-            qint32 line = i + 1;
-            PRINTLINE5(canvas, line, 60, lines[i], canvas.heightPixels(), 12, 12, font, 0, i == 0);
-        }
-        EXPECT_TRUE(ENDPRINT(canvas));
+        RenderedPage page;
+        EXPECT_TRUE(printLines(canvas, lines, {}, canvas.heightPixels(), page, QStringLiteral("C:_Daten_ProgDOS_Job")));
     }
     EXPECT_EQ(pdftools::infoOf(file, QStringLiteral("Title")), QStringLiteral("C:_Daten_ProgDOS_Job"));
 

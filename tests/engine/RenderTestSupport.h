@@ -45,34 +45,39 @@ struct RenderedPage
     double bandHeight = 0;
 };
 
-// Renders `lines` as lines 1, 2, ... of one A4 page (continuing after double-height lines
-// as the outputs do).
+// Prints `lines` on `canvas` as lines 1, 2, ... of one page the way the outputs do: the widest
+// line first, then each line (continuing after double-height lines). False if the canvas failed.
+inline bool printLines(Canvas& canvas, const QStringList& lines, const PageSetup& setup, int height, RenderedPage& page,
+                       const QString& title = QStringLiteral("test"))
+{
+    LineMeasurer measurer(setup.signPitch, setup.leftMargin);
+    for (const QString& line : lines)
+        measurer.add(line);
+    canvas.setWidestLineInches(measurer.widestInches());
+    bool ok = STARTPRINT2(canvas, title);
+    canvas.painter().setRenderHint(QPainter::Antialiasing, setup.antialiased);
+    page.fontAfter = QStringLiteral("Courier New");
+    qint32 number = 1;
+    for (qsizetype i = 0; i < lines.size(); ++i, ++number) {
+        QString text = lines[i];
+        PRINTLINE5(canvas, number, setup.linesPerPage, text, height, setup.signPitch, setup.barCodePitch,
+                   page.fontAfter, setup.leftMargin, setup.firstLineFlags.contains(int(i)) ? 1 : 0);
+        page.lineAfter.append(number);
+    }
+    page.bandHeight = double(height) / setup.linesPerPage;
+    return ENDPRINT(canvas) && ok;
+}
+
+// The same on a white A4 image.
 inline RenderedPage renderPage(const QStringList& lines, const PageSetup& setup = {})
 {
-    const int height = qRound(297 / 25.4 * setup.dpi);
     RenderedPage page;
-    page.image = QImage(qRound(210 / 25.4 * setup.dpi), height, QImage::Format_RGB32);
+    page.image = QImage(qRound(210 / 25.4 * setup.dpi), qRound(297 / 25.4 * setup.dpi), QImage::Format_RGB32);
     page.image.setDotsPerMeterX(qRound(setup.dpi / 0.0254));
     page.image.setDotsPerMeterY(qRound(setup.dpi / 0.0254));
     page.image.fill(Qt::white);
     Canvas canvas(&page.image);
-    LineMeasurer measurer(setup.signPitch, setup.leftMargin); // the widest line first, as the outputs do
-    for (const QString& line : lines)
-        measurer.add(line);
-    canvas.setWidestLineInches(measurer.widestInches());
-    STARTPRINT2(canvas, QStringLiteral("test"));
-    canvas.painter().setRenderHint(QPainter::Antialiasing, setup.antialiased);
-    QString font = QStringLiteral("Courier New");
-    qint32 number = 1;
-    for (qsizetype i = 0; i < lines.size(); ++i, ++number) {
-        QString text = lines[i];
-        PRINTLINE5(canvas, number, setup.linesPerPage, text, height, setup.signPitch, setup.barCodePitch, font,
-                   setup.leftMargin, setup.firstLineFlags.contains(int(i)) ? 1 : 0);
-        page.lineAfter.append(number);
-    }
-    ENDPRINT(canvas);
-    page.fontAfter = font;
-    page.bandHeight = double(height) / setup.linesPerPage;
+    printLines(canvas, lines, setup, page.image.height(), page);
     return page;
 }
 

@@ -9,12 +9,10 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QList>
-#include <QString>
 
 #include <gtest/gtest.h>
 
-// A job of 65 lines a page in private folders.
+// A job of 65 lines a page in private folders, and jobs filled from a print file there.
 class JobFixture : public ::testing::Test
 {
 protected:
@@ -22,6 +20,11 @@ protected:
     Job job;
 
     void SetUp() override { job.PageLen = 65; }
+    void set(const char* key, const char* value) { folders.setSetting(keys::Pserver, key, value); }
+    bool read(Job& into, const QByteArray& bytes)
+    {
+        return fillJobFromPrintFile(TempFolders::writeAged(folders.printFile(), bytes), into, folders.settingsFile());
+    }
 };
 
 void feed(Job& job, const QStringList& records)
@@ -47,15 +50,11 @@ QList<QStringList> pagesOf(const Job& job)
 
 // Page filling without breaks: pages of PageLen lines below a TopSpace margin read from
 // the default settings file, and the page table's bounds.
-class PageFilling : public JobFixture
-{
-protected:
-    void setTopSpace(const char* value) { folders.setSetting(keys::Pserver, "TopSpace", value); }
-};
+using PageFilling = JobFixture;
 
 TEST_F(PageFilling, PagesOfPageLenLinesBelowTheTopSpaceOfTheDefaultFile)
 {
-    setTopSpace("2");
+    set("TopSpace", "2");
     job.setIniFile(TempFolders::writeFile(folders.root() + "/job.ini", "[Pserver]\r\nTopSpace=7\r\n"));
     for (int i = 1; i <= 66; ++i)
         job.AddLineToArray(QStringLiteral("L%1").arg(i));
@@ -75,9 +74,9 @@ TEST_F(PageFilling, PagesOfPageLenLinesBelowTheTopSpaceOfTheDefaultFile)
     Job changing;
     changing.PageLen = 2;
     feed(changing, {"a1", "a2"});
-    setTopSpace("5");
+    set("TopSpace", "5");
     feed(changing, {"b1", "b2"});
-    setTopSpace("1");
+    set("TopSpace", "1");
     feed(changing, {"c1"});
     EXPECT_EQ(pagesOf(changing),
               (QList<QStringList>{{"", "", "a1", "a2"}, {"", "", "", "", "", "b1", "b2"}, {"", "c1"}}));
@@ -92,13 +91,13 @@ TEST_F(PageFilling, PagesOfPageLenLinesBelowTheTopSpaceOfTheDefaultFile)
 
 TEST_F(PageFilling, BadPageSizesNeverCrashOrExhaustMemory)
 {
-    setTopSpace("-4"); // counts as none
+    set("TopSpace", "-4"); // counts as none
     job.AddLineToArray(QStringLiteral("first"));
     EXPECT_EQ(job.GetPageLine(1, 1), u"first");
 
     // A huge margin counts as the largest the settings window offers; a huge page length
     // is only a number: the text is stored without allocating the page's lines.
-    setTopSpace("2000000000");
+    set("TopSpace", "2000000000");
     Job huge;
     huge.PageLen = std::numeric_limits<qint32>::max();
     feed(huge, {"a", "b"});
@@ -106,7 +105,7 @@ TEST_F(PageFilling, BadPageSizesNeverCrashOrExhaustMemory)
     EXPECT_EQ(huge.OutputLineCount(), std::numeric_limits<qint32>::max());
 
     // PageLen 0 (a file of nothing but the end record): a page per record, no line holds text.
-    setTopSpace("0");
+    set("TopSpace", "0");
     Job empty;
     feed(empty, {"x", "y"});
     EXPECT_EQ(empty.PageCount(), 2);
@@ -164,59 +163,41 @@ TEST_F(PageFilling, OnlyTheFirstRecordWithANulCharacterShowsTheStoredLineInAMess
 
 // Page breaks ("^N" or a form feed) with and without the AddEscSequenz prefix: records in,
 // pages out.
-struct BreakCase
+TEST(PageBreaks, CutPagesAsExpected)
 {
-    const char* name;
-    qint32 pageLen;
-    QString prefix;
-    QStringList records;
-    QList<QStringList> pages;
-};
-
-void PrintTo(const BreakCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class PageBreaks : public ::testing::TestWithParam<BreakCase>
-{
-protected:
     TempFolders folders;
-};
-
-TEST_P(PageBreaks, CutsPagesAsExpected)
-{
-    const BreakCase& c = GetParam();
-    ServerSettings().AddEscSequenz = c.prefix;
-    Job job;
-    job.PageLen = c.pageLen;
-    feed(job, c.records);
-    EXPECT_EQ(pagesOf(job), c.pages);
+    const QString ff = QStringLiteral("\f"), esc = QStringLiteral("ESC");
+    const struct
+    {
+        const char* name;
+        qint32 pageLen;
+        QString prefix;
+        QStringList records;
+        QList<QStringList> pages;
+    } cases[] = {{"BreakInsideSplitsTheRecord", 2, {}, {"ABC^NDEF", "GHI"}, {{"ABC"}, {"DEF", "GHI"}}},
+                 {"BreakAtTheEndLetsTheNextRecordOpenThePage", 3, {}, {"ABC^N", "next"}, {{"ABC"}, {"next"}}},
+                 {"FormFeedAloneEndsAPageThatIsNotFull", 3, {}, {"one", ff, "two"}, {{"one"}, {"two"}}},
+                 {"FormFeedAsFirstRecordLeavesAnEmptyPage", 3, {}, {ff, "text"}, {{}, {"text"}}},
+                 {"BreakOpeningTheFirstRecord", 3, {}, {"^Ntext"}, {{}, {"text"}}},
+                 {"FormFeedAloneAfterAFullPage", 2, {}, {"a", "b", ff, "c"}, {{"a", "b"}, {}, {"c"}}},
+                 {"FormFeedOpeningARecordAfterAFullPage", 2, {}, {"a", "b", ff + "c"}, {{"a", "b"}, {}, {"c"}}},
+                 {"OnlyTheFirstBreakIsActedOn", 3, {}, {"A^NB^NC" + ff + "D"}, {{"A"}, {"B^NC^ND"}}},
+                 // Only plain lines test for a full page, so text after a break does not end one.
+                 {"TextAfterABreakDoesNotEndAPage", 2, {}, {"x^Ny", "z", "w"}, {{"x"}, {"y", "z"}, {"w"}}},
+                 {"LineBelowAOneLinePageIsLost", 1, {}, {"^Na", "lost", "b"}, {{}, {"a"}, {"b"}}},
+                 // "^Q" goes; markers are case-sensitive; removing "^Q" may form a break.
+                 {"LandscapeMarkerRemoved", 3, {}, {"a^Qb^Q", "^q^n", "^^QN", "c"}, {{"ab", "^q^n"}, {"c"}}},
+                 {"PrefixMovesALeadingBreakInside", 3, esc, {"first", "^Nsecond"}, {{"ESCfirst", "ESC"}, {"second"}}},
+                 {"PrefixMakesAFormFeedALine", 3, esc, {ff, "x"}, {{"ESC"}, {"ESCx"}}},
+                 {"CommandsTakeNoPrefixAndNoLine", 3, esc, {"@EMAIL a@b.de", "plain"}, {{"ESCplain"}}}};
+    for (const auto& c : cases) {
+        ServerSettings().AddEscSequenz = c.prefix;
+        Job job;
+        job.PageLen = c.pageLen;
+        feed(job, c.records);
+        EXPECT_EQ(pagesOf(job), c.pages) << c.name;
+    }
 }
-
-const QString ff = QStringLiteral("\f");
-const QString esc = QStringLiteral("ESC");
-
-INSTANTIATE_TEST_SUITE_P(
-    Job, PageBreaks,
-    ::testing::Values(
-        BreakCase{"BreakInsideSplitsTheRecord", 2, {}, {"ABC^NDEF", "GHI"}, {{"ABC"}, {"DEF", "GHI"}}},
-        BreakCase{"BreakAtTheEndLetsTheNextRecordOpenThePage", 3, {}, {"ABC^N", "next"}, {{"ABC"}, {"next"}}},
-        BreakCase{"FormFeedAloneEndsAPageThatIsNotFull", 3, {}, {"one", ff, "two"}, {{"one"}, {"two"}}},
-        BreakCase{"FormFeedAsFirstRecordLeavesAnEmptyPage", 3, {}, {ff, "text"}, {{}, {"text"}}},
-        BreakCase{"BreakOpeningTheFirstRecord", 3, {}, {"^Ntext"}, {{}, {"text"}}},
-        BreakCase{"FormFeedAloneAfterAFullPage", 2, {}, {"a", "b", ff, "c"}, {{"a", "b"}, {}, {"c"}}},
-        BreakCase{"FormFeedOpeningARecordAfterAFullPage", 2, {}, {"a", "b", ff + "c"}, {{"a", "b"}, {}, {"c"}}},
-        BreakCase{"OnlyTheFirstBreakIsActedOn", 3, {}, {"A^NB^NC" + ff + "D"}, {{"A"}, {"B^NC^ND"}}},
-        // Only plain lines test for a full page, so text after a break does not end one.
-        BreakCase{"TextAfterABreakDoesNotEndAPage", 2, {}, {"x^Ny", "z", "w"}, {{"x"}, {"y", "z"}, {"w"}}},
-        BreakCase{"LineBelowAOneLinePageIsLost", 1, {}, {"^Na", "lost", "b"}, {{}, {"a"}, {"b"}}},
-        // "^Q" goes; markers are case-sensitive; removing "^Q" may form a break.
-        BreakCase{"LandscapeMarkerRemoved", 3, {}, {"a^Qb^Q", "^q^n", "^^QN", "c"}, {{"ab", "^q^n"}, {"c"}}},
-        BreakCase{"PrefixMovesALeadingBreakInside", 3, esc, {"first", "^Nsecond"}, {{"ESCfirst", "ESC"}, {"second"}}},
-        BreakCase{"PrefixMakesAFormFeedALine", 3, esc, {ff, "x"}, {{"ESC"}, {"ESCx"}}},
-        BreakCase{"CommandsTakeNoPrefixAndNoLine", 3, esc, {"@EMAIL a@b.de", "plain"}, {{"ESCplain"}}}),
-    [](const ::testing::TestParamInfo<BreakCase>& info) { return std::string(info.param.name); });
 
 // Embedded commands: which records are commands, what each sets, and that none of them
 // lands on a page.
@@ -258,13 +239,13 @@ TEST_F(Commands, KeywordMustFollowTheAtSignDirectly)
     feed(job, {"@ EMAIL a@b.de", "@CCEMAIL cc@b.de", "@XEMAIL x", "@", "@UNBEKANNT 1"});
     EXPECT_TRUE(job.RecEMail.isEmpty()); // neither "@ EMAIL" nor "CCEMAIL" nor "XEMAIL" set it
     EXPECT_EQ(job.RecEMailCC, u"cc@b.de");
-    EXPECT_EQ(job.PageCount(), 0); // dropped commands are not printed either
 
     // Further letters still match; the value starts right after the keyword.
     job.AddLineToArray(QStringLiteral("@EMAILS x@y.de"));
     EXPECT_EQ(job.RecEMail, u"S x@y.de");
 
-    // An "@" later in the line, or after a tab, is text: only blanks are trimmed.
+    // An "@" later in the line, or after a tab, is text: only blanks are trimmed. The dropped
+    // commands above are not printed either.
     feed(job, {"Mail an @EMAIL x", "\t@EMAIL tab"});
     EXPECT_EQ(job.RecEMail, u"S x@y.de");
     EXPECT_EQ(pagesOf(job), (QList<QStringList>{{"Mail an @EMAIL x", "\t@EMAIL tab"}}));
@@ -272,17 +253,7 @@ TEST_F(Commands, KeywordMustFollowTheAtSignDirectly)
 
 // Filling a job from a print file: the scanning pass (orientation, page length, settings
 // file), the job's settings, and the feeding pass.
-class ReadingPrintFile : public ::testing::Test
-{
-protected:
-    TempFolders folders;
-
-    bool read(Job& job, const QByteArray& bytes)
-    {
-        return fillJobFromPrintFile(TempFolders::writeAged(folders.printFile(), bytes), job, folders.settingsFile());
-    }
-    void set(const char* key, const char* value) { folders.setSetting(keys::Pserver, key, value); }
-};
+using ReadingPrintFile = JobFixture;
 
 // Bold on followed by "OF" is a print line like any other, not the end of the job, and
 // ESC followed by a form feed is an escape sequence, not a page break.
@@ -298,10 +269,7 @@ TEST_F(ReadingPrintFile, CommandsBreaksAndNoLineThatEndsTheJobButNoJobWithoutLin
 
     QFile fixture(testDataPath(QStringLiteral("job-commands.dat")));
     ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
-    Job job;
     ASSERT_TRUE(read(job, fixture.readAll()));
-    EXPECT_FALSE(job.Landscape());
-    EXPECT_EQ(job.PageLen, 65);
     EXPECT_EQ(job.IniFile(), folders.settingsFile());
     EXPECT_EQ(job.RecEMail, u"kunde@example.de");
     const QString esc = QStringLiteral("\x1b");
@@ -346,7 +314,6 @@ TEST_F(ReadingPrintFile, IniRecordNamesTheJobSettingsButNotThePageLength)
     const QString jobFile =
         TempFolders::writeFile(folders.root() + "/kunde.ini", "[Pserver]\r\nLinesPerPage=30\r\nLeftSpace=3\r\n"
                                                               "AutoStart=1\r\nHideMode=1\r\nAddEscSequenz=>\r\n");
-    Job job;
     ASSERT_TRUE(read(job, "@INI " + jobFile.toLocal8Bit() + "\r\nText\r\n"));
     EXPECT_EQ(job.IniFile(), jobFile);
     EXPECT_EQ(job.LeftSpace, 3);

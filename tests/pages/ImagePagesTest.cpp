@@ -1,4 +1,5 @@
 #include "Canvas.h"
+#include "Ink.h"
 #include "PictureHolder.h"
 #include "TempFolders.h"
 #include "modAnhang.h"
@@ -75,9 +76,7 @@ TEST(ImagePages, EachExistingFileGetsAPageWithItsPictureTurnedToThePage)
     EXPECT_EQ(corners(drawPages(wide, 200, 300, 0, holder)), upright);
 
     // A file that is no picture: a blank page, and the last picture is gone.
-    QImage blank(100, 150, QImage::Format_RGB32);
-    blank.fill(Qt::white);
-    EXPECT_EQ(drawPages(broken, 100, 150, 1, holder), blank);
+    EXPECT_EQ(inkAmount(drawPages(broken, 100, 150, 1, holder)), 0);
     EXPECT_TRUE(holder.isEmpty());
 }
 

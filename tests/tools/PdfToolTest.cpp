@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
@@ -26,11 +25,6 @@ QString writePrintFile(const QString& path, int pages, int lines)
     return TempFolders::writeFile(path, bytes);
 }
 
-pdftools::ToolResult runTool(const QStringList& args)
-{
-    return pdftools::run(Tool, args);
-}
-
 } // namespace
 
 // The tool prints as the server does: pages cut at form feeds, the default security, a
@@ -42,7 +36,7 @@ TEST(PdfTool, ConvertsAPrintFileWithTheGivenSettings)
     const QString printFile = writePrintFile(dirs.root() + "/liste.dat", 3, 12);
     const QString pdf = dirs.root() + "/liste.pdf";
 
-    const pdftools::ToolResult result = runTool({printFile, pdf});
+    const pdftools::ToolResult result = pdftools::run(Tool, {printFile, pdf});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QString info = pdftools::info(pdf).out;
     EXPECT_EQ(pdftools::infoValue(info, "Pages"), "3");
@@ -58,7 +52,7 @@ TEST(PdfTool, ConvertsAPrintFileWithTheGivenSettings)
     // A settings file of its own: ten lines a page and no permissions.
     const QString ini = TempFolders::writeFile(dirs.root() + "/eigen.ini", "[Pserver]\nLinesPerPage=10\nPdfPrint=0\n");
     const QString small = dirs.root() + "/klein.pdf";
-    ASSERT_EQ(runTool({printFile, small, ini}).exitCode, 0);
+    ASSERT_EQ(pdftools::run(Tool, {printFile, small, ini}).exitCode, 0);
     const QString smallInfo = pdftools::info(small).out;
     EXPECT_EQ(pdftools::infoValue(smallInfo, "Encrypted"), "no");
     EXPECT_EQ(pdftools::infoValue(smallInfo, "Pages"), "6") << "12 lines on 10-line pages";
@@ -69,7 +63,7 @@ TEST(PdfTool, ConvertsAPrintFileWithTheGivenSettings)
         c = char('a' + letters.bounded(26));
     const QString longFile = TempFolders::writeFile(dirs.root() + "/lang.dat", "Kopfzeile\r\n" + line + "\r\n");
     const QString longPdf = dirs.root() + "/lang.pdf";
-    ASSERT_EQ(runTool({longFile, longPdf}).exitCode, 0);
+    ASSERT_EQ(pdftools::run(Tool, {longFile, longPdf}).exitCode, 0);
     EXPECT_LT(QFileInfo(longPdf).size(), 200 * 1024);
     const QString text = pdftools::text(longPdf).out.simplified();
     EXPECT_TRUE(text.startsWith("Kopfzeile"));
@@ -89,7 +83,7 @@ TEST(PdfTool, FailsWithAGermanMessageAndLeavesNothingBehind)
         {{printFile, missingFolder + "/x.pdf"}, {missingFolder}},
         {{printFile}, {"Aufruf: druckserver-pdf"}}};
     for (const auto& [args, said] : cases) {
-        const pdftools::ToolResult result = runTool(args);
+        const pdftools::ToolResult result = pdftools::run(Tool, args);
         EXPECT_EQ(result.exitCode, 1);
         for (const QString& part : said)
             EXPECT_TRUE(result.err.contains(part)) << result.err.toStdString();
