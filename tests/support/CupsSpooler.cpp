@@ -3,7 +3,6 @@
 #include "TempFolders.h"
 
 #include <QDir>
-#include <QTest>
 
 #include <cups/cups.h>
 #include <unistd.h>
@@ -27,10 +26,6 @@ CupsSpooler::CupsSpooler() : m_dir("/tmp/dscups-XXXXXX"), m_oldServer(qgetenv("C
 
 CupsSpooler::~CupsSpooler()
 {
-    m_cupsd.terminate();
-    if (!m_cupsd.waitForFinished(3000))
-        m_cupsd.kill();
-    m_cupsd.waitForFinished();
     if (m_oldServer.isNull())
         qunsetenv("CUPS_SERVER");
     else
@@ -40,12 +35,9 @@ CupsSpooler::~CupsSpooler()
 
 bool CupsSpooler::run(const QString& program, const QStringList& args)
 {
-    QProcess process;
-    process.start(program, args);
-    if (process.waitForFinished(15000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
-        return true;
-    m_error = program + ": " + QString::fromLocal8Bit(process.readAllStandardError());
-    return false;
+    const pdftools::ToolResult result = pdftools::run(program, args, 15000);
+    m_error = program + ": " + result.err;
+    return result.ok();
 }
 
 bool CupsSpooler::start()
@@ -54,30 +46,29 @@ bool CupsSpooler::start()
     for (const char* sub : {"etc/ppd", "etc/ssl", "cache", "spool/tmp", "log", "run", "out", "bin/backend"})
         QDir(sb).mkpath(sub);
     // Run as root, the scheduler drops to lp, which must reach the sandbox.
-    QFile::setPermissions(sb, QFile::permissions(sb) | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
-                                  QFile::ExeOther);
+    QFile::setPermissions(sb, QFileDevice::Permissions(0x7755)); // rwxr-xr-x
     // The scheduler only runs backends from its own ServerBin: a private folder of links
     // to the system's helpers plus the test backend.
     for (const QString sub : {"filter", "cgi-bin", "daemon", "monitor", "notifier", "driver"})
         QFile::link("/usr/lib/cups/" + sub, sb + "/bin/" + sub);
-    const QString files = QString("ServerRoot %1/etc\nServerBin %1/bin\nDataDir /usr/share/cups\n"
-                                  "CacheDir %1/cache\nStateDir %1/run\nRequestRoot %1/spool\n"
-                                  "TempDir %1/spool/tmp\nServerKeychain %1/etc/ssl\nAccessLog %1/log/access_log\n"
-                                  "ErrorLog %1/log/error_log\nPageLog %1/log/page_log\nPrintcap %1/run/printcap\n"
-                                  "%2FileDevice No\n")
-                              .arg(sb, ::getuid() == 0 ? "User lp\nGroup lp\nSystemGroup root\n" : "");
-    const QString conf = QString("Listen %1/run/cups.sock\nBrowsing No\nBrowseLocalProtocols none\n"
-                                 "DefaultAuthType None\nWebInterface No\nErrorPolicy abort-job\nLogLevel info\n"
-                                 "MaxLogSize 0\nPreserveJobHistory Yes\nPreserveJobFiles No\n"
-                                 "<Location />\n  Order Deny,Allow\n</Location>\n"
-                                 "<Policy default>\n  <Limit All>\n    Order Deny,Allow\n  </Limit>\n</Policy>\n")
-                             .arg(sb);
-    // 0700 and owned by us: the backend runs as our own user, and never has "insecure permissions".
-    const auto readable = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
-    if (!QFile::setPermissions(TempFolders::writeFile(sb + "/bin/backend/testsink", Backend),
-                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) ||
-        !QFile::setPermissions(TempFolders::writeFile(sb + "/etc/cups-files.conf", files.toLocal8Bit()), readable) ||
-        !QFile::setPermissions(TempFolders::writeFile(sb + "/etc/cupsd.conf", conf.toLocal8Bit()), readable)) {
+    const QString files =
+        QString("ServerRoot %1/etc\nServerBin %1/bin\nDataDir /usr/share/cups\nCacheDir %1/cache\n"
+                "StateDir %1/run\nRequestRoot %1/spool\nTempDir %1/spool/tmp\nServerKeychain %1/etc/ssl\n"
+                "AccessLog %1/log/access_log\nErrorLog %1/log/error_log\nPageLog %1/log/page_log\n"
+                "Printcap %1/run/printcap\n%2FileDevice No\n")
+            .arg(sb, ::getuid() == 0 ? "User lp\nGroup lp\nSystemGroup root\n" : "");
+    const QString conf = "Listen " + sb +
+                         "/run/cups.sock\nBrowsing No\nBrowseLocalProtocols none\nDefaultAuthType None\n"
+                         "WebInterface No\nErrorPolicy abort-job\nLogLevel info\nMaxLogSize 0\nPreserveJobHistory Yes\n"
+                         "PreserveJobFiles No\n<Location />\n  Order Deny,Allow\n</Location>\n<Policy default>\n"
+                         "  <Limit All>\n    Order Deny,Allow\n  </Limit>\n</Policy>\n";
+    // The backend rwx------ and owned by us: it runs as our own user, never with "insecure permissions".
+    const auto write = [&](const QString& name, const QString& text, int mode) {
+        return QFile::setPermissions(TempFolders::writeFile(sb + name, text.toLocal8Bit()),
+                                     QFileDevice::Permissions(mode));
+    };
+    if (!write("/bin/backend/testsink", Backend, 0x7700) || !write("/etc/cups-files.conf", files, 0x6644) ||
+        !write("/etc/cupsd.conf", conf, 0x6644)) {
         m_error = "cannot write the scheduler's files into " + sb;
         return false;
     }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "PdfTools.h"
+
 #include <QList>
 #include <QMap>
-#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,7 +41,7 @@ private:
     bool run(const QString& program, const QStringList& args);
 
     QTemporaryDir m_dir;
-    QProcess m_cupsd;
+    ChildProcess m_cupsd;
     bool m_running = false;
     QString m_error;
     QByteArray m_oldServer;

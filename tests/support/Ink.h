@@ -51,8 +51,8 @@ inline double colourShare(const QImage& image, QColor colour, int tolerance = 60
     forEachPixel(image, area, [&](int x, int y) {
         const QColor c = image.pixelColor(x, y);
         ++all;
-        hits += std::abs(c.red() - colour.red()) <= tolerance && std::abs(c.green() - colour.green()) <= tolerance &&
-                std::abs(c.blue() - colour.blue()) <= tolerance;
+        hits += std::max({std::abs(c.red() - colour.red()), std::abs(c.green() - colour.green()),
+                          std::abs(c.blue() - colour.blue())}) <= tolerance;
     });
     return all ? double(hits) / all : 0.0;
 }

@@ -29,9 +29,7 @@ ToolResult info(const QString& pdf, const QString& password, int lastPage)
 {
     QStringList args = upw(password);
     if (lastPage > 0)
-        args << "-f"
-             << "1"
-             << "-l" << QString::number(lastPage);
+        args += {"-f", "1", "-l", QString::number(lastPage)};
     return run("pdfinfo", args << pdf);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QProcess>
 #include <QRectF>
 #include <QSize>
 #include <QString>
@@ -10,6 +11,16 @@
 // PDF inspection through the command-line tools of poppler and qpdf, run as separate
 // processes on real files. A tool that fails to start or times out gives empty output and
 // a negative exit code; a missing tool therefore fails the test that needs it.
+// A child process killed, at the latest, when the object goes: the peers' and the server's.
+struct ChildProcess : QProcess
+{
+    ~ChildProcess()
+    {
+        kill();
+        waitForFinished();
+    }
+};
+
 namespace pdftools {
 
 struct ToolResult

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QProcess>
+#include "PdfTools.h"
+
 #include <QProcessEnvironment>
 #include <QString>
 
@@ -16,8 +17,6 @@ public:
         m_process.start(executable(), {});
         m_process.waitForStarted();
     }
-    ~ServerProcess() { kill(); }
-
     static QString executable() { return DRUCKSERVER_BINARY_DIR "/druckserver"; }
     void kill()
     {
@@ -29,6 +28,6 @@ public:
     QString errors() { return m_errors += QString::fromLocal8Bit(m_process.readAllStandardError()); }
 
 private:
-    QProcess m_process;
+    ChildProcess m_process;
     QString m_errors;
 };

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "PdfTools.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
 #include <QMap>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -38,18 +39,10 @@ public:
         (void)QTest::qWaitFor([&] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; },
                               15000);
         const QStringList where = QString::fromUtf8(m_process.readLine()).trimmed().split(' ');
-        if (where.size() == 2)
-            m_url = "smtp://" + where[0] + ":" + where[1];
-        else
-            m_error =
-                "/usr/bin/python3 with aiosmtpd (python3-aiosmtpd) did not start: " + m_process.readAllStandardError();
+        m_url = where.size() == 2 ? "smtp://" + where.join(':') : QString();
+        m_error =
+            "/usr/bin/python3 with aiosmtpd (python3-aiosmtpd) did not start: " + m_process.readAllStandardError();
     }
-    ~SmtpPeer()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-
     bool isRunning() const { return !m_url.isEmpty(); }
     QString error() const { return m_error; }
     QString url() const { return m_url; } // smtp://host:port
@@ -77,9 +70,11 @@ public:
             if (!file.open(QIODevice::ReadOnly))
                 return found;
             const QJsonObject o = QJsonDocument::fromJson(file.readAll()).object();
-            Mail mail{o["mail_from"].toString(), o["login"].toString(),    o["rcpt_tos"].toVariant().toStringList(),
-                      o["tls"].toBool(),         QMap<QString, QString>(), o["body"].toString(),
-                      QList<Attachment>()};
+            Mail mail{.mailFrom = o["mail_from"].toString(),
+                      .login = o["login"].toString(),
+                      .rcptTos = o["rcpt_tos"].toVariant().toStringList(),
+                      .tls = o["tls"].toBool(),
+                      .body = o["body"].toString()};
             for (const QString& name : o["headers"].toObject().keys())
                 mail.headers.insert(name, o["headers"][name].toString());
             for (const QJsonValue& a : o["attachments"].toArray())
@@ -94,7 +89,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QProcess m_process;
+    ChildProcess m_process;
     QString m_url;
     QString m_error;
 };

@@ -73,10 +73,7 @@ void TempFolders::setSetting(const QString& section, const QString& key, const Q
 
 QProcessEnvironment TempFolders::serverEnvironment() const
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const QString folders[3] = {appData(), program(), config()};
-    for (int i = 0; i < 3; ++i)
-        env.insert(Variables[i], folders[i]);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment(); // pointed at the folders
     env.insert("QT_QPA_PLATFORM", "offscreen");
     return env;
 }

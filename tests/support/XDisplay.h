@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QProcess>
+#include "PdfTools.h"
+
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <QTest>
@@ -14,18 +15,11 @@ public:
     {
         // -displayfd: the server writes the display's number once it accepts connections.
         m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-        if (QTest::qWaitFor([&] { return m_server.canReadLine() || m_server.state() == QProcess::NotRunning; },
-                            10000) &&
-            m_server.canReadLine())
-            m_name = ":" + QString::fromLatin1(m_server.readLine().trimmed());
+        (void)QTest::qWaitFor([&] { return m_server.canReadLine() || m_server.state() == QProcess::NotRunning; },
+                              10000);
+        m_name = ":" + QString::fromLatin1(m_server.readLine().trimmed());
     }
-    ~XDisplay()
-    {
-        m_server.kill();
-        m_server.waitForFinished();
-    }
-
-    bool isRunning() const { return !m_name.isEmpty(); }
+    bool isRunning() const { return m_name.size() > 1; }
     // DISPLAY and the X platform for a program started with this environment.
     void addTo(QProcessEnvironment& env) const
     {
@@ -36,13 +30,10 @@ public:
     // than its parent; top-level windows are indented by five blanks.
     QStringList windows() const
     {
-        QProcess info;
-        info.start("xwininfo", {"-display", m_name, "-root", "-tree"});
-        info.waitForFinished(10000);
-        return QString::fromLocal8Bit(info.readAllStandardOutput()).split(u'\n');
+        return pdftools::run("xwininfo", {"-display", m_name, "-root", "-tree"}, 10000).out.split(u'\n');
     }
 
 private:
-    QProcess m_server;
-    QString m_name; // ":N"
+    ChildProcess m_server;
+    QString m_name; // ":N", ":" before the server answered
 };
