@@ -1,5 +1,3 @@
-// The real executable, headless on private folders: a first run without settings, the
-// README's settings with a kill and a restart, and a DOS machine printing a mail job.
 #include "Ink.h"
 #include "PdfTools.h"
 #include "Profile.h"
@@ -14,14 +12,10 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-QStringList filesIn(const QString& folder, const QString& pattern)
+static QStringList filesIn(const QString& folder, const QString& pattern)
 {
     return QDir(folder).entryList({pattern}, QDir::Files | QDir::Hidden);
 }
-
-} // namespace
 
 // Headless, a dialog that waits for the user says so once on standard error, naming the
 // settings that would print unattended. A second start ends at once; after a SIGKILL (which
@@ -35,8 +29,7 @@ TEST(EndToEnd, AWaitingJobSaysSoOnceASecondStartEndsAndAfterAKillTheJobWaitsAgai
     auto server = std::make_unique<ServerProcess>(dirs.serverEnvironment());
     TempFolders::writeFile(dirs.printFile(), "Rechnung Nr. 4711\r\n");
     ASSERT_TRUE(QTest::qWaitFor([&] { return waiting(*server, "2") == 1; }, 15000)) << server->errors().toStdString();
-    const QString log = server->errors();
-    const QString line = log.mid(log.indexOf("Druckdialog Job  2:")).section('\n', 0, 0);
+    const QString line = server->errors().section("Druckdialog Job  2:", 1).section('\n', 0, 0);
     for (const QString& hint : {dirs.settingsFile(), QString("AutoStart=1"), QString("HideMode=1"),
                                 QString("[PDevice] Printer0=Pdf-Dokument")})
         EXPECT_TRUE(line.contains(hint)) << line.toStdString();

@@ -4,7 +4,6 @@
 #include "XDisplay.h"
 #include "frmPS.h"
 
-#include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -49,7 +48,7 @@ TEST(Startup, TheTrayIconAppearsWhenTheNotificationAreaComesAfterTheServer)
     ServerProcess server(env);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !display.windows().filter("Druckdialog Job").isEmpty(); }, 15000));
 
-    QProcess panel;
+    ChildProcess panel;
     panel.setProcessEnvironment(env);
     panel.start("trayer", {"--edge", "top", "--widthtype", "pixel", "--width", "100", "--height", "24"});
     ASSERT_TRUE(panel.waitForStarted()) << "trayer";
@@ -59,6 +58,4 @@ TEST(Startup, TheTrayIconAppearsWhenTheNotificationAreaComesAfterTheServer)
         return std::any_of(icons.begin(), icons.end(), [](const QString& line) { return !line.startsWith("     0x"); });
     };
     EXPECT_TRUE(QTest::qWaitFor(docked, 10000)) << display.windows().join('\n').toStdString();
-    panel.kill();
-    panel.waitForFinished();
 }

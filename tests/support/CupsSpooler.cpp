@@ -7,8 +7,6 @@
 #include <cups/cups.h>
 #include <unistd.h>
 
-namespace {
-
 // The queues' backend: the job's bytes as <id>.pdf, then <id>.meta, each complete when seen.
 const char* const Backend = R"(#!/bin/sh
 umask 022
@@ -17,8 +15,6 @@ mkdir -p "$dir" && cat -- "${6:--}" > "$dir/.$1.part" && mv -f -- "$dir/.$1.part
 printf '%s' "$3" > "$dir/.$1.meta" && mv -f -- "$dir/.$1.meta" "$dir/$1.meta"
 )";
 
-} // namespace
-
 CupsSpooler::CupsSpooler() : m_dir("/tmp/dscups-XXXXXX"), m_oldServer(qgetenv("CUPS_SERVER"))
 {
     m_running = start();
@@ -26,10 +22,7 @@ CupsSpooler::CupsSpooler() : m_dir("/tmp/dscups-XXXXXX"), m_oldServer(qgetenv("C
 
 CupsSpooler::~CupsSpooler()
 {
-    if (m_oldServer.isNull())
-        qunsetenv("CUPS_SERVER");
-    else
-        qputenv("CUPS_SERVER", m_oldServer);
+    m_oldServer.isNull() ? qunsetenv("CUPS_SERVER") : qputenv("CUPS_SERVER", m_oldServer);
     cupsSetServer(nullptr);
 }
 

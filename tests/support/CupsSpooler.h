@@ -2,9 +2,7 @@
 
 #include "PdfTools.h"
 
-#include <QList>
 #include <QMap>
-#include <QString>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -1,7 +1,6 @@
 #include "PdfTools.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 

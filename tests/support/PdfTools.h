@@ -1,16 +1,10 @@
 #pragma once
 
 #include <QImage>
-#include <QList>
 #include <QProcess>
 #include <QRectF>
 #include <QSize>
-#include <QString>
-#include <QStringList>
 
-// PDF inspection through the command-line tools of poppler and qpdf, run as separate
-// processes on real files. A tool that fails to start or times out gives empty output and
-// a negative exit code; a missing tool therefore fails the test that needs it.
 // A child process killed, at the latest, when the object goes: the peers' and the server's.
 struct ChildProcess : QProcess
 {
@@ -21,6 +15,9 @@ struct ChildProcess : QProcess
     }
 };
 
+// PDF inspection through the command-line tools of poppler and qpdf, run as separate
+// processes on real files. A tool that fails to start or times out gives empty output and
+// a negative exit code; a missing tool therefore fails the test that needs it.
 namespace pdftools {
 
 struct ToolResult

@@ -3,7 +3,6 @@
 #include "PdfTools.h"
 
 #include <QProcessEnvironment>
-#include <QString>
 
 // The real server executable, started with `env` (TempFolders::serverEnvironment gives a
 // headless one on a test's folders), collecting what it writes to standard error. It is

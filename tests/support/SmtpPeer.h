@@ -5,10 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QList>
 #include <QMap>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -36,12 +33,10 @@ public:
             args << "--starttls";
         m_process.start("/usr/bin/python3", args);
         // The first line names where it listens; without it the peer could not start.
-        (void)QTest::qWaitFor([&] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; },
-                              15000);
+        m_process.waitForReadyRead(15000);
         const QStringList where = QString::fromUtf8(m_process.readLine()).trimmed().split(' ');
         m_url = where.size() == 2 ? "smtp://" + where.join(':') : QString();
-        m_error =
-            "/usr/bin/python3 with aiosmtpd (python3-aiosmtpd) did not start: " + m_process.readAllStandardError();
+        m_error = "/usr/bin/python3 with python3-aiosmtpd did not start: " + m_process.readAllStandardError();
     }
     bool isRunning() const { return !m_url.isEmpty(); }
     QString error() const { return m_error; }

@@ -7,7 +7,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 
@@ -31,12 +30,8 @@ TempFolders::TempFolders()
 
 TempFolders::~TempFolders()
 {
-    for (int i = 0; i < 3; ++i) {
-        if (m_old[i].isNull())
-            qunsetenv(Variables[i]);
-        else
-            qputenv(Variables[i], m_old[i]);
-    }
+    for (int i = 0; i < 3; ++i)
+        m_old[i].isNull() ? qunsetenv(Variables[i]) : qputenv(Variables[i], m_old[i]);
     AppDataFolder().clear();
     setRegistryStore(nullptr);
 }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QByteArray>
 #include <QColor>
 #include <QProcessEnvironment>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <ostream>

@@ -2,10 +2,6 @@
 
 #include "WindowlessContext.h"
 
-#include <QList>
-#include <QPair>
-#include <QString>
-
 #include <functional>
 
 // The print dialog's part of an output, for tests: a job filled line by line, the slot's
@@ -22,11 +18,7 @@ public:
     qint16 PicPageMode(qint16) const override { return picPageMode; }
     void setProgressMaximum(qint16, qint32 pages, qint32 total) override { maxima.append({pages, total}); }
     void setProgressValue(qint16, qint32 pages, qint32 total) override { values.append({pages, total}); }
-    void processEvents() override
-    {
-        if (onEvents)
-            onEvents();
-    }
+    void processEvents() override { onEvents(); }
 
     // `pages` pages of `linesPerPage` lines each, "P<page>Z<line>" followed by `tail`; the
     // range set to all pages.
@@ -42,5 +34,5 @@ public:
 
     qint16 picPageMode = 0;
     QList<QPair<qint32, qint32>> maxima, values;
-    std::function<void()> onEvents;
+    std::function<void()> onEvents = [] {};
 };
