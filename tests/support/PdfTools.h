@@ -23,8 +23,7 @@ namespace pdftools {
 struct ToolResult
 {
     int exitCode = -1;
-    QString out;
-    QString err;
+    QString out, err;
 
     bool ok() const { return exitCode == 0; }
 };

@@ -4,9 +4,8 @@
 
 #include <QProcessEnvironment>
 
-// The real server executable, started with `env` (TempFolders::serverEnvironment gives a
-// headless one on a test's folders), collecting what it writes to standard error. It is
-// killed (SIGKILL, no chance to clean up) at the latest when the object goes.
+// The real server executable, started with `env` (TempFolders::serverEnvironment: headless on a test's
+// folders), collecting its standard error; killed (SIGKILL, no clean-up) at the latest when the object goes.
 class ServerProcess
 {
 public:

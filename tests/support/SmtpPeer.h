@@ -33,7 +33,8 @@ public:
             args << "--starttls";
         m_process.start("/usr/bin/python3", args);
         // The first line names where it listens; without it the peer could not start.
-        m_process.waitForReadyRead(15000);
+        (void)QTest::qWaitFor([&] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; },
+                              15000);
         const QStringList where = QString::fromUtf8(m_process.readLine()).trimmed().split(' ');
         m_url = where.size() == 2 ? "smtp://" + where.join(':') : QString();
         m_error = "/usr/bin/python3 with python3-aiosmtpd did not start: " + m_process.readAllStandardError();
@@ -65,11 +66,9 @@ public:
             if (!file.open(QIODevice::ReadOnly))
                 return found;
             const QJsonObject o = QJsonDocument::fromJson(file.readAll()).object();
-            Mail mail{.mailFrom = o["mail_from"].toString(),
-                      .login = o["login"].toString(),
-                      .rcptTos = o["rcpt_tos"].toVariant().toStringList(),
-                      .tls = o["tls"].toBool(),
-                      .body = o["body"].toString()};
+            Mail mail{o["mail_from"].toString(), o["login"].toString(),    o["rcpt_tos"].toVariant().toStringList(),
+                      o["tls"].toBool(),         QMap<QString, QString>(), o["body"].toString(),
+                      QList<Attachment>()};
             for (const QString& name : o["headers"].toObject().keys())
                 mail.headers.insert(name, o["headers"][name].toString());
             for (const QJsonValue& a : o["attachments"].toArray())

@@ -3,6 +3,7 @@
 #include "PdfTools.h"
 
 #include <QProcessEnvironment>
+#include <QTest>
 
 // A private X display (Xvfb) on a free display number, for tests that look at real windows
 // (whether a tray icon docked into a notification area); it ends with the object.
@@ -13,7 +14,8 @@ public:
     {
         // -displayfd: the server writes the display's number once it accepts connections.
         m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-        m_server.waitForReadyRead(10000); // false when the server ended without a word
+        (void)QTest::qWaitFor([&] { return m_server.canReadLine() || m_server.state() == QProcess::NotRunning; },
+                              10000);
         m_name = ":" + QString::fromLatin1(m_server.readLine().trimmed());
     }
     bool isRunning() const { return m_name.size() > 1; }
