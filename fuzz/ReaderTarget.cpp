@@ -9,6 +9,8 @@
 
 #include <QImage>
 
+#include <algorithm>
+
 namespace {
 
 // What the renderer and the page filling rely on from the reader: one character per byte,
@@ -30,6 +32,30 @@ void checkRecord(const QString& record, QByteArrayView raw)
     }
     if (GETSIGNTALLY(record) > record.size())
         fuzz::fail("tally within the record");
+}
+
+// The record split sees the whole rest of the file, the decoder only the record: for every
+// sequence of the input, each shorter view of its parameters must ask for more bytes than it
+// holds, and each longer one must give the same length.
+void checkSequenceLengths(QByteArrayView bytes)
+{
+    int sequences = 0;
+    for (qsizetype at = bytes.indexOf('\x1b'); at >= 0 && at + 1 < bytes.size() && sequences < 64;
+         at = bytes.indexOf('\x1b', at + 1), ++sequences) {
+        const uchar command = uchar(bytes[at + 1]);
+        const QByteArrayView params = bytes.sliced(at + 2).first(std::min<qsizetype>(bytes.size() - at - 2, 40));
+        const auto lengthOf = [&](qsizetype cut) {
+            return escape::parameterLength(command, reinterpret_cast<const uchar*>(params.data()), cut);
+        };
+        const qsizetype full = lengthOf(params.size());
+        if (full > params.size())
+            continue;
+        for (qsizetype cut = 0; cut <= params.size(); ++cut) {
+            const qsizetype length = lengthOf(cut);
+            if (cut < full ? length <= cut : std::min(length, cut) != full)
+                fuzz::fail("a sequence's length depends only on the bytes it needs");
+        }
+    }
 }
 
 // The records as an output draws them: measured for the document's scale, then line by
@@ -75,6 +101,7 @@ int fuzzReader(const uint8_t* data, size_t size)
 {
     fuzz::ensureGuiApplication();
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    checkSequenceLengths(bytes);
     for (int codePage : {437, 850}) {
         PrintFileRecords records;
         records.load(bytes, codePage);

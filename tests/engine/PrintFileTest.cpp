@@ -7,7 +7,6 @@
 #include "TempFolders.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTest>
 
 #include <fcntl.h>
@@ -41,11 +40,6 @@ QString seq(char command, std::initializer_list<int> params = {})
     for (int p : params)
         s += param(uchar(p));
     return s;
-}
-
-qsizetype lengthOf(uchar command, const QByteArray& params)
-{
-    return escape::parameterLength(command, reinterpret_cast<const uchar*>(params.constData()), params.size());
 }
 
 // Every record up to the end record (at most 10000, so a reader that never ends fails
@@ -196,29 +190,4 @@ TEST(ReaderRecords, AnEndlessTabListEndsAfter32Stops)
     EXPECT_TRUE(escape::isParameter(records[0][33]));
     EXPECT_EQ(records[0][34], QChar(33));
     EXPECT_EQ(records[1], u"nach"_s);
-}
-
-// The record split sees the whole rest of the file, the decoder only the record: both must
-// find the same end for every sequence that fits.
-TEST(EscapeTable, LengthDependsOnlyOnTheBytesItNeeds)
-{
-    const QByteArray commands = "!-3CK*^(DBb&.$:X@Ex";
-    QRandomGenerator random(4711);
-    for (int round = 0; round < 20000; ++round) {
-        QByteArray bytes(int(random.bounded(40)), Qt::Uninitialized);
-        for (char& b : bytes)
-            b = char(random.bounded(round % 2 ? 4 : 256));
-        const uchar command = uchar(commands[int(random.bounded(commands.size()))]);
-        const qsizetype full = lengthOf(command, bytes);
-        if (full > bytes.size())
-            continue;
-        for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
-            const qsizetype length = lengthOf(command, bytes.left(cut));
-            if (cut < full)
-                EXPECT_GT(length, cut) << int(command) << ' ' << bytes.toHex().constData() << ' ' << cut;
-            else
-                EXPECT_EQ(std::min(length, cut), full)
-                    << int(command) << ' ' << bytes.toHex().constData() << ' ' << cut;
-        }
-    }
 }
