@@ -45,19 +45,27 @@ bool writableAccess(int fdinfoFolder, const char* fdName)
     return mode == O_WRONLY || mode == O_RDWR;
 }
 
+// The entries of folder `path` below the open folder `at`; null when it cannot be read.
+DIR* openFolder(int at, const char* path)
+{
+    const int fd = ::openat(at, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    DIR* folder = ::fdopendir(fd);
+    if (!folder)
+        ::close(fd);
+    return folder;
+}
+
 // Walks the descriptors of one process; /proc/<pid>/fd/<n> stats as the file it is open on.
 bool processWrites(int procFolder, const char* pid, dev_t device, ino_t inode)
 {
     char path[NAME_MAX + 16]; // a process folder name and "/fdinfo"
     std::snprintf(path, sizeof path, "%s/fd", pid);
-    const int fdFolder = ::openat(procFolder, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fdFolder < 0)
+    DIR* fds = openFolder(procFolder, path);
+    if (!fds)
         return false; // another user's process, or it has ended
-    DIR* fds = ::fdopendir(fdFolder);
-    if (!fds) {
-        ::close(fdFolder);
-        return false;
-    }
+    const int fdFolder = ::dirfd(fds);
     bool writes = false;
     while (const dirent* entry = ::readdir(fds)) {
         struct stat st = {};
@@ -80,14 +88,10 @@ bool processWrites(int procFolder, const char* pid, dev_t device, ino_t inode)
 
 bool heldOpenForWriting(dev_t device, ino_t inode)
 {
-    const int procFolder = ::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (procFolder < 0)
+    DIR* processes = openFolder(AT_FDCWD, "/proc");
+    if (!processes)
         return false;
-    DIR* processes = ::fdopendir(procFolder);
-    if (!processes) {
-        ::close(procFolder);
-        return false;
-    }
+    const int procFolder = ::dirfd(processes);
     bool held = false;
     while (const dirent* entry = ::readdir(processes)) {
         if (isNumber(entry->d_name) && processWrites(procFolder, entry->d_name, device, inode)) {
