@@ -202,8 +202,8 @@ OutputOutcome makeJobPdf(const Job& job, const OutputRequest& request, OutputPro
 Target givenName(const JobSettings& settings, const QString& baseName)
 {
     if (const QString problem = pdfNameProblem(settings, baseName); !problem.isEmpty())
-        return {QString(), problem};
-    return {pdfFilePath(settings, baseName), QString(), false};
+        return {QString(), problem, false, QString()};
+    return {pdfFilePath(settings, baseName), QString(), false, QString()};
 }
 
 // The file name as the outputs choose it (see PdfOutput.h). An empty answer in the name
@@ -224,7 +224,7 @@ Target chooseName(const Job& job, const OutputRequest& request, OutputProgress& 
             return target;
         }
     }
-    return {pdfFilePath(settings, proposed), QString(), true};
+    return {pdfFilePath(settings, proposed), QString(), true, QString()};
 }
 
 } // namespace
