@@ -89,10 +89,9 @@ PageTimes msPerImagePage(const QStringList& lines, int dpi, int rounds)
             measurer.add(line);
         canvas.setWidestLineInches(measurer.widestInches());
         QString font = u"Courier New"_s;
-        for (qint32 line = 1; line <= lines.size(); ++line) {
-            QString text = lines[line - 1];
-            PRINTLINE5(canvas, line, LinesPerPage, text, image.height(), 12, 12, font, 0, line == 1);
-        }
+        for (qint32 line = 1; line <= lines.size(); ++line)
+            font = drawLine(canvas, {line, LinesPerPage, lines[line - 1], image.height(), 12, 12, font, 0, line == 1})
+                       .fontName;
         canvas.end();
         times.push_back(timer.nsecsElapsed() / 1e6);
         cpuTimes.push_back(threadCpuMs() - cpuStart);
@@ -114,18 +113,17 @@ double pdfPagesPerSecond(const QStringList& lines, int pages)
     QElapsedTimer timer;
     timer.start();
     Canvas canvas(&writer);
-    STARTPRINT2(canvas, u"bench"_s);
+    beginDocument(canvas, u"bench"_s);
     QString font = u"Courier New"_s;
     for (int page = 0; page < pages; ++page) {
         if (page > 0)
-            NEXTPAGE(canvas);
-        for (qint32 line = 1; line <= lines.size(); ++line) {
-            QString text = lines[line - 1];
-            PRINTLINE5(canvas, line, LinesPerPage, text, canvas.heightPixels(), 12, 12, font, 0,
-                       page == 0 && line == 1);
-        }
+            nextPage(canvas);
+        for (qint32 line = 1; line <= lines.size(); ++line)
+            font = drawLine(canvas, {line, LinesPerPage, lines[line - 1], canvas.heightPixels(), 12, 12, font, 0,
+                                     page == 0 && line == 1})
+                       .fontName;
     }
-    ENDPRINT(canvas);
+    endDocument(canvas);
     return pages / (timer.nsecsElapsed() / 1e9);
 }
 

@@ -53,7 +53,7 @@ int fuzzWatermark(const uint8_t* data, size_t size)
         // Drawing costs far more than parsing; a few lines show what the painter makes of
         // the values.
         if (n < 4)
-            PRINTWM2(dc, line);
+            drawWatermark(dc, line);
     }
     dc.end();
     fuzz::idle();

@@ -187,7 +187,7 @@ void WatermarkEditor::drawPreview()
     m_surface.fill(Qt::white);
     {
         Canvas dc(&m_surface);
-        PRINTWM2(dc, m_table.at(m_current));
+        drawWatermark(dc, m_table.at(m_current));
     }
     pump::letMessagesRunNow();
     Picture1->setPixmap(QPixmap::fromImage(

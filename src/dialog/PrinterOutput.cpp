@@ -52,7 +52,7 @@ OutputOutcome PrinterOutput::run(const Job& job, const OutputRequest& request, O
         if (fax && !job.settings.faxOption.isEmpty())
             printers::setJobOption(printer, job.settings.faxOption, request.faxNumber);
         Canvas dc(&printer);
-        if (!STARTPRINT2(dc, printer.docName()))
+        if (!beginDocument(dc, printer.docName()))
             return OutputOutcome::failure(QStringLiteral("Der Drucker \"%1\" kann nicht drucken.").arg(printerName));
         dc.setWidestLineInches(widest);
         const pages::PageGeometry geometry{dc.widthPixels(), dc.heightPixels()};
@@ -62,11 +62,11 @@ OutputOutcome PrinterOutput::run(const Job& job, const OutputRequest& request, O
             pages::drawJobPage(dc, job, pages.page(page), request, geometry, page == request.fromPage ? 1 : 0, state);
             progress.letEventsRun();
             if (page < request.toPage)
-                NEXTPAGE(dc);
+                nextPage(dc);
         }
         attachmentpages::printAttachmentPages(job.attachmentFiles, dc, {geometry.width, geometry.height}, job.landscape,
                                               progress);
-        if (!ENDPRINT(dc))
+        if (!endDocument(dc))
             return OutputOutcome::failure(
                 QStringLiteral("Der Druckauftrag für \"%1\" konnte nicht an den Drucker übergeben werden.")
                     .arg(printerName));

@@ -20,7 +20,7 @@ class QPaintDevice;
 class Canvas
 {
 public:
-    // The device must outlive the canvas. The painter is begun lazily (or by STARTPRINT2).
+    // The device must outlive the canvas. The painter is begun lazily (or by beginDocument).
     explicit Canvas(QPaintDevice* device);
     // Draws through a painter that is already active on its device (owned by the caller).
     explicit Canvas(QPainter* activePainter);
@@ -72,7 +72,7 @@ public:
         bool m_was;
     };
 
-    // Renderer state kept between PRINTLINE5 calls; owned by the engine's renderer.
+    // Renderer state kept from one drawn line to the next; owned by the engine's renderer.
     struct RendererState;
     RendererState& rendererState();
 

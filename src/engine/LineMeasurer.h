@@ -14,7 +14,7 @@
 class LineMeasurer
 {
 public:
-    // `signPitch` and `leftMargin` as later passed to PRINTLINE5.
+    // `signPitch` and `leftMargin` as later passed to drawLine.
     LineMeasurer(qint32 signPitch, qint32 leftMargin);
 
     void add(const QString& line);

@@ -9,7 +9,7 @@
 
 #include <limits>
 
-bool STARTPRINT2(Canvas& dc, const QString& title)
+bool beginDocument(Canvas& dc, const QString& title)
 {
     // The title must be set before the painter starts the document.
     if (auto* printer = dynamic_cast<QPrinter*>(dc.device()))
@@ -20,19 +20,21 @@ bool STARTPRINT2(Canvas& dc, const QString& title)
     return dc.begin();
 }
 
-void PRINTLINE5(Canvas& dc, qint32& line, qint32 linesPerPage, QString& text, qint32 drawingHeight,
-                qint32 signPitch, qint32 barCodePitch, QString& fontName, qint32 leftMargin, qint32 firstLineFlag)
+LineResult drawLine(Canvas& dc, const LineRequest& request)
 {
+    const qint32 line = request.line;
+    const qint32 linesPerPage = request.linesPerPage;
+    const qint32 drawingHeight = request.drawingHeight;
     Canvas::RendererState& state = dc.rendererState();
-    if (firstLineFlag != 0)
+    if (request.firstLine)
         state.modes.reset();
 
     // The line is interpreted even where it cannot be drawn, so the modes it switches
     // carry on to the following lines as on paper.
-    renderer::parseLine(text, state.modes, fontName, Renderer::pitchScale(signPitch), state.line);
+    renderer::parseLine(request.text, state.modes, request.fontName, Renderer::pitchScale(request.signPitch),
+                        state.line);
     const RendererLine& parsed = state.line;
-    const bool doubleHeight = parsed.doubleHeight;
-    fontName = parsed.fontAfter();
+    LineResult result{line, parsed.fontAfter()};
 
     if (linesPerPage >= 1 && line >= 1 && line <= linesPerPage && drawingHeight > 0 && dc.device()) {
         const double dpiX = dc.dpiX() > 0 ? dc.dpiX() : 72;
@@ -49,24 +51,25 @@ void PRINTLINE5(Canvas& dc, qint32& line, qint32 linesPerPage, QString& text, qi
         geometry.dotsPerInchX = dpiX;
         geometry.dotsPerInchY = dpiY;
         geometry.horizontalScale = scale;
-        geometry.marginInches = Renderer::marginInches(leftMargin);
-        geometry.pointSize = Renderer::pointSize(signPitch);
-        geometry.barHeightPoints = barCodePitch;
+        geometry.marginInches = Renderer::marginInches(request.leftMargin);
+        geometry.pointSize = Renderer::pointSize(request.signPitch);
+        geometry.barHeightPoints = request.barCodePitch;
         geometry.pageSink = dc.pageSink();
         QPainter& painter = dc.painter();
         if (painter.isActive())
             Renderer(painter, geometry).draw(parsed);
     }
-    if (doubleHeight && line < std::numeric_limits<qint32>::max())
-        ++line;
+    if (parsed.doubleHeight && line < std::numeric_limits<qint32>::max())
+        ++result.lastLine;
+    return result;
 }
 
-bool NEXTPAGE(Canvas& dc)
+bool nextPage(Canvas& dc)
 {
     return dc.newPage();
 }
 
-bool ENDPRINT(Canvas& dc)
+bool endDocument(Canvas& dc)
 {
     return dc.end();
 }

@@ -20,7 +20,7 @@ double usableDpi(int dpi)
 
 } // namespace
 
-void PRINTWM2(Canvas& dc, const QString& definition)
+void drawWatermark(Canvas& dc, const QString& definition)
 {
     const WatermarkDefinition wm = WatermarkDefinition::parse(definition);
     if (wm.text.isEmpty())

@@ -14,4 +14,4 @@ class Canvas;
 // preview, a printer page and a PDF page all show the same watermark. It is drawn in the
 // shown colour, opaque, without a background box, and leaves the painter's state as it
 // found it. A definition with empty text draws nothing; an unusable line never fails.
-void PRINTWM2(Canvas& dc, const QString& definition);
+void drawWatermark(Canvas& dc, const QString& definition);

@@ -11,7 +11,7 @@
 // with a blank in place of a plus sign (" 1", "-100"); the size is kept exactly as typed,
 // so a size that is not a number survives a load and save unchanged.
 //
-// The painter (PRINTWM2), the print dialog, the outputs and the watermark editor all read
+// The painter (drawWatermark), the print dialog, the outputs and the watermark editor all read
 // a line through parse(), so a line means the same wherever it is drawn.
 struct WatermarkDefinition
 {

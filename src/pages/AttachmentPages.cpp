@@ -32,7 +32,7 @@ void printAttachmentPages(const QStringList& files, Canvas& dc, const QSize& pag
         // A canvas whose document has not begun yet starts it first, so the image still
         // gets a page of its own.
         dc.begin();
-        NEXTPAGE(dc);
+        nextPage(dc);
         drawAttachment(dc.painter(), target, *picture, landscape);
         progress.letEventsRun();
     }

@@ -36,23 +36,19 @@ void drawJobPage(Canvas& dc, const Job& job, const PageText& page, const OutputR
     const Canvas::PainterOnly linesBelowWatermark(dc, layer == 1 && !watermark.isEmpty());
     drawBackground(dc, request, page.page, geometry);
     if (layer == 0 && !watermark.isEmpty())
-        drawWatermark(dc, watermark);
+        ::drawWatermark(dc, watermark);
 
     const qint32 lines = job.linesPerPage();
     for (qint32 line = 1; line <= lines; ++line) {
-        QString text = page.line(line);
-        const qint32 flag = line == 1 ? firstLineFlag : 0;
-        PRINTLINE5(dc, line, lines, text, geometry.height, settings.signPitch, settings.barCodePitch, state.fontName,
-                   settings.leftMargin, flag);
+        const LineResult drawn =
+            drawLine(dc, {line, lines, page.line(line), geometry.height, settings.signPitch, settings.barCodePitch,
+                          state.fontName, settings.leftMargin, line == 1 && firstLineFlag != 0});
+        line = drawn.lastLine;
+        state.fontName = drawn.fontName;
     }
 
     if (layer == 1 && !watermark.isEmpty())
-        drawWatermark(dc, watermark);
-}
-
-void drawWatermark(Canvas& dc, const QString& definition)
-{
-    PRINTWM2(dc, definition);
+        ::drawWatermark(dc, watermark);
 }
 
 double widestLineInches(const Job& job)

@@ -32,9 +32,6 @@ struct DocumentState
 void drawJobPage(Canvas& dc, const Job& job, const PageText& page, const OutputRequest& request,
                  const PageGeometry& geometry, qint32 firstLineFlag, DocumentState& state);
 
-// Draws one watermark definition (nothing for empty text).
-void drawWatermark(Canvas& dc, const QString& definition);
-
 // The natural width, in inches, of the job's widest line, measured over all pages in
 // order; the outputs hand it to the canvas before the first line so that one horizontal
 // scale holds for the whole document.

@@ -129,7 +129,7 @@ bool frmMonitor::PrintCurrentPage()
     QPrinter printer(QPrinter::HighResolution);
     printers::preparePrinter(printer, name, Orientation == 2, pages::documentTitle());
     Canvas dc(&printer);
-    if (!STARTPRINT2(dc, printer.docName()))
+    if (!beginDocument(dc, printer.docName()))
         return false;
     // The page prints as it is shown: same scale, and the print modes the pages before
     // it left in force (the document's first-line reset does not apply to it).
@@ -139,7 +139,7 @@ bool frmMonitor::PrintCurrentPage()
     withoutWatermark.watermark.clear();
     pages::drawJobPage(dc, m_job, m_pages->page(CurrentPage), withoutWatermark, {dc.widthPixels(), dc.heightPixels()},
                        0, m_state);
-    return ENDPRINT(dc);
+    return endDocument(dc);
 }
 
 RendererModes frmMonitor::modesAtStartOf(qint32 page)

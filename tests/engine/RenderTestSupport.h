@@ -54,18 +54,20 @@ inline bool printLines(Canvas& canvas, const QStringList& lines, const PageSetup
     for (const QString& line : lines)
         measurer.add(line);
     canvas.setWidestLineInches(measurer.widestInches());
-    bool ok = STARTPRINT2(canvas, title);
+    bool ok = beginDocument(canvas, title);
     canvas.painter().setRenderHint(QPainter::Antialiasing, setup.antialiased);
     page.fontAfter = QStringLiteral("Courier New");
     qint32 number = 1;
     for (qsizetype i = 0; i < lines.size(); ++i, ++number) {
-        QString text = lines[i];
-        PRINTLINE5(canvas, number, setup.linesPerPage, text, height, setup.signPitch, setup.barCodePitch,
-                   page.fontAfter, setup.leftMargin, setup.firstLineFlags.contains(int(i)) ? 1 : 0);
+        const LineResult drawn =
+            drawLine(canvas, {number, setup.linesPerPage, lines[i], height, setup.signPitch, setup.barCodePitch,
+                              page.fontAfter, setup.leftMargin, setup.firstLineFlags.contains(int(i))});
+        number = drawn.lastLine;
+        page.fontAfter = drawn.fontName;
         page.lineAfter.append(number);
     }
     page.bandHeight = double(height) / setup.linesPerPage;
-    return ENDPRINT(canvas) && ok;
+    return endDocument(canvas) && ok;
 }
 
 // The same on a white A4 image.

@@ -1,5 +1,5 @@
 // The line renderer on pixels: where lines land, how the print modes change the ink,
-// and what PRINTLINE5 hands back.
+// and what drawing a line hands back.
 
 #include "RenderTestSupport.h"
 

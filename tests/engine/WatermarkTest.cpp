@@ -62,7 +62,7 @@ Ink draw(const QString& definition, double inches = 5, int dpi = 100)
     image.fill(background);
     {
         Canvas dc(&image);
-        PRINTWM2(dc, definition);
+        drawWatermark(dc, definition);
     }
     Ink ink;
     double sxx = 0, syy = 0, sxy = 0, top = 1e9, bottom = -1;
@@ -127,7 +127,7 @@ TEST(WatermarkPainter, StylesReachTheFontEmptyTextDrawsNothingAndThePainterIsLef
     QImage image(100, 100, QImage::Format_RGB32);
     Canvas dc(&image);
     dc.painter().setPen(Qt::blue);
-    PRINTWM2(dc, QStringLiteral("W|Keine Schrift|99999999| 0| 0| 0| 0| 0| 0| 900| 0| 0"));
+    drawWatermark(dc, QStringLiteral("W|Keine Schrift|99999999| 0| 0| 0| 0| 0| 0| 900| 0| 0"));
     EXPECT_EQ(dc.painter().pen().color(), QColor(Qt::blue));
     EXPECT_TRUE(dc.painter().transform().isIdentity());
 }

@@ -49,8 +49,9 @@ void drawSample(PdfComponent& pdf, QSize pagePixels, bool painterOnly)
     const QStringList lines = sampleLines();
     qint32 line = 1;
     for (qsizetype i = 0; i < lines.size(); ++i, ++line) {
-        QString text = lines[i];
-        PRINTLINE5(dc, line, 40, text, dc.heightPixels(), 12, 12, font, 5, i == 0);
+        const LineResult drawn = drawLine(dc, {line, 40, lines[i], dc.heightPixels(), 12, 12, font, 5, i == 0});
+        line = drawn.lastLine;
+        font = drawn.fontName;
     }
     pdf.endPage();
 }
