@@ -1,7 +1,8 @@
 // The controls of the print dialog and where they stand. The form is laid out like its
 // twip design, 15 twips to the pixel: a client area of 8025 x 6090 twips (535 x 406
 // pixels), the job's shared options in the left column, the destination group of slot 0
-// in the right one, the buttons and the countdown strip along the bottom.
+// in the right one, the buttons and the countdown strip along the bottom. Without the
+// strip the form ends below the buttons.
 #include "frmGUI.h"
 
 #include "ServerSettings.h"
@@ -10,6 +11,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -23,6 +25,7 @@ namespace {
 constexpr int twipsPerPixel = 15;
 constexpr int clientWidth = 8025 / twipsPerPixel;  // 535
 constexpr int clientHeight = 6090 / twipsPerPixel; // 406
+constexpr int countdownTop = 378;                  // the countdown strip runs from here to the bottom
 
 template <typename W, typename... Args>
 W* make(QWidget* parent, const char* name, const QRect& geometry, Args&&... args)
@@ -66,6 +69,31 @@ QRect twips(const QRect& r)
 {
     return {r.x() / twipsPerPixel, r.y() / twipsPerPixel, r.width() / twipsPerPixel, r.height() / twipsPerPixel};
 }
+
+// The form ends below the countdown strip while the strip is shown and below the buttons
+// otherwise, so a stopped or absent countdown leaves no empty band.
+class FitToCountdownStrip : public QObject
+{
+public:
+    FitToCountdownStrip(QWidget* form, QWidget* strip) : QObject(form), m_form(form), m_strip(strip)
+    {
+        strip->installEventFilter(this);
+        fit();
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_strip && (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent))
+            fit();
+        return false;
+    }
+
+private:
+    void fit() { m_form->setFixedSize(clientWidth, m_strip->isVisibleTo(m_form) ? clientHeight : countdownTop); }
+
+    QWidget* m_form;
+    QWidget* m_strip;
+};
 
 } // namespace
 
@@ -166,13 +194,14 @@ void frmGUI::buildBottom()
     Command3->setDefault(true);
     Command2 = make<QPushButton>(this, "Command2", {403, 346, 124, 28}, QStringLiteral("&Abbruch (Esc)"));
 
-    frmAutostart = make<QFrame>(this, "frmAutostart", {0, 378, clientWidth, clientHeight - 378});
+    frmAutostart = make<QFrame>(this, "frmAutostart", {0, countdownTop, clientWidth, clientHeight - countdownTop});
     frmAutostart->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     // The bar counts in milliseconds so that a delay like 1500 shows as 1.5 seconds.
     PBCountdown = makeProgressBar(frmAutostart, "PBCountdown", {8, 5, 387, 18});
     Command4 = make<QPushButton>(frmAutostart, "Command4", {403, 2, 124, 24}, QStringLiteral("AbbruchAutostart"));
     Command4->setAutoDefault(false);
     frmAutostart->hide();
+    new FitToCountdownStrip(this, frmAutostart);
 }
 
 void frmGUI::connectControls()

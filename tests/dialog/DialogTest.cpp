@@ -1,7 +1,9 @@
 // The print dialog driven by its controls' names: what init restores and Start and Cancel
 // save, the lists it fills, what the job reports while it is read, and the countdown of
 // the automatic start.
+#include "DestinationIcons.h"
 #include "DialogTestSupport.h"
+#include "Ink.h"
 #include "MessageBox.h"
 #include "ReadingRules.h"
 #include "ServerSettings.h"
@@ -189,6 +191,15 @@ TEST(DialogLists, DestinationsAreThePdfThenMailThenThePrintersWithTheirKinds)
     EXPECT_EQ(shown, QStringList({"5", "2 mail", "4 fax", "3", "3", "5"}));
 }
 
+TEST(DialogLists, DestinationIconsAreDrawnAtTheScreensScale)
+{
+    // On a screen of twice the scale a 16 pixel icon takes 32 device pixels, drawn at
+    // that size rather than enlarged.
+    const QImage pdf = destinationIcon(5).pixmap(QSize(16, 16), 2.0).toImage();
+    EXPECT_EQ(pdf.size(), QSize(32, 32));
+    EXPECT_GT(colourShare(pdf, QColor(200, 30, 30), 10), 0.15) << "the red band";
+}
+
 TEST(DialogLists, PictureFilesAreListedInUpperCaseByPatternAndLoadedWhenChosen)
 {
     TempFolders dirs;
@@ -307,9 +318,12 @@ TEST(DialogCountdown, StoppingTheCountdownKeepsTheDialogForManualUse)
     QPointer<frmGUI> dialog = loadAutoStarting(dirs, nullptr);
     dialog->jobComplete();
     ASSERT_TRUE(dialog->AutostartTimer.isActive());
+    auto* strip = control<QFrame>(dialog, "frmAutostart");
+    EXPECT_GE(dialog->height(), strip->geometry().bottom());
     control<QPushButton>(dialog, "Command4")->click();
     EXPECT_FALSE(dialog->tmrCountdown.isActive());
-    EXPECT_TRUE(control<QFrame>(dialog, "frmAutostart")->isHidden());
+    EXPECT_TRUE(strip->isHidden());
+    EXPECT_LE(dialog->height(), strip->y()) << "no empty band where the strip was";
     dialog->jobComplete();
     EXPECT_FALSE(dialog->AutostartTimer.isActive()) << "a stopped countdown never starts again";
     control<QPushButton>(dialog, "Command3")->click();
