@@ -1,9 +1,8 @@
-#include "BenchParts.h"
 #include "BenchListing.h"
+#include "BenchParts.h"
 #include "BenchUtil.h"
 
-#include "CodePage.h"
-#include "PrintFile.h"
+#include "PrintFileReader.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -18,7 +17,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int Pages = 10000;
-
 
 } // namespace
 
@@ -35,45 +33,37 @@ void benchRead()
     }
     bench::report("read: print file size", double(QFileInfo(path).size()) / (1024.0 * 1024.0), "MiB");
 
-    // The poller's order: open, scan pass with tally, rewind, feed pass, close.
+    // The loader's order: the scanning pass with the tally, back to the start, the feeding
+    // pass; straight from the file, a window of it at a time.
     QElapsedTimer clock;
     clock.start();
-    const std::clock_t openCpuStart = std::clock();
-    if (OPENDAT(path) != 1) {
+    const std::clock_t cpuStart = std::clock();
+    PrintFileReader reader;
+    if (!reader.open(path)) {
         std::printf("read: the print file did not open\n");
         return;
     }
-    const double openMs = double(clock.nsecsElapsed()) / 1e6;
-    const double openCpuMs = double(std::clock() - openCpuStart) * 1000.0 / CLOCKS_PER_SEC;
-    SETAPPPATH(dir.path());
-
-    clock.restart();
-    const std::clock_t cpuStart = std::clock();
     qint64 records = 0;
     qint64 tally = 0;
-    for (QString record = GETRECORD(); record != endRecord(); record = GETRECORD()) {
-        tally += GETSIGNTALLY(record);
+    qint64 characters = 0;
+    PrintFileReader::Record record;
+    while (reader.next(record) == PrintFileReader::Status::Record) {
+        tally += printableTally(record.text);
         ++records;
     }
-    FILERESET();
-    qint64 characters = 0;
-    for (QString record = GETRECORD(); record != endRecord(); record = GETRECORD()) {
-        characters += record.size();
+    reader.seek(0);
+    while (reader.next(record) == PrintFileReader::Status::Record) {
+        characters += record.text.size();
         ++records;
     }
     const double passSeconds = double(clock.nsecsElapsed()) / 1e9;
     const double passCpuSeconds = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-    CLOSEDAT();
 
     bench::report("read: records per pass", double(records / 2), "records");
-    bench::report("read: OPENDAT (read file, split records)", openMs, "ms");
-    bench::report("read: OPENDAT processor time", openCpuMs, "ms");
-    bench::report("read: scan + reset + feed", passSeconds * 1000.0, "ms");
+    bench::report("read: scan + rewind + feed", passSeconds * 1000.0, "ms");
     bench::report("read: records per second (both passes)", double(records) / passSeconds, "records/s");
     // The machine may be shared: processor time tells what the reader costs by itself.
     bench::report("read: records per processor second (both passes)", double(records) / passCpuSeconds, "records/s");
-    bench::report("read: records per second (with OPENDAT)", double(records) / (passSeconds + openMs / 1000.0),
-                  "records/s");
     bench::report("read: peak RSS", double(bench::peakRssKiB()) / 1024.0, "MiB");
     if (tally <= 0 || characters <= 0)
         std::printf("read: nothing was read\n");

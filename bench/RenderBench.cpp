@@ -1,15 +1,18 @@
 #include "BenchParts.h"
 #include "BenchUtil.h"
 
+#include "Job.h"
+#include "JobLoader.h"
 #include "PrintEngine.h"
-#include "WindowlessContext.h"
 #include "frmMonitor.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QPdfWriter>
 #include <QSlider>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <ctime>
@@ -44,7 +47,8 @@ QStringList framedPage()
     QStringList lines;
     lines << QChar(u'╔') + QString(78, u'═') + QChar(u'╗');
     for (int line = 2; line < LinesPerPage; ++line) {
-        const QString text = u"║ %1 │ Müller & Söhne Größenänderung │ Übertrag %2 │"_s.arg(line, 6).arg(line * 1234.5, 12, 'f', 2);
+        const QString text =
+            u"║ %1 │ Müller & Söhne Größenänderung │ Übertrag %2 │"_s.arg(line, 6).arg(line * 1234.5, 12, 'f', 2);
         lines << text.leftJustified(79, u' ', true) + QChar(u'║');
     }
     lines << QChar(u'╚') + QString(78, u'═') + QChar(u'╝');
@@ -130,27 +134,40 @@ double pdfPagesPerSecond(const QStringList& lines, int pages)
 // `rounds` pages; the listing turns condensed once, on its first line, as DOS programs do.
 PageTimes msPerPreviewPage(int rounds)
 {
-    WindowlessContext context;
-    Job& job = context.job();
-    job.PageLen = LinesPerPage;
-    for (int page = 1; page <= rounds + 1; ++page) {
-        for (int line = 1; line <= LinesPerPage; ++line) {
-            const QString text = u"%1 Artikel %2 Lager %3 Bestand %4 EK %5 VK %6 Umsatz %7 Lieferant Müller & Söhne"_s
-                                     .arg(page * 100 + line, 6)
-                                     .arg(line * 37, 8)
-                                     .arg(line % 4, 3)
-                                     .arg(line * 13, 8)
-                                     .arg(line * 1.1, 10, 'f', 2)
-                                     .arg(line * 1.9, 10, 'f', 2)
-                                     .arg(line * 1234.5, 12, 'f', 2);
-            job.AddLineToArray((page == 1 && line == 1 ? QString(QChar(0x0F)) : QString()) +
-                               text.leftJustified(132, u'.', true));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"d.dat"_s);
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return {};
+        for (int page = 1; page <= rounds + 1; ++page) {
+            for (int line = 1; line <= LinesPerPage; ++line) {
+                const QString text =
+                    u"%1 Artikel %2 Lager %3 Bestand %4 EK %5 VK %6 Umsatz %7 Lieferant M\u00fcller & S\u00f6hne"_s
+                        .arg(page * 100 + line, 6)
+                        .arg(line * 37, 8)
+                        .arg(line % 4, 3)
+                        .arg(line * 13, 8)
+                        .arg(line * 1.1, 10, 'f', 2)
+                        .arg(line * 1.9, 10, 'f', 2)
+                        .arg(line * 1234.5, 12, 'f', 2);
+                const QString record =
+                    (page == 1 && line == 1 ? QString(QChar(0x0F)) : QString()) + text.leftJustified(132, u'.', true);
+                file.write(record.toLatin1() + "\r\n");
+            }
         }
     }
-    frmMonitor preview;
-    preview.f = &context;
+    QFile settings(dir.filePath(u"PS.INI"_s));
+    if (settings.open(QIODevice::WriteOnly))
+        settings.write("[Pserver]\r\nLinesPerPage=" + QByteArray::number(LinesPerPage) + "\r\n");
+    settings.close();
+    const LoadResult loaded = loadJob(path, toolLoadOptions(settings.fileName()));
+    const Job& job = loaded.job;
+    OutputRequest request;
+    request.toPage = job.pageCount();
+    frmMonitor preview(job, request);
     preview.Firstpage_M = 1;
-    preview.Lastpage_M = preview.PageCounter = job.PageCount();
+    preview.Lastpage_M = preview.PageCounter = job.pageCount();
     preview.show();
     preview.findChild<QSlider*>(u"Slider1"_s)->setValue(180);
     QWidget* picture = preview.findChild<QWidget*>(u"Picture1"_s);

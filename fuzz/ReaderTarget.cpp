@@ -4,33 +4,49 @@
 #include "EscapeTable.h"
 #include "LineMeasurer.h"
 #include "PrintEngine.h"
-#include "PrintFile.h"
-#include "PrintFileRecords.h"
+#include "PrintFileReader.h"
 
+#include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 
 #include <algorithm>
 
 namespace {
 
+struct Record
+{
+    QString text;
+    QByteArray raw;
+    qint64 offset = 0;
+};
+
+// Every record of the print file, read with the given step.
+std::vector<Record> readAll(PrintFileReader& reader)
+{
+    std::vector<Record> records;
+    PrintFileReader::Record record;
+    while (reader.next(record) == PrintFileReader::Status::Record)
+        records.push_back({record.text, record.raw.toByteArray(), record.offset});
+    return records;
+}
+
 // What the renderer and the page filling rely on from the reader: one character per byte,
 // no LF outside escape sequences, a sequence's command and parameters only right after its
-// ESC, no record that reads as the end record, a tally no longer than the record.
+// ESC, a tally no longer than the record.
 void checkRecord(const QString& record, QByteArrayView raw)
 {
     if (record.size() != raw.size())
         fuzz::fail("one character per byte");
     if (record.contains(QChar(u'\n')))
         fuzz::fail("no LF in a record");
-    if (isEndRecord(record))
-        fuzz::fail("no record reads as the end record");
     for (qsizetype c = 0; c < record.size(); ++c) {
         if (!escape::isParameter(record[c]) || (c > 0 && escape::isParameter(record[c - 1])))
             continue;
         if (c < 1 || record[c - 1] != QChar(0x1b))
             fuzz::fail("escape parameters only after ESC");
     }
-    if (GETSIGNTALLY(record) > record.size())
+    if (printableTally(record) > record.size())
         fuzz::fail("tally within the record");
 }
 
@@ -61,7 +77,7 @@ void checkSequenceLengths(QByteArrayView bytes)
 // The records as an output draws them: measured for the document's scale, then line by
 // line on pages of a few lines. The bitmap is small, so a run costs little, yet big
 // enough that every item of a line lands on it.
-void drawRecords(const PrintFileRecords& records)
+void drawRecords(const std::vector<Record>& records)
 {
     constexpr qint32 linesPerPage = 6;
     constexpr qint32 signPitch = 12;
@@ -74,16 +90,16 @@ void drawRecords(const PrintFileRecords& records)
 
     Canvas dc(&image);
     LineMeasurer measurer(signPitch, leftMargin);
-    for (qsizetype i = 0; i < records.count(); ++i)
-        measurer.add(records.record(i));
+    for (const Record& record : records)
+        measurer.add(record.text);
     dc.setWidestLineInches(measurer.widestInches());
     if (!STARTPRINT2(dc, QStringLiteral("fuzz")))
         fuzz::fail("a bitmap always starts");
 
     QString fontName = QStringLiteral("Courier New");
     qint32 line = 1;
-    for (qsizetype i = 0; i < records.count(); ++i) {
-        const QString record = records.record(i);
+    for (size_t i = 0; i < records.size(); ++i) {
+        const QString& record = records[i].text;
         QString text = record;
         PRINTLINE5(dc, line, linesPerPage, text, image.height(), signPitch, barCodePitch, fontName, leftMargin,
                    i == 0 ? 1 : 0);
@@ -100,19 +116,45 @@ void drawRecords(const PrintFileRecords& records)
 int fuzzReader(const uint8_t* data, size_t size)
 {
     fuzz::ensureGuiApplication();
+    static QTemporaryDir folder;
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     checkSequenceLengths(bytes);
+    const QString file = folder.filePath(QStringLiteral("d.dat"));
+    {
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size())
+            fuzz::fail("the fuzz folder is writable");
+    }
     for (int codePage : {437, 850}) {
-        PrintFileRecords records;
-        records.load(bytes, codePage);
+        PrintFileReader inMemory(codePage);
+        inMemory.openBytes(bytes);
+        const std::vector<Record> records = readAll(inMemory);
         qsizetype rawTotal = 0;
-        for (qsizetype i = 0; i < records.count(); ++i) {
-            const QByteArrayView raw = records.rawRecord(i);
-            rawTotal += raw.size();
-            checkRecord(records.record(i), raw);
+        for (const Record& record : records) {
+            rawTotal += record.raw.size();
+            checkRecord(record.text, record.raw);
         }
         if (rawTotal > bytes.size())
             fuzz::fail("records within the file");
+        // From the file a few bytes at a time, the window refilled and moved at every
+        // record: the same records at the same offsets, and a seek comes back to each.
+        PrintFileReader fromFile(codePage, 7);
+        if (!fromFile.open(file))
+            fuzz::fail("a regular file opens");
+        const std::vector<Record> again = readAll(fromFile);
+        if (again.size() != records.size())
+            fuzz::fail("any step reads the same records");
+        for (size_t i = 0; i < records.size(); ++i) {
+            if (again[i].text != records[i].text || again[i].offset != records[i].offset)
+                fuzz::fail("any step reads the same records");
+        }
+        if (!records.empty()) {
+            const Record& middle = records[records.size() / 2];
+            fromFile.seek(middle.offset);
+            PrintFileReader::Record back;
+            if (fromFile.next(back) != PrintFileReader::Status::Record || back.text != middle.text)
+                fuzz::fail("a seek to a record's offset reads that record");
+        }
         // The code pages differ only in printable characters; drawing one is enough.
         if (codePage == 437)
             drawRecords(records);

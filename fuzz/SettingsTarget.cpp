@@ -1,8 +1,9 @@
 #include "FuzzTargets.h"
 
+#include "JobSettings.h"
 #include "Profile.h"
 #include "ReadingRules.h"
-#include "ServerSettings.h"
+#include "SettingsKeys.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,11 +26,12 @@ const std::vector<const keys::Key*>& serverKeys()
 {
     using namespace keys;
     static const std::vector<const Key*> list{
-        &LinesPerPage,  &LinesPerPageQ, &AutoLandscape,  &Polling,     &SignPitch,  &BarCodePitch,  &Fontname,
-        &AddEscSequenz, &PDFFolder,     &PDFMSG,         &PDFDLG,      &PDFShow,    &MailDelete,    &PdfPrint,
-        &PdfCut,        &PdfEdit,       &PdfPassword,    &PdfSignatur, &PdfBitmap,  &PdfMailAnhang, &Waterlayer,
-        &AutoStart,     &HideMode,      &AutoStartDelay, &LeftSpace,   &TopSpace,   &MailName,      &MailPW,
-        &Betreff,       &MailText,      &MailDirect,     &CodePage,    &SmtpServer, &MailFrom,      &QuietTime};
+        &LinesPerPage,    &LinesPerPageQ,  &AutoLandscape,  &Polling,     &SignPitch,  &BarCodePitch,  &Fontname,
+        &AddEscSequenz,   &PDFFolder,      &PDFMSG,         &PDFDLG,      &PDFShow,    &MailDelete,    &PdfPrint,
+        &PdfCut,          &PdfEdit,        &PdfPassword,    &PdfSignatur, &PdfBitmap,  &PdfMailAnhang, &Waterlayer,
+        &AutoStart,       &HideMode,       &AutoStartDelay, &LeftSpace,   &TopSpace,   &MailName,      &MailPW,
+        &Betreff,         &MailText,       &MailDirect,     &CodePage,    &SmtpServer, &MailFrom,      &QuietTime,
+        &PrintFileFolder, &TrustPrintFiles};
     return list;
 }
 
@@ -50,14 +52,19 @@ const std::vector<SectionKey>& knownKeys()
     return all;
 }
 
-// The lines of a settings file as the profile functions see them.
-QStringList linesOf(const QString& file)
+QByteArray bytesOf(const QString& file)
 {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
         fuzz::fail("the settings file stays readable");
+    return in.readAll();
+}
+
+// The lines of a settings file as the profile functions see them.
+QStringList linesOf(const QString& file)
+{
     auto decode = QStringDecoder(QStringDecoder::System);
-    QString text = decode(in.readAll());
+    QString text = decode(bytesOf(file));
     text.remove(u'\r');
     QStringList lines = text.split(u'\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
@@ -86,15 +93,15 @@ QString readValue(const QString& file, const SectionKey& at, int bufferSize = 40
 
 void checkReads(const QString& file)
 {
-    // The typed readers of the server settings; their numbers go through the rules and
-    // stay in their keys' ranges.
-    LoadServerSettings(file);
+    // The typed readers of a job's settings; their numbers go through the rules and stay
+    // in their keys' ranges.
+    JobSettings::load(file);
     for (const keys::Key* k : serverKeys()) {
-        const qint32 n = readServerNumber(file, *k);
-        if (n < k->minimum || n > k->maximum)
+        const qint32 n = keys::readNumber(file, *k);
+        if (!k->allows(n) && n != rules::wholeNumber(k->fallback()))
             fuzz::fail("a number read from the settings stays in its range");
-        readServerString(file, *k);
-        readServerFlag(file, *k);
+        keys::readString(file, *k);
+        keys::readFlag(file, *k);
     }
     for (const SectionKey& at : knownKeys()) {
         const QString whole = readValue(file, at);
@@ -128,9 +135,22 @@ void checkWrite(const QString& file, const QByteArray& bytes)
     for (const SectionKey& other : knownKeys())
         before.push_back(readValue(file, other));
     const QStringList linesBefore = linesOf(file);
+    const QByteArray bytesBefore = bytesOf(file);
     if (!rules::write(file, at.section, at.key, value))
         fuzz::fail("a write to a writable folder succeeds");
     const QStringList linesAfter = linesOf(file);
+    const QByteArray bytesAfter = bytesOf(file);
+    // Every byte outside the changed or added lines stays: what comes before them and
+    // what follows them.
+    qsizetype head = 0;
+    while (head < bytesBefore.size() && head < bytesAfter.size() && bytesBefore[head] == bytesAfter[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < bytesBefore.size() - head && tail < bytesAfter.size() - head &&
+           bytesBefore[bytesBefore.size() - 1 - tail] == bytesAfter[bytesAfter.size() - 1 - tail])
+        ++tail;
+    if (bytesBefore.mid(head, bytesBefore.size() - head - tail).count('\n') > 1)
+        fuzz::fail("a write changes no byte beyond the key's line");
 
     if (readValue(file, at) != asRead(value).remove(QChar(u'\0')))
         fuzz::fail("a written value reads back");

@@ -6,7 +6,7 @@
 #include "FontFamilyList.h"
 #include "MessageBox.h"
 #include "ReadingRules.h"
-#include "ServerSettings.h"
+#include "SettingsKeys.h"
 #include "TrayLibrary.h"
 #include "WatermarkEditor.h"
 
@@ -109,40 +109,40 @@ void frmVerwaltung::Form_Load()
     m_autoLandscape->setText(shownNumber(keys::AutoLandscape));
     m_signPitch->setText(shownNumber(keys::SignPitch));
     m_barcodePitch->setText(shownNumber(keys::BarCodePitch));
-    m_fontname->setFamily(readServerString(file(), keys::Fontname));
+    m_fontname->setFamily(keys::readString(file(), keys::Fontname));
     m_autoStartSeconds->setText(QString::number(storedNumber(keys::AutoStartDelay) / 1000.0, 'g', 15));
 
-    m_autoStart->setChecked(readServerFlag(file(), keys::AutoStart));
+    m_autoStart->setChecked(keys::readFlag(file(), keys::AutoStart));
     m_hideMode->setEnabled(m_autoStart->isChecked());
-    m_hideMode->setChecked(readServerFlag(file(), keys::HideMode));
+    m_hideMode->setChecked(keys::readFlag(file(), keys::HideMode));
 
     m_leftSpace->setText(shownNumber(keys::LeftSpace));
     m_topSpace->setText(shownNumber(keys::TopSpace));
-    m_addEscSequenz->setText(readServerString(file(), keys::AddEscSequenz));
+    m_addEscSequenz->setText(keys::readString(file(), keys::AddEscSequenz));
 
-    m_pdfFolder->selectStoredFolder(readServerString(file(), keys::PDFFolder));
+    m_pdfFolder->selectStoredFolder(keys::readString(file(), keys::PDFFolder));
 
-    m_pdfMsg->setChecked(readServerFlag(file(), keys::PDFMSG));
-    m_pdfShow->setChecked(readServerFlag(file(), keys::PDFShow));
-    m_mailDelete->setChecked(readServerFlag(file(), keys::MailDelete));
-    m_pdfDlg->setChecked(readServerFlag(file(), keys::PDFDLG));
-    m_pdfPrint->setChecked(readServerFlag(file(), keys::PdfPrint));
-    m_pdfCut->setChecked(readServerFlag(file(), keys::PdfCut));
-    m_pdfEdit->setChecked(readServerFlag(file(), keys::PdfEdit));
-    m_pdfPassword->setText(readServerString(file(), keys::PdfPassword));
-    m_pdfSignatur->setText(readServerString(file(), keys::PdfSignatur));
-    m_pdfBitmap->setChecked(readServerFlag(file(), keys::PdfBitmap));
+    m_pdfMsg->setChecked(keys::readFlag(file(), keys::PDFMSG));
+    m_pdfShow->setChecked(keys::readFlag(file(), keys::PDFShow));
+    m_mailDelete->setChecked(keys::readFlag(file(), keys::MailDelete));
+    m_pdfDlg->setChecked(keys::readFlag(file(), keys::PDFDLG));
+    m_pdfPrint->setChecked(keys::readFlag(file(), keys::PdfPrint));
+    m_pdfCut->setChecked(keys::readFlag(file(), keys::PdfCut));
+    m_pdfEdit->setChecked(keys::readFlag(file(), keys::PdfEdit));
+    m_pdfPassword->setText(keys::readString(file(), keys::PdfPassword));
+    m_pdfSignatur->setText(keys::readString(file(), keys::PdfSignatur));
+    m_pdfBitmap->setChecked(keys::readFlag(file(), keys::PdfBitmap));
 
-    m_mailName->setText(readServerString(file(), keys::MailName));
-    m_mailPW->setText(readServerString(file(), keys::MailPW));
-    m_mailFrom->setText(readServerString(file(), keys::MailFrom));
-    m_betreff->setText(readServerString(file(), keys::Betreff));
-    m_smtpServer->setText(readServerString(file(), keys::SmtpServer));
+    m_mailName->setText(keys::readString(file(), keys::MailName));
+    m_mailPW->setText(keys::readString(file(), keys::MailPW));
+    m_mailFrom->setText(keys::readString(file(), keys::MailFrom));
+    m_betreff->setText(keys::readString(file(), keys::Betreff));
+    m_smtpServer->setText(keys::readString(file(), keys::SmtpServer));
     QString mailText = rules::readRaw(file(), keys::Pserver, keys::MailText.key(), DefaultMailText, 4096);
     m_mailText->setPlainText(rules::trimBlanks(mailText.replace(u'|', u'\n')).toString());
 
-    m_mailDirect->setChecked(readServerFlag(file(), keys::MailDirect));
-    m_pdfMailAnhang->setChecked(readServerFlag(file(), keys::PdfMailAnhang));
+    m_mailDirect->setChecked(keys::readFlag(file(), keys::MailDirect));
+    m_pdfMailAnhang->setChecked(keys::readFlag(file(), keys::PdfMailAnhang));
     m_layerAtOpen = rules::firstDigitValue(
         rules::readRaw(file(), keys::Pserver, keys::Waterlayer.key(), keys::Waterlayer.fallback()));
     m_watermarks->setLayer(m_layerAtOpen);
@@ -211,10 +211,10 @@ void frmVerwaltung::Speichern_Click()
     const bool watermarksSaved = m_watermarks->save(watermarkFile());
     if (watermarksSaved)
         close();
-    // The settings file is written either way; the server uses it from now on.
+    // The settings file is written either way; the server and the jobs read afterwards
+    // use it from now on.
     if (m_initPS)
         m_initPS();
-    LoadServerSettings(DefaultSettingsFile());
     if (!watermarksSaved) {
         msgbox::show(QStringLiteral("Die Wasserzeichen konnten nicht gespeichert werden:\n") + watermarkFile(),
                      QStringLiteral("Fehler!"), msgbox::Icon::Critical);

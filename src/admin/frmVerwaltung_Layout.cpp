@@ -5,7 +5,7 @@
 #include "FolderChooser.h"
 #include "FontFamilyList.h"
 #include "ReadingRules.h"
-#include "ServerSettings.h"
+#include "SettingsKeys.h"
 #include "UpDownButtons.h"
 #include "WatermarkEditor.h"
 
@@ -45,7 +45,8 @@ QLineEdit* textBox(const char* name, QWidget* parent, const QString& tooltip = Q
 }
 
 // A number box with its spin buttons, put into the grid at (row, column). The box takes
-// any typed text; the buttons step by 1 inside the range.
+// any typed text, and shows a value outside the range as it is; the buttons step by 1
+// inside the range.
 QLineEdit* numberBox(const char* name, int minimum, int maximum, QGridLayout* grid, int row, int column,
                      const QString& tooltip = QString())
 {
@@ -105,7 +106,7 @@ QWidget* frmVerwaltung::buildPrintTab()
     m_autoStart = checkBox("AutoStart", QStringLiteral("automatisch drucken nach"), autoPrint,
                            QStringLiteral("Startet automatisch den Ausdruck"));
     autoGrid->addWidget(m_autoStart, 0, 0);
-    m_autoStartSeconds = numberBox("AutoStartDelay", 1, keys::AutoStartDelay.maximum / 1000, autoGrid, 0, 1,
+    m_autoStartSeconds = numberBox("AutoStartDelay", 1, 10, autoGrid, 0, 1,
                                    QStringLiteral("Sekunden vom Start des Druckservers bis zum automatischen Drucken"));
     label(QStringLiteral("Sekunden"), autoGrid, 0, 2);
     m_hideMode = checkBox("HideMode", QStringLiteral("Nur im Hintergrund drucken"), autoPrint,
@@ -122,11 +123,10 @@ QWidget* frmVerwaltung::buildPrintTab()
     m_fontname->setToolTip(QStringLiteral("Fontfamilie für Ausdruck"));
     fontGrid->addWidget(m_fontname, 0, 1, 1, 2);
     label(QStringLiteral("Höhe in Punkten"), fontGrid, 1, 0);
-    m_signPitch = numberBox("SignPitch", keys::SignPitch.minimum, keys::SignPitch.maximum, fontGrid, 1, 1,
-                            QStringLiteral("Schrifthöhe - 1 Punkt = 1/72 Zoll"));
+    m_signPitch = numberBox("SignPitch", 8, 24, fontGrid, 1, 1, QStringLiteral("Schrifthöhe - 1 Punkt = 1/72 Zoll"));
     label(QStringLiteral("(Standard = 12)"), fontGrid, 1, 2);
     label(QStringLiteral("Barcodegrösse in Punkten"), fontGrid, 2, 0);
-    m_barcodePitch = numberBox("BarcodePitch", keys::BarCodePitch.minimum, keys::BarCodePitch.maximum, fontGrid, 2, 1);
+    m_barcodePitch = numberBox("BarcodePitch", 8, 72, fontGrid, 2, 1);
     packTopLeft(fontGrid);
 
     auto* linesFrame = frame(QStringLiteral("Zeilenzahl je Seite"), page);
@@ -135,7 +135,7 @@ QWidget* frmVerwaltung::buildPrintTab()
         auto* inner = frame(caption, linesFrame);
         auto* innerGrid = new QGridLayout(inner);
         label(QStringLiteral("Druckzeilen je Seite"), innerGrid, 0, 0);
-        QLineEdit* box = numberBox(key.name, key.minimum, key.maximum, innerGrid, 0, 1, tooltip);
+        QLineEdit* box = numberBox(key.name, 10, 80, innerGrid, 0, 1, tooltip);
         label(QStringLiteral("danach Seitenumbruch"), innerGrid, 0, 2);
         packTopLeft(innerGrid);
         linesGrid->addWidget(inner, row, 0, 1, 3);
@@ -150,18 +150,17 @@ QWidget* frmVerwaltung::buildPrintTab()
                                                  "bei Querformat erfolgt"),
                                   1);
     label(QStringLiteral("Querformat bei mehr als"), linesGrid, 2, 0);
-    m_autoLandscape =
-        numberBox("AutoLandscape", keys::AutoLandscape.minimum, keys::AutoLandscape.maximum, linesGrid, 2, 1);
+    m_autoLandscape = numberBox("AutoLandscape", 80, 400, linesGrid, 2, 1);
     label(QStringLiteral("Zeichen je Zeile"), linesGrid, 2, 2);
     packTopLeft(linesGrid);
 
     auto* margins = frame(QStringLiteral("zusätzliche Ränder"), page);
     auto* marginGrid = new QGridLayout(margins);
     label(QStringLiteral("linker Rand:"), marginGrid, 0, 0);
-    m_leftSpace = numberBox("LeftSpace", keys::LeftSpace.minimum, keys::LeftSpace.maximum, marginGrid, 0, 1);
+    m_leftSpace = numberBox("LeftSpace", 0, 20, marginGrid, 0, 1);
     label(QStringLiteral("Leerzeichen mit 10Cpi breite"), marginGrid, 0, 2);
     label(QStringLiteral("oberer Rand:"), marginGrid, 1, 0);
-    m_topSpace = numberBox("TopSpace", keys::TopSpace.minimum, keys::TopSpace.maximum, marginGrid, 1, 1);
+    m_topSpace = numberBox("TopSpace", 0, 20, marginGrid, 1, 1);
     label(QStringLiteral("Leerzeilen"), marginGrid, 1, 2);
     packTopLeft(marginGrid);
     // A top margin above the page cannot be printed; it becomes 0 as soon as it is typed.

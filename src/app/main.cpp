@@ -1,20 +1,17 @@
 #include "ApplicationIcon.h"
 #include "FreedMemory.h"
-#include "frmPS.h"
+#include "PrintServer.h"
 #include "frmVerwaltung.h"
 
 #include <QApplication>
 
 #include <csignal>
-#include <cstdlib>
 
 namespace {
 
-frmPS* server = nullptr;
-
 extern "C" void endAtOnce(int)
 {
-    std::_Exit(0);
+    PrintServer::endAtOnce();
 }
 
 } // namespace
@@ -28,15 +25,14 @@ int main(int argc, char** argv)
     app.setWindowIcon(applicationIcon());
     app.setQuitOnLastWindowClosed(false);
 
-    // A request to end the session ends the server at once, like closing its form.
+    // A request to end the session ends the server at once.
     std::signal(SIGTERM, endAtOnce);
     std::signal(SIGHUP, endAtOnce);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, [] { server->Form_QueryUnload(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, [] { PrintServer::endAtOnce(); });
 
-    frmPS ps;
-    server = &ps;
-    ps.setSettingsWindowOpener([&ps] { frmVerwaltung::showWindow([&ps] { ps.InitPS(); }); });
-    if (!ps.Form_Load())
+    PrintServer server;
+    server.setSettingsWindowOpener([&server] { frmVerwaltung::showWindow([&server] { server.readSettings(); }); });
+    if (!server.start())
         return 0;
     return app.exec();
 }

@@ -1,85 +1,113 @@
-#include "frmGUI.h"
+#include "OutputDispatch.h"
 
+#include "Folders.h"
+#include "Job.h"
 #include "MailOutput.h"
 #include "MessageBox.h"
 #include "PdfOutput.h"
+#include "PictureFiles.h"
 #include "PrinterOutput.h"
+#include "Printers.h"
 #include "ReadingRules.h"
-#include "ServerSettings.h"
 #include "ShellOpen.h"
 
-#include <algorithm>
+#include <QFileInfo>
+
+#include <memory>
 
 namespace {
 
-// A range box as a page number: its whole number clamped to 1..PageCount, or the
-// fallback when the box does not start with a number.
-qint32 pageFromBox(const QString& text, qint32 fallback, qint32 pageCount)
+std::unique_ptr<Output> outputFor(Destination destination)
 {
-    if (pageCount < 1)
-        return fallback;
-    const QString trimmed = text.trimmed();
-    const bool numeric =
-        !trimmed.isEmpty() && (trimmed[0].isDigit() || trimmed[0] == u'+' || trimmed[0] == u'-' || trimmed[0] == u'.');
-    const qint32 page = numeric ? rules::wholeNumber(trimmed) : fallback;
-    return std::clamp(page, 1, std::max(pageCount, 1));
+    switch (destination) {
+    case Destination::Pdf:
+        return std::make_unique<PdfOutput>();
+    case Destination::Mail:
+        return std::make_unique<MailOutput>();
+    case Destination::Printer:
+    case Destination::FaxPrinter:
+        return std::make_unique<PrinterOutput>();
+    case Destination::None:
+        break;
+    }
+    return nullptr;
 }
 
 // What the user asked to happen with a new PDF: with PDFShow it is opened with the
 // desktop's reader, else with PDFMSG a "Hinweis" box names it.
-void showNewPdf(const QString& baseName)
+void showNewPdf(const JobSettings& settings, const QString& file)
 {
-    const ServerSettingsRecord& settings = ServerSettings();
-    if (settings.PDFShow) {
-        shell::open(pdfFilePath(baseName), QStringLiteral("1"), settings.PDFFolder);
-    } else if (settings.PDFMSG) {
-        msgbox::show(QStringLiteral("PDF-Dokument mit Dateiname ") + QStringLiteral("\r\n") + baseName +
-                         QStringLiteral(".pdf") + QStringLiteral("\r\n") + QStringLiteral("erzeugt !"),
+    if (settings.pdfShow) {
+        shell::open(file, QStringLiteral("1"), settings.pdfFolder);
+    } else if (settings.pdfMessage) {
+        msgbox::show(QStringLiteral("PDF-Dokument mit Dateiname ") + QStringLiteral("\r\n") +
+                         QFileInfo(file).fileName() + QStringLiteral("\r\n") + QStringLiteral("erzeugt !"),
                      QStringLiteral("Hinweis"));
     }
 }
 
 } // namespace
 
-bool frmGUI::chosenPageRange(qint32& from, qint32& to) const
+QList<DestinationEntry> destinationEntries()
 {
-    const int range = rangeOption();
-    if (range == 0) {
-        from = 1;
-        to = m_job.PageCount();
-    } else if (range == 1) {
-        from = pageFromBox(fromPageText(), 1, m_job.PageCount());
-        to = pageFromBox(toPageText(), m_job.PageCount(), m_job.PageCount());
+    QList<DestinationEntry> entries{{QStringLiteral("Pdf-Dokument"), Destination::Pdf},
+                                    {QStringLiteral("e-Mail"), Destination::Mail}};
+    for (const QString& name : printers::installedPrinters()) {
+        const bool fax = name.contains(QLatin1StringView("FRITZfax"), Qt::CaseSensitive) || printers::isFaxQueue(name);
+        entries.append({name, fax ? Destination::FaxPrinter : Destination::Printer});
     }
-    return range == 0 || range == 1;
+    return entries;
 }
 
-OutputOutcome frmGUI::PrintToDevice(qint16 Ausgabe, QObject* /*frmPS*/, qint16 Index)
+OutputRequest rememberedRequest(const Job& job)
 {
-    chosenPageRange(m_context.FromPage, m_context.ToPage);
+    const JobSettings& settings = job.settings;
+    OutputRequest request;
+    const QList<DestinationEntry> entries = destinationEntries();
+    DestinationEntry chosen = entries.first();
+    for (const DestinationEntry& entry : entries) {
+        if (entry.name == settings.destination) {
+            chosen = entry;
+            break;
+        }
+    }
+    request.destination = chosen.destination;
+    request.printerName = chosen.name;
+    request.copies = std::clamp(rules::wholeNumber(settings.copies), -32768, 32767);
+    request.fromPage = 1;
+    request.toPage = job.pageCount();
+    request.pictureMode = settings.pictureMode;
+    if (!settings.picture.isEmpty())
+        request.picture = picturefiles::load(folders::findIn(folders::programFolder(), settings.picture),
+                                             picturefiles::Source::Program)
+                              .value_or(QImage());
+    const qsizetype watermark = job.watermarkNames.indexOf(settings.watermark);
+    if (watermark >= 1 && watermark <= job.watermarks.size())
+        request.watermark = job.watermarks[watermark - 1];
+    request.mailTo = job.mailTo;
+    request.faxNumber = job.faxNumber;
+    return request;
+}
 
-    switch (Ausgabe) {
-    case 3:
-    case 4:
-        return PrintToPrinter(*this, Index);
-    case 5: {
-        // A job that runs unseen shows nothing of its new file.
-        QString stamp;
-        const OutputOutcome pdf = PrintToPdf(m_context, Index, stamp);
-        if (pdf.ok() && !m_job.OnlyBackground)
-            showNewPdf(pdfBaseName(m_job.pdfName, stamp));
-        return pdf;
-    }
-    case 2: {
-        // The mailed PDF goes with MailDelete whatever became of the mail.
-        QString stamp;
-        const MailOutcome mail = PrintToMail(m_context, Index, stamp);
-        if (ServerSettings().MailDelete)
-            deleteMailedPdf(mail);
-        return mail.result;
-    }
-    default:
-        // No destination chosen: nothing to output, which is not a failure.
-        return OutputOutcome::done();
+std::function<OutputOutcome(const Job&, const OutputRequest&)>& outputHook()
+{
+    static std::function<OutputOutcome(const Job&, const OutputRequest&)> hook;
+    return hook;
+}
+
+OutputOutcome runOutput(const Job& job, const OutputRequest& request, OutputProgress& progress, bool shown)
+{
+    try {
+        if (outputHook())
+            return outputHook()(job, request);
+        const std::unique_ptr<Output> output = outputFor(request.destination);
+        if (!output)
+            return OutputOutcome::done(); // no destination chosen: nothing to output, which is not a failure
+        const OutputOutcome outcome = output->run(job, request, progress);
+        if (outcome.ok() && shown && request.destination == Destination::Pdf)
+            showNewPdf(job.settings, outcome.file);
+        return outcome;
+    } catch (...) {
+        return OutputOutcome::failure(QStringLiteral("Die Ausgabe wurde durch einen unerwarteten Fehler abgebrochen."));
     }
 }

@@ -1,19 +1,14 @@
 #include "PrinterOutput.h"
 
+#include "AttachmentPages.h"
 #include "Canvas.h"
+#include "Job.h"
 #include "PageDrawing.h"
 #include "PrintEngine.h"
 #include "Printers.h"
-#include "ReadingRules.h"
-#include "ServerSettings.h"
-#include "VBRegEdit.h"
-#include "frmGUI.h"
-#include "modAnhang.h"
+#include "RegistryValues.h"
 
 #include <QPrinter>
-
-#include <cfenv>
-#include <cmath>
 
 namespace {
 
@@ -21,73 +16,60 @@ namespace {
 // of that name the current printer stays.
 void switchToPrinter(const QString& name)
 {
-    const QStringList installed = printers::installedPrinters();
-    if (installed.contains(name))
+    if (printers::installedPrinters().contains(name))
         printers::setCurrentPrinter(name);
-}
-
-// The copies box as a 16-bit whole number, halves to even; nothing for text that does
-// not start with a number.
-qint32 copiesOf(const QString& text)
-{
-    const qint32 copies = rules::wholeNumber(text);
-    return std::clamp<qint32>(copies, -32768, 32767);
 }
 
 } // namespace
 
-OutputOutcome PrintToPrinter(frmGUI& f, qint16 Index)
+OutputOutcome PrinterOutput::run(const Job& job, const OutputRequest& request, OutputProgress& progress)
 {
-    OutputContext& context = f.outputContext();
-    const Job& job = f.job();
     const QString remembered = printers::currentPrinter();
-    switchToPrinter(f.destinationText(Index));
+    switchToPrinter(request.printerName);
     const QString printerName = printers::currentPrinter();
+    struct SwitchBack
+    {
+        QString name;
+        ~SwitchBack() { switchToPrinter(name); }
+    } switchBack{remembered};
 
-    const qint32 copies = copiesOf(f.copiesText(Index));
-    context.setProgressMaximum(Index, job.PageCount(), job.PageCount() * std::max(copies, 0));
+    const qint32 copies = request.copies;
+    progress.setMaxima(job.pageCount(), job.pageCount() * std::max(copies, 0));
+    const bool fax = request.destination == Destination::FaxPrinter;
+    if (fax)
+        registryvalues::setString(registryvalues::Root::CurrentUser, QString::fromLatin1(FaxNumberKey),
+                                  QString::fromLatin1(FaxNumberValue), request.faxNumber);
+    if (copies < 1)
+        return OutputOutcome::done();
+    if (printerName.isEmpty())
+        return OutputOutcome::failure(QStringLiteral("Es ist kein Drucker eingerichtet."));
 
-    if (f.destinationKind(Index) == 4)
-        VBRegEdit::SetRegString(VBRegEdit::Root::CurrentUser, QString::fromLatin1(FaxNumberKey),
-                                QString::fromLatin1(FaxNumberValue), f.faxNumberText(Index));
-
-    OutputOutcome outcome;
-    if (printerName.isEmpty() && copies >= 1) {
-        outcome = OutputOutcome::failure(QStringLiteral("Es ist kein Drucker eingerichtet."));
-        switchToPrinter(remembered);
-        return outcome;
-    }
-
-    // The document keeps the settings it began with, whatever another job loads meanwhile.
-    ServerSettingsRecord settings = ServerSettings();
-    const double widest = pages::widestLineInches(job, settings.SignPitch, job.LeftSpace);
+    const double widest = pages::widestLineInches(job);
+    JobPages pages(job);
     for (qint32 copy = 1; copy <= copies; ++copy) {
         QPrinter printer(QPrinter::HighResolution);
-        printers::preparePrinter(printer, printerName, job.Landscape(), pages::documentTitle());
+        printers::preparePrinter(printer, printerName, job.landscape, pages::documentTitle());
+        if (fax && !job.settings.faxOption.isEmpty())
+            printers::setJobOption(printer, job.settings.faxOption, request.faxNumber);
         Canvas dc(&printer);
-        if (!STARTPRINT2(dc, printer.docName())) {
-            outcome = OutputOutcome::failure(QStringLiteral("Der Drucker \"%1\" kann nicht drucken.").arg(printerName));
-            break;
-        }
+        if (!STARTPRINT2(dc, printer.docName()))
+            return OutputOutcome::failure(QStringLiteral("Der Drucker \"%1\" kann nicht drucken.").arg(printerName));
         dc.setWidestLineInches(widest);
         const pages::PageGeometry geometry{dc.widthPixels(), dc.heightPixels()};
-        for (qint32 page = context.FromPage; page <= context.ToPage; ++page) {
-            context.setProgressValue(Index, page, (copy - 1) * job.PageCount() + page);
-            pages::drawJobPage(dc, context, Index, page, geometry, page == context.FromPage ? 1 : 0, settings);
-            if (page < context.ToPage) {
+        pages::DocumentState state{job.settings.fontName};
+        for (qint32 page = request.fromPage; page <= request.toPage; ++page) {
+            progress.setValues(page, (copy - 1) * job.pageCount() + page);
+            pages::drawJobPage(dc, job, pages.page(page), request, geometry, page == request.fromPage ? 1 : 0, state);
+            progress.letEventsRun();
+            if (page < request.toPage)
                 NEXTPAGE(dc);
-                context.processEvents();
-            }
         }
-        PrintImagePages(job.AnHaenge, dc, geometry.height, geometry.width, context.Picture2(), job.Landscape() ? 2 : 1);
-        if (!ENDPRINT(dc)) {
-            outcome = OutputOutcome::failure(
+        attachmentpages::printAttachmentPages(job.attachmentFiles, dc, {geometry.width, geometry.height}, job.landscape,
+                                              progress);
+        if (!ENDPRINT(dc))
+            return OutputOutcome::failure(
                 QStringLiteral("Der Druckauftrag für \"%1\" konnte nicht an den Drucker übergeben werden.")
                     .arg(printerName));
-            break;
-        }
     }
-
-    switchToPrinter(remembered);
-    return outcome;
+    return OutputOutcome::done();
 }

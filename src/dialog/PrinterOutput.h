@@ -1,17 +1,20 @@
 #pragma once
 
-#include "OutputOutcome.h"
+#include "Output.h"
 
-#include <QtGlobal>
+// Printer and fax output: one spooler document per copy, with the request's page range,
+// background picture and watermark, and the job's attachment pages. For a fax queue the
+// number goes with the document as the queue option FaxOption names (default "phone"),
+// and is also left where a fax program of the system reads the number of the next
+// document (the registry value "Rufnummer"). The current printer is switched to the
+// request's printer for the output and back afterwards; with no printer of that name the
+// current printer takes the document.
+class PrinterOutput : public Output
+{
+public:
+    OutputOutcome run(const Job& job, const OutputRequest& request, OutputProgress& progress) override;
+};
 
-class frmGUI;
-
-// Printer and fax output of one slot of a print dialog: one spooler document per copy,
-// the page range, background picture, watermark and attachment pages. For a fax
-// printer the fax number is handed over first. The current printer is switched to the
-// slot's destination for the output and back afterwards.
-OutputOutcome PrintToPrinter(frmGUI& dialog, qint16 Index);
-
-// Where the fax printer takes the number of the next document from.
+// Where a fax program of the system takes the number of the next document from.
 inline constexpr const char* FaxNumberKey = "Software\\AVM\\Fritz! 2.0\\FAX\\";
 inline constexpr const char* FaxNumberValue = "Rufnummer";

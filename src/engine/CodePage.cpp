@@ -1,7 +1,5 @@
 #include "CodePage.h"
 
-#include "ServerSettings.h"
-
 #include <array>
 
 namespace {
@@ -92,11 +90,6 @@ QByteArray encode(QStringView text, int codePage)
         bytes[i] = byte;
     }
     return bytes;
-}
-
-int fromSettings()
-{
-    return normalized(readServerNumber(DefaultSettingsFile(), keys::CodePage));
 }
 
 } // namespace codepage

@@ -27,8 +27,4 @@ QString decode(QByteArrayView bytes, int codePage);
 // files the way a DOS program would.
 QByteArray encode(QStringView text, int codePage);
 
-// The code page the settings ask for: key CodePage in section Pserver of the default
-// settings file.
-int fromSettings();
-
 } // namespace codepage

@@ -21,11 +21,13 @@ struct OutputOutcome
     };
 
     Status status = Status::Done;
-    QString message; // for Failed; empty otherwise
+    QString message;      // for Failed; empty otherwise
+    QString file;         // a PDF output's document (also a mail's, even when the mail failed)
+    QString documentName; // a PDF output's base name as the user gave it in the name dialog
 
     static OutputOutcome done() { return {}; }
-    static OutputOutcome failure(const QString& message) { return {Status::Failed, message}; }
-    static OutputOutcome cancellation() { return {Status::Cancelled, QString()}; }
+    static OutputOutcome failure(const QString& message) { return {Status::Failed, message, {}, {}}; }
+    static OutputOutcome cancellation() { return {Status::Cancelled, {}, {}, {}}; }
 
     bool ok() const { return status == Status::Done; }
     bool failed() const { return status == Status::Failed; }

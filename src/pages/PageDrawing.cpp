@@ -1,9 +1,11 @@
 #include "PageDrawing.h"
 
 #include "Canvas.h"
-#include "OutputContext.h"
+#include "Folders.h"
+#include "Job.h"
+#include "LineMeasurer.h"
+#include "Output.h"
 #include "PrintEngine.h"
-#include "ServerSettings.h"
 #include "Watermark.h"
 
 #include <QDir>
@@ -11,75 +13,64 @@
 namespace pages {
 namespace {
 
-void drawBackground(Canvas& dc, OutputContext& context, qint16 slot, qint32 page, const PageGeometry& geometry)
+void drawBackground(Canvas& dc, const OutputRequest& request, qint32 page, const PageGeometry& geometry)
 {
-    const qint16 mode = context.PicPageMode(slot);
-    const bool wanted = mode == 2 || (mode == 1 && page == 1);
-    const PictureHolder& picture = context.Picture1();
-    if (!wanted || picture.isEmpty())
+    const bool wanted = request.pictureMode == 2 || (request.pictureMode == 1 && page == 1);
+    if (!wanted || request.picture.isNull())
         return;
-    dc.painter().drawImage(QRectF(0, 0, geometry.width, geometry.height), picture.picture(),
-                           QRectF(0, 0, picture.width(), picture.height()));
-}
-
-QString chosenWatermark(OutputContext& context, qint16 slot)
-{
-    const qint32 position = context.WatermarkPosition(slot);
-    const QStringList& watermarks = context.job().Watermarks();
-    if (position < 1 || position > watermarks.size())
-        return {};
-    return watermarks[position - 1];
+    dc.painter().drawImage(QRectF(0, 0, geometry.width, geometry.height), request.picture,
+                           QRectF(request.picture.rect()));
 }
 
 } // namespace
 
-void drawJobPage(Canvas& dc, OutputContext& context, qint16 slot, qint32 page, const PageGeometry& geometry,
-                 qint32 firstLineFlag, ServerSettingsRecord& settings)
+void drawJobPage(Canvas& dc, const Job& job, const PageText& page, const OutputRequest& request,
+                 const PageGeometry& geometry, qint32 firstLineFlag, DocumentState& state)
 {
-    Job& job = context.job();
-    const qint16 layer = settings.Waterlayer;
-    const QString watermark = chosenWatermark(context, slot);
+    const JobSettings& settings = job.settings;
+    const qint16 layer = settings.watermarkLayer;
+    const QString& watermark = request.watermark;
 
     // Lines written by a PDF page's own content writer lie on top of the page; a
     // watermark drawn over the text needs the lines drawn before it, by the painter.
     const Canvas::PainterOnly linesBelowWatermark(dc, layer == 1 && !watermark.isEmpty());
-    drawBackground(dc, context, slot, page, geometry);
+    drawBackground(dc, request, page.page, geometry);
     if (layer == 0 && !watermark.isEmpty())
-        PrintWatermark(dc, watermark);
+        drawWatermark(dc, watermark);
 
-    const qint32 lines = job.OutputLineCount();
+    const qint32 lines = job.linesPerPage();
     for (qint32 line = 1; line <= lines; ++line) {
-        const qint32 stored = line;
-        QString text = job.GetPageLine(stored, page);
-        PRINTLINE5(dc, line, lines, text, geometry.height, settings.SignPitch, settings.BarCodePitch, settings.Fontname,
-                   job.LeftSpace, stored == 1 ? firstLineFlag : 0);
-        job.setPageLine(stored, page, text);
-        context.processEvents();
+        QString text = page.line(line);
+        const qint32 flag = line == 1 ? firstLineFlag : 0;
+        PRINTLINE5(dc, line, lines, text, geometry.height, settings.signPitch, settings.barCodePitch, state.fontName,
+                   settings.leftMargin, flag);
     }
 
     if (layer == 1 && !watermark.isEmpty())
-        PrintWatermark(dc, watermark);
+        drawWatermark(dc, watermark);
 }
 
-void PrintWatermark(Canvas& dc, const QString& definition)
+void drawWatermark(Canvas& dc, const QString& definition)
 {
     PRINTWM2(dc, definition);
 }
 
-double widestLineInches(const Job& job, qint32 signPitch, qint32 leftMargin)
+double widestLineInches(const Job& job)
 {
-    LineMeasurer measurer(signPitch, leftMargin);
-    const qint32 lines = job.OutputLineCount();
-    for (qint32 page = 1; page <= job.PageCount(); ++page) {
+    LineMeasurer measurer(job.settings.signPitch, job.settings.leftMargin);
+    JobPages pages(job);
+    const qint32 lines = job.linesPerPage();
+    for (qint32 p = 1; p <= job.pageCount(); ++p) {
+        const PageText& page = pages.page(p);
         for (qint32 line = 1; line <= lines; ++line)
-            measurer.add(job.GetPageLine(line, page));
+            measurer.add(page.line(line));
     }
     return measurer.widestInches();
 }
 
 QString documentTitle()
 {
-    QString folder = AppDataFolder();
+    QString folder = folders::appDataFolder();
     folder.replace(QDir::separator(), u'_').replace(u'\\', u'_');
     return folder + QStringLiteral("DOS_Job");
 }

@@ -1,18 +1,19 @@
 #include "MailOutput.h"
 
 #include "CodePage.h"
+#include "Job.h"
+#include "JobFiles.h"
 #include "MailTransport.h"
-#include "OutputContext.h"
 #include "PdfOutput.h"
 #include "ReadingRules.h"
 #include "SafeFiles.h"
-#include "ServerSettings.h"
-#include "modAnhang.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 
-#include <algorithm>
 #include <memory>
 
 namespace {
@@ -20,22 +21,17 @@ namespace {
 const QString FailurePrefix = QStringLiteral("Maileinstellungen fehlerhaft!\r\n");
 const QString NotSentPrefix = QStringLiteral("Die Mail wurde nicht gesendet.\r\n");
 
-QString mailSetting(const QString& file, const keys::Key& key, int bufferSize = 255)
-{
-    return rules::readString(file, keys::Pserver, key.key(), key.fallback(), bufferSize);
-}
-
 void addRecipients(MailMessage& message, const QString& list, MailRecipient::Kind kind)
 {
     for (const QString& part : addressListParts(list))
         message.recipients.append({part, part, kind});
 }
 
-QString subjectOf(const Job& job, const QString& settingsFile)
+QString subjectOf(const Job& job)
 {
-    QString subject = rules::trimBlanks(job.SubjectMail).toString();
+    QString subject = rules::trimBlanks(job.mailSubject).toString();
     if (subject.isEmpty())
-        subject = mailSetting(settingsFile, keys::Betreff);
+        subject = job.settings.mailSubject;
     subject = rules::trimBlanks(subject).toString();
     subject.remove(QChar(u'\0'));
     return subject;
@@ -44,30 +40,25 @@ QString subjectOf(const Job& job, const QString& settingsFile)
 // The body file's bytes as they are: UTF-8 when they are valid UTF-8, else text in the
 // DOS code page the print files come in, as the DOS program that names the file wrote
 // it. A file that cannot be read, is no regular file or is too large gives no body.
-QString bodyFromFile(const QString& path)
+QString bodyOf(const Job& job)
 {
-    const std::optional<QByteArray> content = safefiles::readRegularFile(path, safefiles::LargestMailText);
-    if (!content)
-        return QString();
-    const QByteArray& bytes = *content;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(bytes);
-    return utf8.hasError() ? codepage::decode(bytes, codepage::fromSettings()) : text;
-}
-
-QString bodyOf(const Job& job, const QString& settingsFile)
-{
-    if (!job.TextEmail.isEmpty())
-        return bodyFromFile(job.TextEmail);
-    QString text = rules::readRaw(settingsFile, keys::Pserver, keys::MailText.key(), QString(), 4096);
+    if (!job.mailBodyName.isEmpty()) {
+        const std::optional<QByteArray> content = JobFiles::read(job.mailBodyFile, safefiles::LargestMailText);
+        if (!content)
+            return QString();
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8.decode(*content);
+        return utf8.hasError() ? codepage::decode(*content, job.codePage) : text;
+    }
+    QString text = job.settings.mailText;
     text.replace(u'|', QStringLiteral("\r\n"));
     return rules::trimBlanks(text).toString();
 }
 
-QStringList& pdfsShownInWindow()
+// Files that must outlive this output: the PDFs and copies a mail program's window may
+// still read when the user sends the mail there. Removed when the program ends.
+QStringList& filesForTheWindow()
 {
-    // Deleted when the program ends: the mail program reads an attachment when the user
-    // sends the mail, which may be long after the window opened.
     static struct Pending
     {
         QStringList files;
@@ -78,6 +69,49 @@ QStringList& pdfsShownInWindow()
         }
     } pending;
     return pending.files;
+}
+
+// Copies of the job's further attachments, each read without following symbolic links,
+// in a private folder under their own names. Files that are gone are left out.
+class AttachmentCopies
+{
+public:
+    explicit AttachmentCopies(const QStringList& files)
+    {
+        for (const QString& file : files) {
+            const std::optional<QByteArray> bytes = JobFiles::read(file, safefiles::LargestAttachment);
+            if (!bytes)
+                continue;
+            // One folder per file keeps two attachments of the same name apart.
+            const QString folder = m_dir.filePath(QString::number(m_paths.size()));
+            const QString copy = folder + u'/' + QFileInfo(file).fileName();
+            QFile out(copy);
+            if (!QDir().mkpath(folder) || !out.open(QIODevice::WriteOnly) || out.write(*bytes) != bytes->size())
+                continue;
+            m_paths.append(copy);
+        }
+    }
+    const QStringList& paths() const { return m_paths; }
+    // The mail program reads them later: they stay until the program ends.
+    void keepForTheWindow()
+    {
+        m_dir.setAutoRemove(false);
+        filesForTheWindow().append(m_paths);
+    }
+
+private:
+    QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/druckserver-mail-XXXXXX")};
+    QStringList m_paths;
+};
+
+void deletePdf(const QString& pdf, bool shownInWindow)
+{
+    if (pdf.isEmpty())
+        return;
+    if (shownInWindow)
+        filesForTheWindow().append(pdf);
+    else
+        QFile::remove(pdf);
 }
 
 } // namespace
@@ -91,62 +125,42 @@ QStringList addressListParts(const QString& list)
     return commas.split(u',');
 }
 
-MailOutcome PrintToMail(OutputContext& dialog, qint32 Index, QString& stamp)
+OutputOutcome MailOutput::run(const Job& job, const OutputRequest& request, OutputProgress& progress)
 {
-    MailOutcome mail;
-    Job& job = dialog.job();
-    const qint16 slot = qint16(std::clamp<qint32>(Index, 0, 0x7fff));
-
-    const OutputOutcome pdf = PrintToMailPdf(dialog, Index, stamp);
+    const JobSettings& settings = job.settings;
+    OutputOutcome pdf = makeMailPdf(job, request, progress);
     if (!pdf.ok()) {
-        mail.result = OutputOutcome::failure(FailurePrefix + pdf.message);
-        return mail;
+        pdf.message = FailurePrefix + pdf.message;
+        return pdf;
     }
-    mail.pdfPath = pdfFilePath(pdfBaseName(job.pdfName, stamp));
 
-    // The settings come from the job's settings file, read now: another job may load its
-    // own while this mail is sent.
-    const QString settingsFile = job.IniFile().isEmpty() ? job.defaultSettingsFile() : job.IniFile();
-    const bool showWindow =
-        rules::readRaw(settingsFile, keys::Pserver, keys::MailDirect.key(), keys::MailDirect.fallback())
-            .startsWith(u'0');
-    const QString name = mailSetting(settingsFile, keys::MailName);
-    QString from = mailSetting(settingsFile, keys::MailFrom);
-    if (from.isEmpty())
-        from = name;
-    const std::unique_ptr<MailTransport> transport =
-        openMailTransport(showWindow, {mailSetting(settingsFile, keys::SmtpServer), from});
-
-    const MailResult session = transport->signOn(name, mailSetting(settingsFile, keys::MailPW));
+    const bool showWindow = !settings.mailDirect;
+    const QString from = settings.mailFrom.isEmpty() ? settings.mailName : settings.mailFrom;
+    const std::unique_ptr<MailTransport> transport = openMailTransport(showWindow, {settings.smtpServer, from});
+    OutputOutcome outcome;
+    bool shown = false;
+    const MailResult session = transport->signOn(settings.mailName, settings.mailPassword);
     if (!session.ok) {
-        transport->signOff();
-        mail.result = OutputOutcome::failure(FailurePrefix + session.message);
-        return mail;
+        outcome = OutputOutcome::failure(FailurePrefix + session.message);
+    } else {
+        AttachmentCopies copies(job.attachmentFiles);
+        MailMessage message;
+        addRecipients(message, request.mailTo, MailRecipient::Kind::To);
+        addRecipients(message, job.mailCc, MailRecipient::Kind::Cc);
+        addRecipients(message, job.mailBcc, MailRecipient::Kind::Bcc);
+        message.subject = subjectOf(job);
+        message.body = bodyOf(job);
+        message.attachments << pdf.file << copies.paths();
+        const MailResult sent = transport->send(message);
+        shown = showWindow && sent.ok;
+        if (shown)
+            copies.keepForTheWindow();
+        if (!sent.ok)
+            outcome = OutputOutcome::failure(NotSentPrefix + sent.message);
     }
-
-    MailMessage message;
-    addRecipients(message, dialog.mailRecipients(slot), MailRecipient::Kind::To);
-    addRecipients(message, job.RecEMailCC, MailRecipient::Kind::Cc);
-    addRecipients(message, job.RecEMailBCC, MailRecipient::Kind::Bcc);
-    message.subject = subjectOf(job, settingsFile);
-    message.body = bodyOf(job, settingsFile);
-    message.attachments << mail.pdfPath;
-    forEachAttachment(job.AnHaenge, [&](const QString& path) { message.attachments << path; });
-
-    const MailResult sent = transport->send(message);
     transport->signOff();
-    mail.shownInWindow = showWindow && sent.ok;
-    if (!sent.ok)
-        mail.result = OutputOutcome::failure(NotSentPrefix + sent.message);
-    return mail;
-}
-
-void deleteMailedPdf(const MailOutcome& mail)
-{
-    if (mail.pdfPath.isEmpty())
-        return;
-    if (mail.shownInWindow)
-        pdfsShownInWindow().append(mail.pdfPath);
-    else
-        QFile::remove(mail.pdfPath);
+    if (settings.mailDeletePdf)
+        deletePdf(pdf.file, shown);
+    outcome.file = pdf.file;
+    return outcome;
 }

@@ -95,11 +95,9 @@ qint32 PdfComponent::permissionCode(bool print, bool copy, bool edit)
     return 1 + (print ? PdfMayPrint : 0) + (edit ? PdfMayModify : 0) + (copy ? PdfMayCopy : 0);
 }
 
-bool PdfComponent::startEngine(const QString& enginePath)
+void PdfComponent::startEngine()
 {
-    Q_UNUSED(enginePath);
     m_started = true;
-    return true;
 }
 
 void PdfComponent::stopEngine()
@@ -230,12 +228,6 @@ void PdfComponent::setVerticalResolution(int dpi)
 {
     if (dpi >= MinResolution && dpi <= MaxResolution)
         m_yRes = dpi;
-}
-
-void PdfComponent::setDateText(const QString& text)
-{
-    m_dateText = text;
-    m_creationDate = QDateTime::fromString(text.trimmed(), QStringLiteral("dd.MM.yyyy hh:mm:ss"));
 }
 
 OutputOutcome PdfComponent::endDocument()

@@ -1,67 +1,42 @@
 #include "PdfOutput.h"
 
+#include "AttachmentPages.h"
 #include "Canvas.h"
 #include "Folders.h"
-#include "OutputContext.h"
+#include "Job.h"
 #include "PageDrawing.h"
 #include "PdfComponent.h"
-#include "PdfImagePages.h"
+#include "PdfNameDialog.h"
+#include "PictureFiles.h"
 #include "RendererState.h"
-#include "ServerSettings.h"
-#include "frmPdfDialog.h"
+#include "SettingsKeys.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
 #include <functional>
-#include <memory>
 
 namespace {
 
-QString pdfFolder()
+QString pdfFolder(const JobSettings& settings)
 {
-    const QString folder = ServerSettings().PDFFolder;
-    return folder.isEmpty() ? keys::pdfFolderDefault() : folder;
-}
-
-QString appDataFolderForProbe()
-{
-    const QString folder = AppDataFolder();
-    return folder.isEmpty() ? folders::appDataFolder() : folder;
+    return settings.pdfFolder.isEmpty() ? keys::pdfFolderDefault() : settings.pdfFolder;
 }
 
 // Asks the component which resolution its pages draw at, by making a throwaway document
 // "Test.pdf" in the AppData folder, and keeps that resolution for the pages to come. The
 // probe is not the user's document: when it cannot be written the surface still reports
-// the component's resolution, so nothing is lost and the output goes on.
-//
-// Nobody opens the probe, so it is made without the security written to the component,
-// which is put back afterwards: AES-256 derives its keys slowly on purpose, and paying
-// that for a throwaway page doubles the fixed cost of every encrypted document.
+// the component's resolution, so nothing is lost and the output goes on. Nobody opens the
+// probe, so it is made before any security is set: AES-256 derives its keys slowly on
+// purpose, and paying that for a throwaway page doubles the fixed cost of a document.
 void probeResolution(PdfComponent& pdf)
 {
-    struct KeepSecurity
-    {
-        PdfComponent& pdf;
-        const QString owner = pdf.pdfPassword();
-        const QString open = pdf.pdfSignatur();
-        const qint32 code = pdf.permissionCode();
-        ~KeepSecurity()
-        {
-            pdf.setPdfPassword(owner);
-            pdf.setPdfSignatur(open);
-            pdf.setPermissionCode(code);
-        }
-    } security{pdf};
-    pdf.setPdfPassword(QString());
-    pdf.setPdfSignatur(QString());
-    pdf.setPermissionCode(0);
-
     pdf.startEngine();
-    pdf.beginDocument(folders::join(appDataFolderForProbe(), QStringLiteral("Test.pdf")), 0);
+    pdf.beginDocument(folders::join(folders::appDataFolder(), QStringLiteral("Test.pdf")), 0);
     pdf.beginPage();
     const int dpiX = pdf.surface().dpiX();
     const int dpiY = pdf.surface().dpiY();
@@ -70,27 +45,25 @@ void probeResolution(PdfComponent& pdf)
     pdf.stopEngine();
     pdf.setHorizontalResolution(dpiX);
     pdf.setVerticalResolution(dpiY);
-    pdf.setNumericSetting(0);
 }
 
 // Everything a page drawing needs besides the page number.
-struct PageJob
+struct PageRun
 {
-    OutputContext& dialog;
-    ServerSettingsRecord& settings;
-    qint16 slot = 0;
+    const Job& job;
+    const OutputRequest& request;
     QSize page;
     double widestLine = 0;
-    bool bitmap = false;
+    pages::DocumentState state;
     RendererModes carriedModes; // print modes from one page bitmap to the next
 };
 
 // Draws page `p` straight onto the surface: text stays text in the document.
-void drawDirect(PageJob& job, Canvas& surface, qint32 p, qint32 firstLineFlag)
+void drawDirect(PageRun& run, Canvas& surface, const PageText& page, qint32 firstLineFlag)
 {
-    surface.setWidestLineInches(job.widestLine);
-    pages::drawJobPage(surface, job.dialog, job.slot, p, {job.page.width(), job.page.height()}, firstLineFlag,
-                       job.settings);
+    surface.setWidestLineInches(run.widestLine);
+    pages::drawJobPage(surface, run.job, page, run.request, {run.page.width(), run.page.height()}, firstLineFlag,
+                       run.state);
 }
 
 // Draws page `p` into a white bitmap and copies that onto the page, so the page becomes
@@ -98,13 +71,13 @@ void drawDirect(PageJob& job, Canvas& surface, qint32 p, qint32 firstLineFlag)
 // the page by a whole factor and reports a resolution finer by the same factor, so the
 // renderer lays out the same page and the text stays legible at 200 dots per inch or
 // more. The bitmap lives for this page only.
-bool drawThroughBitmap(PageJob& job, Canvas& surface, qint32 p, qint32 firstLineFlag)
+bool drawThroughBitmap(PageRun& run, Canvas& surface, const PageText& page, qint32 firstLineFlag)
 {
-    int factor = pdfgeometry::bitmapFactor(std::min(surface.dpiX(), surface.dpiY()));
-    QImage bitmap(job.page.width() * factor, job.page.height() * factor, QImage::Format_RGB32);
+    int factor = pagesizes::bitmapFactor(std::min(surface.dpiX(), surface.dpiY()));
+    QImage bitmap(run.page.width() * factor, run.page.height() * factor, QImage::Format_RGB32);
     if (bitmap.isNull() && factor > 1) {
         factor = 1;
-        bitmap = QImage(job.page.width(), job.page.height(), QImage::Format_RGB32);
+        bitmap = QImage(run.page.width(), run.page.height(), QImage::Format_RGB32);
     }
     if (bitmap.isNull())
         return false;
@@ -113,14 +86,32 @@ bool drawThroughBitmap(PageJob& job, Canvas& surface, qint32 p, qint32 firstLine
     bitmap.fill(Qt::white);
     {
         Canvas canvas(&bitmap);
-        canvas.setWidestLineInches(job.widestLine);
-        canvas.rendererState().modes = job.carriedModes;
-        pages::drawJobPage(canvas, job.dialog, job.slot, p, {bitmap.width(), bitmap.height()}, firstLineFlag,
-                           job.settings);
-        job.carriedModes = canvas.rendererState().modes;
+        canvas.setWidestLineInches(run.widestLine);
+        canvas.rendererState().modes = run.carriedModes;
+        pages::drawJobPage(canvas, run.job, page, run.request, {bitmap.width(), bitmap.height()}, firstLineFlag,
+                           run.state);
+        run.carriedModes = canvas.rendererState().modes;
     }
-    surface.painter().drawImage(QRect(QPoint(0, 0), job.page), bitmap);
+    surface.painter().drawImage(QRect(QPoint(0, 0), run.page), bitmap);
     return true;
+}
+
+// The attachment image pages: for every attached file still there, the open page ends and
+// an A4 page of the job's orientation begins, filled by the picture.
+void addAttachmentPages(const Job& job, PdfComponent& pdf, const QSize& textPage, OutputProgress& progress)
+{
+    for (const QString& file : job.attachmentFiles) {
+        const std::optional<QImage> picture = picturefiles::load(file, picturefiles::Source::Job);
+        if (!picture)
+            continue;
+        pdf.endPage();
+        const QSize page =
+            pagesizes::imagePagePixels(job.landscape, pdf.horizontalResolution(), pdf.verticalResolution());
+        pdf.beginPage(page.width(), page.height(), 0);
+        attachmentpages::drawAttachment(pdf.surface().painter(), QRect(QPoint(0, 0), textPage), *picture,
+                                        job.landscape);
+        progress.letEventsRun();
+    }
 }
 
 // Where a document goes: a path, or why there is none. An automatic name never replaces
@@ -130,6 +121,7 @@ struct Target
     QString path;
     QString problem;
     bool automatic = false;
+    QString answer; // the name the user gave in the name dialog
 };
 
 // The automatic names of documents this process is writing: not on the disk yet, but taken.
@@ -141,42 +133,25 @@ QSet<QString>& namesInWriting()
 
 // The steps shared by both outputs; `choosePath` names the file once the page size is
 // known and the progress bars are set, just before the document begins.
-OutputOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
+OutputOutcome makeJobPdf(const Job& job, const OutputRequest& request, OutputProgress& progress, PdfVariant variant,
                          const std::function<Target()>& choosePath)
 {
-    if (dialog.pdfOutputRunning)
-        return OutputOutcome::failure(QStringLiteral("Für diesen Auftrag wird gerade schon ein PDF-Dokument erzeugt."));
-    dialog.pdfOutputRunning = true;
-    struct Release
-    {
-        OutputContext& dialog;
-        ~Release() { dialog.pdfOutputRunning = false; }
-    } release{dialog};
-
-    PdfComponent& pdf = pdfComponentFor(dialog);
-    // Another job's dialog may reload the settings while this output lets events run;
-    // this document keeps those it started with.
-    ServerSettingsRecord settings = ServerSettings();
-    Job& job = dialog.job();
-
-    pdf.setPdfSignatur(settings.PdfSignatur);
-    pdf.setPdfPassword(settings.PdfPassword);
-    pdf.setPermissionCode(PdfComponent::permissionCode(settings.PdfPrint, settings.PdfCut, settings.PdfEdit));
-    pdf.setDateText(QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
-
+    const JobSettings& settings = job.settings;
+    PdfComponent pdf;
     probeResolution(pdf);
+    pdf.setOpenPassword(settings.pdfOpenPassword);
+    pdf.setOwnerPassword(settings.pdfOwnerPassword);
+    pdf.setPermissionCode(PdfComponent::permissionCode(settings.pdfMayPrint, settings.pdfMayCopy, settings.pdfMayEdit));
+    pdf.setCreationDate(QDateTime::currentDateTime());
     pdf.startEngine();
 
-    const bool landscape = job.Landscape();
     const QSize page =
-        pdfgeometry::pagePixels(variant, landscape, pdf.horizontalResolution(), pdf.verticalResolution());
-    dialog.setProgressMaximum(Index, job.PageCount(), job.PageCount());
+        pagesizes::pagePixels(variant, job.landscape, pdf.horizontalResolution(), pdf.verticalResolution());
+    progress.setMaxima(job.pageCount(), job.pageCount());
 
     const Target target = choosePath();
-    if (!target.problem.isEmpty()) {
-        pdf.stopEngine();
+    if (!target.problem.isEmpty())
         return OutputOutcome::failure(target.problem);
-    }
     const QString& path = target.path;
     struct Reservation
     {
@@ -186,88 +161,70 @@ OutputOutcome makeJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant
     if (target.automatic)
         namesInWriting().insert(path);
     const OutputOutcome begun = pdf.beginDocument(path, target.automatic ? PdfComponent::KeepExisting : 0);
-    if (!begun.ok()) {
-        pdf.stopEngine();
+    if (!begun.ok())
         return begun;
-    }
 
-    const double widestLine = pages::widestLineInches(job, settings.SignPitch, job.LeftSpace);
-    PageJob pageJob{dialog, settings, Index, page, widestLine, settings.PdfBitmap, {}};
-    const qint32 from = dialog.FromPage;
-    const qint32 to = dialog.ToPage;
-    for (qint32 p = from; p <= to; ++p) {
+    PageRun run{job, request, page, pages::widestLineInches(job), {settings.fontName}, {}};
+    JobPages pages(job);
+    for (qint32 p = request.fromPage; p <= request.toPage; ++p) {
         pdf.beginPage(page.width(), page.height(), 0);
         Canvas& surface = pdf.surface();
-        dialog.setProgressValue(Index, p, p);
-        const qint32 firstLineFlag = p == from ? 1 : 0;
-        if (!pageJob.bitmap)
-            drawDirect(pageJob, surface, p, firstLineFlag);
-        else if (!drawThroughBitmap(pageJob, surface, p, firstLineFlag)) {
-            pdf.stopEngine();
+        progress.setValues(p, p);
+        const qint32 firstLineFlag = p == request.fromPage ? 1 : 0;
+        const PageText& text = pages.page(p);
+        if (!settings.pdfAsPictures)
+            drawDirect(run, surface, text, firstLineFlag);
+        else if (!drawThroughBitmap(run, surface, text, firstLineFlag))
             return OutputOutcome::failure(
                 QStringLiteral("Für die Seite %1 war nicht genug Speicher frei; die PDF-Datei %2 wurde nicht erzeugt.")
                     .arg(p)
                     .arg(QDir::toNativeSeparators(path)));
-        }
-        if (p < to)
+        progress.letEventsRun();
+        if (p < request.toPage)
             pdf.endPage();
     }
 
-    if (variant == PdfVariant::File || settings.PdfMailAnhang)
-        PdfImagePages(dialog, job.AnHaenge, page.height(), page.width(), dialog.Picture2(), landscape, pdf);
+    if (variant == PdfVariant::File || settings.pdfMailAttachments)
+        addAttachmentPages(job, pdf, page, progress);
 
     pdf.endPage();
-    const OutputOutcome ended = pdf.endDocument();
+    OutputOutcome ended = pdf.endDocument();
     pdf.stopEngine();
+    if (ended.ok()) {
+        ended.file = path;
+        ended.documentName = target.answer;
+    }
     return ended;
 }
 
-// A name the job or the user gave, inside PDFFolder: its existing sub-folders are fine,
+// A name the job or the user gave, inside the PDF folder: its existing folders are fine,
 // a way out of it is not.
-Target givenName(const QString& baseName)
+Target givenName(const JobSettings& settings, const QString& baseName)
 {
-    if (const QString problem = pdfNameProblem(baseName); !problem.isEmpty())
-        return {QString(), problem};
-    return {pdfFilePath(baseName), QString(), false};
+    if (const QString problem = pdfNameProblem(settings, baseName); !problem.isEmpty())
+        return {QString(), problem, false, QString()};
+    return {pdfFilePath(settings, baseName), QString(), false, QString()};
 }
 
-// The file name as the outputs choose it: the job's name, else the stamp's, and with
-// PDFDLG the user's answer, which the job keeps once the document is written (see
-// makeNamedJobPdf). An empty answer keeps the proposed name, so the file the reader and
-// the message are pointed at is the file that was written. `stamp` is made here for an
-// automatic name: the first second from now whose name is free.
-Target chooseName(OutputContext& dialog, QString& stamp, bool stampAlways)
+// The file name as the outputs choose it (see PdfOutput.h). An empty answer in the name
+// dialog keeps the proposed name, so the file the reader and the message are pointed at
+// is the file that was written.
+Target chooseName(const Job& job, const OutputRequest& request, OutputProgress& progress)
 {
-    Job& job = dialog.job();
-    if (!job.pdfName.isEmpty()) {
-        if (stampAlways)
-            stamp = documentStamp();
-        return givenName(job.pdfName);
-    }
-    stamp = freeDocumentStamp();
-    const QString proposed = pdfBaseName(QString(), stamp);
-    if (ServerSettings().PDFDLG) {
-        const QString answer = cleanPdfName(askPdfFileName(pdfFolder(), proposed, dialog.parentWindow()));
+    const JobSettings& settings = job.settings;
+    const QString given = request.documentName.isEmpty() ? job.documentName : request.documentName;
+    if (!given.isEmpty())
+        return givenName(settings, given);
+    const QString proposed = QStringLiteral("PDFDOC") + freeDocumentStamp(settings);
+    if (settings.pdfNameDialog) {
+        const QString answer = cleanPdfName(askPdfFileName(pdfFolder(settings), proposed, progress.window()));
         if (!answer.isEmpty()) {
-            job.pdfName = answer;
-            return givenName(answer);
+            Target target = givenName(settings, answer);
+            target.answer = answer;
+            return target;
         }
     }
-    return {pdfFilePath(proposed), QString(), true};
-}
-
-// A document whose file name may come from the name dialog. The answer stays in pdfName
-// only when the document was written: after a failure (a folder that does not exist, a
-// name that is not allowed) the next try asks again, so the user can correct it.
-OutputOutcome makeNamedJobPdf(OutputContext& dialog, qint16 Index, PdfVariant variant,
-                              const std::function<Target()>& choosePath)
-{
-    Job& job = dialog.job();
-    const QString nameBefore = job.pdfName;
-    const OutputOutcome outcome = makeJobPdf(dialog, Index, variant, choosePath);
-    if (!outcome.ok())
-        job.pdfName = nameBefore;
-    return outcome;
+    return {pdfFilePath(settings, proposed), QString(), true, QString()};
 }
 
 } // namespace
@@ -277,67 +234,69 @@ QString documentStamp(const QDateTime& when)
     return when.toString(QStringLiteral("yyyyMMddhhmmss"));
 }
 
-QString pdfBaseName(const QString& pdfName, const QString& stamp)
+QString pdfFilePath(const JobSettings& settings, const QString& baseName)
 {
-    return pdfName.isEmpty() ? QStringLiteral("PDFDOC") + stamp : pdfName;
+    QStringList parts = QString(baseName + QStringLiteral(".pdf")).split(QRegularExpression(QStringLiteral("[\\\\/]")));
+    // A DOS program names folders in upper case; the folder on the disk may differ in case.
+    QDir folder(pdfFolder(settings));
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        if (parts[i].isEmpty() || folder.exists(parts[i]))
+            continue;
+        const QStringList names = folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+        const auto it = std::find_if(names.cbegin(), names.cend(), [&](const QString& name) {
+            return name.compare(parts[i], Qt::CaseInsensitive) == 0;
+        });
+        if (it != names.cend())
+            parts[i] = *it;
+        if (!folder.cd(parts[i]))
+            break;
+    }
+    return QDir::toNativeSeparators(folders::join(pdfFolder(settings), parts.join(u'/')));
 }
 
-QString pdfFilePath(const QString& baseName)
-{
-    QString name = baseName + QStringLiteral(".pdf");
-    name.replace(u'\\', u'/');
-    return QDir::toNativeSeparators(folders::join(pdfFolder(), name));
-}
-
-QString freeDocumentStamp(const QDateTime& from)
+QString freeDocumentStamp(const JobSettings& settings, const QDateTime& from)
 {
     // A day of names taken in a row is no accident; the name after them is then given up
     // on, and the component refuses to replace it.
     constexpr int tries = 24 * 3600;
     QDateTime when = from;
     for (int i = 0; i < tries; ++i, when = when.addSecs(1)) {
-        const QString path = pdfFilePath(pdfBaseName(QString(), documentStamp(when)));
+        const QString path = pdfFilePath(settings, QStringLiteral("PDFDOC") + documentStamp(when));
         if (!namesInWriting().contains(path) && !QFileInfo::exists(path))
             break;
     }
     return documentStamp(when);
 }
 
-QString pdfNameProblem(const QString& baseName)
+bool leavesFolder(const QString& baseName)
 {
     QString name = baseName;
     name.replace(u'\\', u'/');
     const bool absolute = name.startsWith(u'/') || (name.size() >= 2 && name[1] == u':' && name[0].isLetter());
-    const QStringList parts = name.split(u'/');
-    if (!absolute && !parts.contains(QStringLiteral("..")))
+    return absolute || name.split(u'/').contains(QStringLiteral(".."));
+}
+
+QString pdfNameProblem(const JobSettings& settings, const QString& baseName)
+{
+    if (!leavesFolder(baseName))
         return {};
     return QStringLiteral("Der Dateiname \"%1\" führt aus dem PDF-Ordner %2 heraus. PDF-Dateien werden nur dort "
                           "und in seinen Unterordnern angelegt.")
-        .arg(baseName, QDir::toNativeSeparators(pdfFolder()));
+        .arg(baseName, QDir::toNativeSeparators(pdfFolder(settings)));
 }
 
-OutputOutcome writeJobPdf(OutputContext& dialog, qint16 Index, const QString& path, PdfVariant variant)
+OutputOutcome writeJobPdf(const Job& job, const OutputRequest& request, OutputProgress& progress, const QString& path,
+                          PdfVariant variant)
 {
-    return makeJobPdf(dialog, Index, variant, [&path] { return Target{path, QString(), false}; });
+    return makeJobPdf(job, request, progress, variant, [&path] { return Target{path, QString(), false, QString()}; });
 }
 
-OutputOutcome PrintToPdf(OutputContext& dialog, qint16 Index, QString& stamp)
+OutputOutcome PdfOutput::run(const Job& job, const OutputRequest& request, OutputProgress& progress)
 {
-    return makeNamedJobPdf(dialog, Index, PdfVariant::File, [&] {
-        stamp.clear();
-        return chooseName(dialog, stamp, false);
-    });
+    return makeJobPdf(job, request, progress, PdfVariant::File, [&] { return chooseName(job, request, progress); });
 }
 
-OutputOutcome PrintToMailPdf(OutputContext& dialog, qint32 Index, QString& stamp)
+OutputOutcome makeMailPdf(const Job& job, const OutputRequest& request, OutputProgress& progress)
 {
-    const qint16 slot = qint16(std::clamp<qint32>(Index, 0, 0x7fff));
-    return makeNamedJobPdf(dialog, slot, PdfVariant::Mail, [&] { return chooseName(dialog, stamp, true); });
-}
-
-PdfComponent& pdfComponentFor(OutputContext& dialog)
-{
-    if (!dialog.pdfComponent)
-        dialog.pdfComponent = std::make_shared<PdfComponent>();
-    return *dialog.pdfComponent;
+    return makeJobPdf(job, request, progress, PdfVariant::Mail, [&] { return chooseName(job, request, progress); });
 }

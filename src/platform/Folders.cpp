@@ -58,6 +58,20 @@ QString homeFolder()
     return QDir::homePath();
 }
 
+QString findIn(const QString& folder, const QString& name)
+{
+    const QDir dir(folder);
+    if (name.isEmpty() || QFileInfo::exists(dir.filePath(name)))
+        return join(folder, name);
+    QStringList all = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    all.sort();
+    for (const QString& file : std::as_const(all)) {
+        if (file.compare(name, Qt::CaseInsensitive) == 0)
+            return join(folder, file);
+    }
+    return join(folder, name);
+}
+
 QString join(const QString& folder, const QString& name)
 {
     if (folder.isEmpty())

@@ -20,6 +20,10 @@ QString programFolder();
 // The user's home folder (the default PDF folder).
 QString homeFolder();
 
+// The file of that name in the folder, or else the first (by name) whose name differs only
+// in case; folder joined with `name` when there is none.
+QString findIn(const QString& folder, const QString& name);
+
 // folder + native separator + name, with exactly one separator between them.
 QString join(const QString& folder, const QString& name);
 

@@ -1,8 +1,13 @@
 #include "Printers.h"
 
+#include <cstdlib>
+
 #include <QPageLayout>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+
+#include <cups/cups.h>
 
 namespace printers {
 namespace {
@@ -54,6 +59,28 @@ QString spoolerTitle(const QString& title)
     while (clean.toUtf8().size() > 255)
         clean.chop(1);
     return clean;
+}
+
+bool isFaxQueue(const QString& name)
+{
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.toUtf8().constData(), nullptr);
+    if (!dest)
+        return false;
+    const char* type = cupsGetOption("printer-type", dest->num_options, dest->options);
+    const bool fax = type && (std::strtoul(type, nullptr, 10) & CUPS_PRINTER_FAX) != 0;
+    cupsFreeDests(1, dest);
+    return fax;
+}
+
+void setJobOption(QPrinter& printer, const QString& name, const QString& value)
+{
+    // Qt's spooler engine takes its job options as one list of names and values under this
+    // property key, and hands them to the spooler with the document.
+    constexpr auto SpoolerOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    QPrintEngine* engine = printer.printEngine();
+    QStringList options = engine->property(SpoolerOptions).toStringList();
+    options << name << value;
+    engine->setProperty(SpoolerOptions, options);
 }
 
 void preparePrinter(QPrinter& printer, const QString& name, bool landscape, const QString& title)

@@ -24,6 +24,13 @@ void setCurrentPrinter(const QString& name);
 // character boundary.
 QString spoolerTitle(const QString& title);
 
+// Whether the spooler marks the queue as a fax queue (one that dials a number).
+bool isFaxQueue(const QString& name);
+
+// Hands an option of the spooler (`lp -o name=value`) to the document the printer makes:
+// a fax queue takes the number to dial this way.
+void setJobOption(QPrinter& printer, const QString& name, const QString& value);
+
 // Sets a printer up for one document: the named printer, its own output (no file),
 // colour, its default paper (A4 when it names none) in the orientation, and the title
 // the spooler shows (made acceptable by spoolerTitle).

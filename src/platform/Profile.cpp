@@ -7,16 +7,17 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStringList>
 
 #include <optional>
 
-#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
-#endif
+#include <unistd.h>
 
 namespace profile {
 namespace {
@@ -199,18 +200,108 @@ QString GetPrivateProfileString(const QString& section, const QString& key, cons
     return truncated(fallback, bufferSize);
 }
 
+namespace {
+
+// One line of a file as bytes: its text (a CR before the LF included) and its end ("\n",
+// or nothing for a last line without one).
+struct RawLine
+{
+    QByteArray text;
+    QByteArray end;
+};
+
+QList<RawLine> rawLines(const QByteArray& bytes)
+{
+    QList<RawLine> lines;
+    qsizetype from = 0;
+    while (from < bytes.size()) {
+        const qsizetype lf = bytes.indexOf('\n', from);
+        if (lf < 0) {
+            lines.append({bytes.mid(from), QByteArray()});
+            break;
+        }
+        lines.append({bytes.mid(from, lf - from), QByteArrayLiteral("\n")});
+        from = lf + 1;
+    }
+    return lines;
+}
+
+Line classifyRaw(const RawLine& raw)
+{
+    QByteArray text = raw.text;
+    if (text.endsWith('\r'))
+        text.chop(1);
+    QStringDecoder decode(QStringDecoder::System);
+    const QString decoded = decode(text);
+    return classify(decoded);
+}
+
+// Writes `bytes` to a new file beside `fileName` and renames it over the old one once
+// every byte is written and on the disk; false, leaving the old file as it was, when any
+// step fails (a full disk, a write beyond a size limit, a folder that takes no new file).
+bool replaceFile(const QString& fileName, const QByteArray& bytes)
+{
+    const QByteArray target = QFile::encodeName(fileName);
+    const QFileInfo info(fileName);
+    QByteArray temporary =
+        QFile::encodeName(info.absolutePath()) + "/." + QFile::encodeName(info.fileName()) + ".XXXXXX";
+    struct stat st = {};
+    const mode_t mode = ::stat(target.constData(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return false;
+    bool ok = ::fchmod(fd, mode) == 0;
+    for (qsizetype written = 0; ok && written < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        written += n > 0 ? n : 0;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
+    if (!ok) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    const int folder = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return true;
+}
+
+} // namespace
+
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& fileName)
 {
-    ParsedFile parsed = parse(fileName);
+    // Only the line of the key changes (or one is added); every other byte of the file
+    // stays as it was, its line ends and anything that is no settings text included.
+    QByteArray bytes;
+    if (QFileInfo::exists(fileName)) {
+        const std::optional<QByteArray> content = safefiles::readRegularFile(fileName, safefiles::LargestSettingsFile);
+        if (!content)
+            return false;
+        bytes = *content;
+    }
+    QList<RawLine> lines = rawLines(bytes);
+    const QByteArray lineEnd = bytes.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
     const QString wantedSection = trimBlanks(section).toString();
     const QString wantedKey = trimBlanks(key).toString();
+    auto encode = [](const QString& text) {
+        QStringEncoder encoder(QStringEncoder::System);
+        return QByteArray(encoder(text));
+    };
 
     qsizetype sectionLine = -1; // header of the section
     qsizetype lastContent = -1; // last key or comment line inside the section
     qsizetype keyLine = -1;
-    for (qsizetype i = 0; i < parsed.lines.size(); ++i) {
-        const Line& line = parsed.lines[i];
+    Line keyFound;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const Line line = classifyRaw(lines[i]);
         if (line.kind == Line::Section) {
             if (sectionLine >= 0)
                 break; // the section has ended
@@ -222,41 +313,42 @@ bool WritePrivateProfileString(const QString& section, const QString& key, const
         }
         if (sectionLine < 0)
             continue;
-        if (!trimBlanks(parsed.rawLines[i]).isEmpty())
+        if (!lines[i].text.trimmed().isEmpty())
             lastContent = i;
         if (line.kind == Line::Key && line.name.compare(wantedKey, Qt::CaseInsensitive) == 0) {
             keyLine = i;
+            keyFound = line;
             break;
         }
     }
 
+    auto ensureEnded = [&](qsizetype i) {
+        if (i >= 0 && lines[i].end.isEmpty())
+            lines[i].end = lineEnd;
+    };
     if (keyLine >= 0) {
-        parsed.rawLines[keyLine] = parsed.lines[keyLine].name + u'=' + value;
+        RawLine& line = lines[keyLine];
+        const bool carriageReturn = line.text.endsWith('\r');
+        line.text = encode(keyFound.name + u'=' + value) + (carriageReturn ? QByteArray("\r") : QByteArray());
     } else if (sectionLine >= 0) {
-        parsed.rawLines.insert(lastContent + 1, wantedKey + u'=' + value);
+        ensureEnded(lastContent);
+        lines.insert(lastContent + 1, {encode(wantedKey + u'=' + value), lineEnd});
     } else {
-        if (!parsed.rawLines.isEmpty() && !trimBlanks(parsed.rawLines.last()).isEmpty())
-            parsed.rawLines.append(QString());
-        parsed.rawLines.append(u'[' + wantedSection + u']');
-        parsed.rawLines.append(wantedKey + u'=' + value);
+        ensureEnded(lines.size() - 1);
+        if (!lines.isEmpty() && !lines.last().text.trimmed().isEmpty())
+            lines.append({QByteArray(), lineEnd});
+        lines.append({encode(u'[' + wantedSection + u']'), lineEnd});
+        lines.append({encode(wantedKey + u'=' + value), lineEnd});
     }
 
-    QString text = parsed.rawLines.join(parsed.lineEnding);
-    text += parsed.lineEnding;
-    auto encode = QStringEncoder(QStringEncoder::System);
-    const QByteArray bytes = encode(text);
-
-    QSaveFile file(fileName);
+    QByteArray out;
+    out.reserve(bytes.size() + value.size() + wantedKey.size() + 8);
+    for (const RawLine& line : std::as_const(lines))
+        out += line.text + line.end;
     forget(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    const bool committed = file.commit();
+    const bool written = replaceFile(fileName, out);
     forget(fileName);
-    return committed;
+    return written;
 }
 
 } // namespace profile

@@ -11,9 +11,10 @@
 // - a read returns at most bufferSize - 1 characters; a missing file, section or key
 //   returns the default with its trailing blanks removed.
 // - a write replaces the value of an existing key in place, appends a missing key at
-//   the end of its section and a missing section at the end of the file, and keeps
-//   every other line. It goes to a temporary file renamed over the old one, so a crash
-//   never leaves half a settings file.
+//   the end of its section and a missing section at the end of the file, and keeps every
+//   other byte of the file as it was (line ends included). It goes to a temporary file
+//   renamed over the old one once every byte is on the disk, so neither a crash nor a
+//   full disk ever leaves half a settings file.
 // - a file that is not a regular file of at most 1 MiB reads as missing.
 // Files are decoded and encoded in the system's locale encoding (UTF-8 here).
 namespace profile {

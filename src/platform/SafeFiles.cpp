@@ -6,18 +6,39 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace safefiles {
 
-int openRegularFile(const QString& path, qint64 maxBytes)
+namespace {
+
+// openat2 with RESOLVE_NO_SYMLINKS refuses a link anywhere on the path; kernels without it
+// still refuse one in the last part.
+int openWithoutLinks(const QByteArray& path, int flags)
+{
+    struct open_how how = {};
+    how.flags = quint64(flags);
+    how.resolve = RESOLVE_NO_SYMLINKS;
+    const long fd = ::syscall(SYS_openat2, AT_FDCWD, path.constData(), &how, sizeof how);
+    if (fd >= 0 || (errno != ENOSYS && errno != EPERM))
+        return int(fd);
+    return ::open(path.constData(), flags | O_NOFOLLOW);
+}
+
+} // namespace
+
+int openRegularFile(const QString& path, qint64 maxBytes, Links links)
 {
     if (path.isEmpty())
         return -1;
     // O_NONBLOCK: opening a FIFO without a writer would wait forever; a regular file
     // reads the same with or without it.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = links == Links::Follow ? ::open(name.constData(), flags) : openWithoutLinks(name, flags);
     if (fd < 0)
         return -1;
     struct stat st = {};
@@ -28,9 +49,9 @@ int openRegularFile(const QString& path, qint64 maxBytes)
     return fd;
 }
 
-std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes)
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes, Links links)
 {
-    const int fd = openRegularFile(path, maxBytes);
+    const int fd = openRegularFile(path, maxBytes, links);
     if (fd < 0)
         return std::nullopt;
     struct stat st = {};

@@ -1,7 +1,5 @@
 #include "SingleInstance.h"
 
-#include "Folders.h"
-
 #include <QDir>
 #include <QFile>
 
@@ -12,10 +10,9 @@
 SingleInstance::SingleInstance(const QString& folder)
 {
     QDir().mkpath(folder);
-    const QByteArray path = QFile::encodeName(folders::join(folder, QStringLiteral(".druckserver.lock")));
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return; // an unwritable folder cannot be shared either: let this instance run
+        return; // a folder that cannot be opened cannot be polled by another instance either
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         m_first = false; // held by another instance

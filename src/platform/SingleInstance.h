@@ -2,9 +2,10 @@
 
 #include <QString>
 
-// Makes sure only one server polls a given AppData folder. The lock is an advisory
-// lock on a file in that folder, which the kernel drops when the process ends in any
-// way, so a crashed instance never leaves it stuck.
+// Makes sure only one server polls a given AppData folder. The lock is an advisory lock on
+// the folder itself: nothing in it can be deleted to take the lock away (a client of a
+// shared folder could delete a lock file), and the kernel drops it when the process ends
+// in any way, so a crashed instance never leaves it stuck.
 class SingleInstance
 {
 public:

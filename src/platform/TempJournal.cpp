@@ -8,18 +8,41 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tempjournal {
+
+QString folder()
+{
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty())
+        state = folders::homeFolder() + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/druckserver/journal");
+}
+
 namespace {
 
 const QString NoteSuffix = QStringLiteral(".note");
 
 QString journalFolder()
 {
-    return folders::join(folders::appDataFolder(), QStringLiteral("temp"));
+    return folder();
+}
+
+// Whether `path` is one of the program's own temporary files: a regular file of this
+// user (a link is never followed) whose name the program makes.
+bool isOwnTemporaryFile(const QString& path)
+{
+    static const QRegularExpression ownName(
+        QStringLiteral("^(\\.druckserver-pdf-[A-Za-z0-9]{6}\\.part|druckserver-text-[A-Za-z0-9]{6})$"));
+    struct stat st = {};
+    return ownName.match(QFileInfo(path).fileName()).hasMatch() &&
+           ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid();
 }
 
 QString notePath(const QString& path)
@@ -66,8 +89,7 @@ int removeStale()
         if (newline <= 0 || processRuns(content->left(newline).toLongLong()))
             continue;
         const QString path = QFile::decodeName(content->mid(newline + 1));
-        // Only a file named by this note, never a folder.
-        if (QFileInfo(path).isFile() && QFile::remove(path))
+        if (isOwnTemporaryFile(path) && QFile::remove(path))
             ++removed;
         QFile::remove(noteFile);
     }

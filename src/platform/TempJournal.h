@@ -4,10 +4,19 @@
 
 // Temporary files a killed process would leave behind for good. Each temporary file the
 // program writes beside its target (a PDF on its way into place, in whatever folder the
-// job named) is noted, with the process that made it, in the folder "temp" of the AppData
-// folder while it exists. The next start removes the files of processes that no longer
-// run, and their notes.
+// job named) is noted, with the process that made it, while it exists. The next start
+// removes the files of processes that no longer run, and their notes.
+//
+// A note names a file to delete, so the journal lies where nobody but the user writes:
+// $XDG_STATE_HOME/druckserver/journal (~/.local/state/...), never in a folder shared with
+// the DOS machines. And a note is followed only to a file of the user that carries one of
+// the program's own temporary names (".druckserver-pdf-XXXXXX.part",
+// "druckserver-text-XXXXXX"), never through a link: whatever a note says, nothing else
+// is ever deleted.
 namespace tempjournal {
+
+// The folder of the notes.
+QString folder();
 
 // Notes the temporary file `path`, made by this process.
 void note(const QString& path);

@@ -1,17 +1,16 @@
 #include "frmMonitor.h"
 
 #include "Canvas.h"
+#include "Job.h"
 #include "LineMeasurer.h"
 #include "MessageBox.h"
-#include "OutputContext.h"
 #include "PageDrawing.h"
-#include "PdfPageGeometry.h"
+#include "PageSizes.h"
 #include "PictureBox.h"
 #include "PrintEngine.h"
 #include "Printers.h"
 #include "ReadingRules.h"
 #include "RendererState.h"
-#include "ServerSettings.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -31,37 +30,10 @@ namespace {
 
 constexpr double TwipsPerInch = 1440.0;
 
-// The print dialog as the page drawing sees it from the preview: its job, picture and
-// picture mode, but the watermark the preview was given, no progress bars, and no
-// window events between lines (a page draws in milliseconds, and a click meanwhile
-// must not start drawing the same picture again).
-class PreviewContext : public OutputContext
-{
-public:
-    PreviewContext(OutputContext& dialog, const QString& watermark) : m_dialog(dialog)
-    {
-        // The page drawing takes the watermark by its place in the job's list; the same
-        // definition at another place draws the same.
-        const qsizetype index = watermark.isEmpty() ? -1 : dialog.job().Watermarks().indexOf(watermark);
-        m_position = qint32(index + 1);
-    }
-
-    Job& job() override { return m_dialog.job(); }
-    qint16 PicPageMode(qint16 slot) const override { return m_dialog.PicPageMode(slot); }
-    qint32 WatermarkPosition(qint16) const override { return m_position; }
-    PictureHolder& Picture1() override { return m_dialog.Picture1(); }
-    PictureHolder& Picture2() override { return m_dialog.Picture2(); }
-    void setProgressMaximum(qint16, qint32, qint32) override {}
-    void setProgressValue(qint16, qint32, qint32) override {}
-
-private:
-    OutputContext& m_dialog;
-    qint32 m_position = 0;
-};
-
 } // namespace
 
-frmMonitor::frmMonitor(QWidget* parent) : QDialog(parent)
+frmMonitor::frmMonitor(const Job& job, const OutputRequest& request, QWidget* parent)
+    : QDialog(parent), m_job(job), m_request(request), m_pages(std::make_unique<JobPages>(job))
 {
     setObjectName(QStringLiteral("frmMonitor"));
     setWindowTitle(QStringLiteral("Druckvorschau"));
@@ -104,9 +76,8 @@ void frmMonitor::Form_Load()
     // The outputs hand the widest line of the whole job to the canvas; so does the
     // preview, so a page shows the horizontal scale it prints with. Like an output, the
     // preview keeps the settings in force when it opened, whatever another job loads.
-    m_settings = ServerSettings();
-    if (f)
-        m_widestLine = pages::widestLineInches(f->job(), m_settings.SignPitch, LeftMargin);
+    m_state.fontName = m_job.settings.fontName;
+    m_widestLine = pages::widestLineInches(m_job);
     CurrentPage = Firstpage_M;
     // Printing needs a printer to print on; the button says so by being disabled.
     m_button[7]->setEnabled(!printers::currentPrinter().isEmpty());
@@ -136,7 +107,7 @@ int frmMonitor::fittingZoom() const
 void frmMonitor::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    if (!m_loaded || !f || Slider1->value() != m_fittedZoom)
+    if (!m_loaded || Slider1->value() != m_fittedZoom)
         return;
     m_fittedZoom = fittingZoom();
     Slider1->setValue(m_fittedZoom);
@@ -146,24 +117,20 @@ void frmMonitor::Form_Unload()
 {
     Picture1->setPicture(nullptr);
     m_buffer = QImage();
-    f = nullptr;
 }
 
 void frmMonitor::ShowPage(qint32 page)
 {
-    if (!f)
-        return;
-
     // The A4 page of the PDF output, as large as fits the sheet at this zoom, in pixels
     // of the screen; drawn at that resolution, not scaled from another.
     const bool landscape = Orientation == 2;
     const qreal ratio = devicePixelRatioF();
-    const pdfgeometry::Twips a4 = pdfgeometry::pageTwips(pdfgeometry::PdfVariant::File);
+    const pagesizes::Twips a4 = pagesizes::pageTwips(pagesizes::PdfVariant::File);
     const double across = landscape ? a4.longSide : a4.shortSide;
     const double down = landscape ? a4.shortSide : a4.longSide;
     const int dpi = std::max(1, int(std::min(Picture1->width() * ratio * TwipsPerInch / across,
                                              Picture1->height() * ratio * TwipsPerInch / down)));
-    const QSize size = pdfgeometry::pagePixels(pdfgeometry::PdfVariant::File, landscape, dpi, dpi);
+    const QSize size = pagesizes::pagePixels(pagesizes::PdfVariant::File, landscape, dpi, dpi);
     if (m_buffer.size() != size)
         m_buffer = QImage(size, QImage::Format_RGB32);
     // Drawn at one device pixel per pixel; the screen's ratio applies when it is shown.
@@ -175,9 +142,8 @@ void frmMonitor::ShowPage(qint32 page)
         Canvas dc(&m_buffer);
         dc.setWidestLineInches(m_widestLine);
         dc.rendererState().modes = modesAtStartOf(page);
-        PreviewContext context(*f, Watermarke);
-        pages::drawJobPage(dc, context, PrinterNumber, page, {size.width(), size.height()}, page == Firstpage_M ? 1 : 0,
-                           m_settings);
+        pages::drawJobPage(dc, m_job, m_pages->page(page), m_request, {size.width(), size.height()},
+                           page == Firstpage_M ? 1 : 0, m_state);
     }
     m_buffer.setDevicePixelRatio(ratio);
     Picture1->update();
@@ -185,8 +151,6 @@ void frmMonitor::ShowPage(qint32 page)
 
 OutputOutcome frmMonitor::PrintCurrentPage()
 {
-    if (!f)
-        return OutputOutcome::cancellation();
     const QString name = printers::currentPrinter();
     if (name.isEmpty())
         return OutputOutcome::failure(QStringLiteral("Es ist kein Drucker eingerichtet."));
@@ -199,8 +163,10 @@ OutputOutcome frmMonitor::PrintCurrentPage()
     // it left in force (the document's first-line reset does not apply to it).
     dc.setWidestLineInches(m_widestLine);
     dc.rendererState().modes = modesAtStartOf(CurrentPage);
-    PreviewContext context(*f, QString());
-    pages::drawJobPage(dc, context, PrinterNumber, CurrentPage, {dc.widthPixels(), dc.heightPixels()}, 0, m_settings);
+    OutputRequest withoutWatermark = m_request;
+    withoutWatermark.watermark.clear();
+    pages::drawJobPage(dc, m_job, m_pages->page(CurrentPage), withoutWatermark, {dc.widthPixels(), dc.heightPixels()},
+                       0, m_state);
     if (!ENDPRINT(dc))
         return OutputOutcome::failure(
             QStringLiteral("Der Druckauftrag für \"%1\" konnte nicht an den Drucker übergeben werden.").arg(name));
@@ -212,18 +178,18 @@ RendererModes frmMonitor::modesAtStartOf(qint32 page)
     // The printer draws from the first page on, with the print modes carrying from page
     // to page; a page shown on its own starts with the modes the pages before it left.
     const qint32 index = page - Firstpage_M;
-    if (!f || index <= 0 || page > f->job().PageCount())
+    if (index <= 0 || page > m_job.pageCount())
         return {};
     if (!m_modeMeasurer) {
-        m_modeMeasurer = std::make_unique<LineMeasurer>(m_settings.SignPitch, LeftMargin);
+        m_modeMeasurer = std::make_unique<LineMeasurer>(m_job.settings.signPitch, m_job.settings.leftMargin);
         m_pageModes.assign(1, RendererModes());
     }
-    const Job& job = f->job();
-    const qint32 lines = job.OutputLineCount();
+    const qint32 lines = m_job.linesPerPage();
     while (qint32(m_pageModes.size()) <= index) {
         const qint32 measured = Firstpage_M + qint32(m_pageModes.size()) - 1;
+        const PageText& text = m_pages->page(measured);
         for (qint32 line = 1; line <= lines; ++line)
-            m_modeMeasurer->add(job.GetPageLine(line, measured));
+            m_modeMeasurer->add(text.line(line));
         m_pageModes.push_back(m_modeMeasurer->modes());
     }
     return m_pageModes[index];

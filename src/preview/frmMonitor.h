@@ -1,8 +1,8 @@
 #pragma once
 
-#include "OutputOutcome.h"
+#include "Output.h"
+#include "PageDrawing.h"
 #include "RendererModes.h"
-#include "ServerSettings.h"
 
 #include <QDialog>
 #include <QImage>
@@ -15,8 +15,9 @@
 #include <optional>
 #include <vector>
 
+class Job;
+class JobPages;
 class LineMeasurer;
-class OutputContext;
 class PictureBox;
 class QAction;
 class QLineEdit;
@@ -32,9 +33,10 @@ class QWidget;
 // canvas), at the resolution of the zoom, so text stays sharp at every zoom.
 //
 // Use: construct, set the public members, show it (the print dialog shows it modal).
-// The members are read when the window is first shown (Form_Load). The window knows the
-// print dialog only as the output context `f`, which must outlive it; closing the window
-// (toolbar button 9, Esc, the title bar) releases `f` and the page pictures.
+// The members are read when the window is first shown (Form_Load). The job and the
+// request (picture mode, picture, watermark) come with the constructor; the job must
+// outlive the window. Closing the window (toolbar button 9, Esc, the title bar) releases
+// the page pictures.
 //
 // Sizes follow a sheet of 12240 x 17280 twips (17280 x 12240 in landscape), 15 twips to
 // the screen pixel at zoom 100. The page drawn on it is the A4 page the PDF output draws,
@@ -51,21 +53,15 @@ class frmMonitor : public QDialog
     Q_OBJECT
 
 public:
-    explicit frmMonitor(QWidget* parent = nullptr);
+    frmMonitor(const Job& job, const OutputRequest& request, QWidget* parent = nullptr);
     ~frmMonitor() override;
 
-    // Set by the opener before the window is shown, in this order. The page drawing takes
-    // the left margin from the job itself; LeftMargin must be the job's LeftSpace.
-    qint32 LeftMargin = 0;    // the job's LeftSpace, for measuring its lines
-    qint32 Firstpage_M = 0;   // first page that may be shown
-    qint32 Lastpage_M = 0;    // last page that may be shown
-    QString PagesDef;         // not used
-    qint16 Range = 0;         // 0 all pages, 1 a page range, 2 neither: the toolbar acts only for 0 and 1
-    qint32 Orientation = 1;   // 1 portrait, 2 landscape
-    qint32 PageCounter = 0;   // pages of the job, for the page display
-    qint16 PrinterNumber = 0; // the dialog's slot whose picture options apply
-    QString Watermarke;       // one of the job's watermark definitions to draw; empty for none
-    OutputContext* f = nullptr;
+    // Set by the opener before the window is shown.
+    qint32 Firstpage_M = 0; // first page that may be shown
+    qint32 Lastpage_M = 0;  // last page that may be shown
+    qint16 Range = 0;       // 0 all pages, 1 a page range, 2 neither: the toolbar acts only for 0 and 1
+    qint32 Orientation = 1; // 1 portrait, 2 landscape
+    qint32 PageCounter = 0; // pages of the job, for the page display
 
     // Draws `page` into pBuffer at the zoom's resolution and shows it in Picture1.
     void ShowPage(qint32 page);
@@ -127,7 +123,10 @@ private:
     int m_wheelRemainder = 0;            // Ctrl+wheel turns not yet a whole zoom step
     std::optional<QPointF> m_zoomAnchor; // where the next zoom keeps the sheet in place
     double m_widestLine = 0;
-    ServerSettingsRecord m_settings; // as the preview opened; the page drawing writes the font back
+    const Job& m_job;
+    OutputRequest m_request;
+    std::unique_ptr<JobPages> m_pages;
+    pages::DocumentState m_state; // the page drawing writes the font back
     // The print modes in force where each page begins (index 0 is Firstpage_M), measured
     // as far as a page on view needed them.
     std::vector<RendererModes> m_pageModes;

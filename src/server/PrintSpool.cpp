@@ -3,6 +3,7 @@
 #include "FileSync.h"
 #include "Folders.h"
 #include "SafeFiles.h"
+#include "ServerFolders.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -11,125 +12,175 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 const QString EntryPrefix = QStringLiteral("job-");
 const QString EntrySuffix = QStringLiteral(".dat");
 constexpr int NumberDigits = 10;
-
-std::filesystem::path fsPath(const QString& path)
-{
-    return std::filesystem::path(path.toStdU16String());
-}
+// Numbers up to 18 digits fit a 64-bit integer with room to count on.
+constexpr int MostDigits = 18;
+constexpr qint64 LargestNumber = 999999999999999999;
 
 // The claim number of an entry name, 0 for a name that is no entry.
 qint64 entryNumber(const QString& name)
 {
-    if (name.size() != EntryPrefix.size() + NumberDigits + EntrySuffix.size() || !name.startsWith(EntryPrefix) ||
-        !name.endsWith(EntrySuffix))
+    if (!name.startsWith(EntryPrefix) || !name.endsWith(EntrySuffix))
+        return 0;
+    const QStringView digits =
+        QStringView(name).mid(EntryPrefix.size(), name.size() - EntryPrefix.size() - EntrySuffix.size());
+    if (digits.isEmpty() || digits.size() > MostDigits)
         return 0;
     bool ok = false;
-    const qint64 number = name.mid(EntryPrefix.size(), NumberDigits).toLongLong(&ok);
-    return ok ? number : 0;
+    const qint64 number = digits.toLongLong(&ok);
+    return ok && number > 0 && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); }) ? number
+                                                                                                              : 0;
 }
 
-QStringList entryNames(const QString& folder)
+// The entries of the folder with their numbers, in the order of the numbers.
+QList<std::pair<qint64, QString>> numberedEntries(const QString& folder)
 {
-    QStringList names = QDir(folder).entryList({EntryPrefix + QStringLiteral("*") + EntrySuffix},
-                                               QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    names.removeIf([](const QString& name) { return entryNumber(name) == 0; });
-    return names;
+    QList<std::pair<qint64, QString>> entries;
+    for (const QString& name :
+         QDir(folder).entryList({EntryPrefix + u'*' + EntrySuffix}, QDir::AllEntries | QDir::Hidden | QDir::System)) {
+        if (const qint64 number = entryNumber(name))
+            entries.append({number, name});
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+QString entryName(qint64 number)
+{
+    return EntryPrefix + QString::number(number).rightJustified(NumberDigits, u'0') + EntrySuffix;
 }
 
 } // namespace
 
-QString PrintSpool::folderFor(const QString& appDataFolder)
+QString fileErrorText(int error)
 {
-    return folders::join(appDataFolder, QStringLiteral("spool"));
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("keine Schreibrechte");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("der Datenträger ist voll");
+    case EROFS:
+        return QStringLiteral("der Datenträger ist schreibgeschützt");
+    case ENOTDIR:
+    case EEXIST:
+        return QStringLiteral("dort liegt eine Datei statt eines Ordners");
+    case ENOENT:
+        return QStringLiteral("der Ordner fehlt");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
 }
 
-QStringList PrintSpool::printFiles(const QString& folder, const QString& name)
+QString PrintSpool::renameToNextEntry(const QString& from) const
 {
-    // Name filters match without regard to case unless told otherwise.
-    QFileInfoList found = QDir(folder).entryInfoList({name}, QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
-    std::sort(found.begin(), found.end(), [](const QFileInfo& a, const QFileInfo& b) {
-        const QDateTime aTime = a.lastModified();
-        const QDateTime bTime = b.lastModified();
-        return aTime != bTime ? aTime < bTime : a.fileName() < b.fileName();
-    });
-    QStringList paths;
-    for (const QFileInfo& file : std::as_const(found))
-        paths.append(folders::join(folder, file.fileName()));
-    return paths;
+    const QList<std::pair<qint64, QString>> taken = numberedEntries(m_folder);
+    qint64 number = taken.isEmpty() ? 1 : taken.last().first + 1;
+    // A planted entry with the largest number leaves the claim to the first free one.
+    if (number > LargestNumber) {
+        number = 1;
+        for (const auto& entry : taken) {
+            if (entry.first != number)
+                break;
+            ++number;
+        }
+    }
+    for (int tries = 0; tries < 1000 && number <= LargestNumber; ++tries, ++number) {
+        const QString entry = folders::join(m_folder, entryName(number));
+        if (safefiles::renameWithoutReplacing(from, entry))
+            return entry;
+        if (errno != EEXIST)
+            return {};
+    }
+    errno = EEXIST;
+    return {};
 }
 
-QString PrintSpool::nextEntryName() const
+PrintSpool::Claim PrintSpool::claim(const QString& printFile)
 {
-    const QStringList names = entryNames(m_folder);
-    const qint64 last = names.isEmpty() ? 0 : entryNumber(names.last());
-    return EntryPrefix + QString::number(last + 1).rightJustified(NumberDigits, u'0') + EntrySuffix;
-}
+    const QString shownFile = QDir::toNativeSeparators(printFile);
+    auto failed = [&](int error) {
+        return Claim{QString(), QStringLiteral("Die Druckdatei %1 kann nicht übernommen werden: Im Ordner %2 ist das "
+                                               "nicht möglich (%3). Sie bleibt liegen und wird später erneut versucht.")
+                                    .arg(shownFile, QDir::toNativeSeparators(m_folder), fileErrorText(error))};
+    };
+    if (m_folder.isEmpty())
+        return failed(ENOENT);
+    if (::mkdir(QFile::encodeName(m_folder).constData(), 0700) != 0 && errno != EEXIST)
+        return failed(errno);
+    if (!QFileInfo(m_folder).isDir())
+        return failed(ENOTDIR);
 
-QString PrintSpool::claim(const QString& printFile)
-{
-    if (m_folder.isEmpty() || !QDir().mkpath(m_folder))
-        return {};
-    const QString entry = folders::join(m_folder, nextEntryName());
-    const QString printFolder = QFileInfo(printFile).absolutePath();
-
-    std::error_code error;
-    std::filesystem::rename(fsPath(printFile), fsPath(entry), error);
-    if (error == std::errc::cross_device_link)
-        return claimByCopy(printFile, entry);
-    if (error)
-        return {};
+    const QString entry = renameToNextEntry(printFile);
+    if (entry.isEmpty()) {
+        if (errno == EXDEV)
+            return claimByCopy(printFile, m_folder);
+        return failed(errno);
+    }
     // The content first (the DOS program's writes may still be in the cache), then both
-    // folders: the new name in the spool, the old one gone from the AppData folder.
+    // folders: the new name in the spool, the old one gone from the print-file folder.
     filesync::syncFile(entry);
     filesync::syncFolder(m_folder);
-    filesync::syncFolder(printFolder);
-    return entry;
+    filesync::syncFolder(QFileInfo(printFile).absolutePath());
+    return {entry, QString()};
 }
 
-QString PrintSpool::claimByCopy(const QString& printFile, const QString& entry)
+PrintSpool::Claim PrintSpool::claimByCopy(const QString& printFile, const QString& folder)
 {
     // The copy is made under a name that is no entry and renamed once it is complete and
     // on the disk, so a crash in between leaves a stray copy and the print file, never a
     // half entry.
-    QTemporaryFile copy(folders::join(m_folder, QStringLiteral(".claim-XXXXXX")));
-    QFile source(printFile);
-    if (!copy.open() || !source.open(QIODevice::ReadOnly))
-        return {};
+    const auto failed = [&](int error) {
+        return Claim{QString(), QStringLiteral("Die Druckdatei %1 kann nicht in den Ordner %2 kopiert werden (%3). Sie "
+                                               "bleibt liegen und wird später erneut versucht.")
+                                    .arg(QDir::toNativeSeparators(printFile), QDir::toNativeSeparators(folder),
+                                         fileErrorText(error))};
+    };
+    QTemporaryFile copy(folders::join(folder, QStringLiteral(".claim-XXXXXX")));
+    const int fd = safefiles::openRegularFile(printFile, -1, safefiles::Links::Refuse);
+    QFile source;
+    if (fd < 0 || !source.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        return failed(EACCES);
+    }
+    if (!copy.open())
+        return failed(errno ? errno : EACCES);
     while (!source.atEnd()) {
         const QByteArray chunk = source.read(1 << 20);
         if (chunk.isEmpty() || copy.write(chunk) != chunk.size())
-            return {};
+            return failed(ENOSPC);
     }
-    // The copy keeps the original's time stamp, so the reader can tell it holds what it read.
-    copy.setFileTime(QFileInfo(printFile).lastModified(), QFileDevice::FileModificationTime);
     if (!copy.flush() || !filesync::syncFile(copy.fileName()))
-        return {};
+        return failed(ENOSPC);
     copy.close();
-    std::error_code error;
-    std::filesystem::rename(fsPath(copy.fileName()), fsPath(entry), error);
-    if (error)
-        return {};
+    const QString entry = renameToNextEntry(copy.fileName());
+    if (entry.isEmpty())
+        return failed(errno);
     copy.setAutoRemove(false);
-    filesync::syncFolder(m_folder);
+    filesync::syncFolder(folder);
     source.close();
     QFile::remove(printFile);
     filesync::syncFolder(QFileInfo(printFile).absolutePath());
-    return entry;
+    return {entry, QString()};
 }
 
 QStringList PrintSpool::entries() const
 {
     QStringList paths;
-    for (const QString& name : entryNames(m_folder))
-        paths.append(folders::join(m_folder, name));
+    for (const auto& entry : numberedEntries(m_folder))
+        paths.append(folders::join(m_folder, entry.second));
     return paths;
 }
 
@@ -139,30 +190,25 @@ void PrintSpool::remove(const QString& entry) const
     filesync::syncFolder(m_folder);
 }
 
-QString PrintSpool::faultyFolder() const
+QString PrintSpool::setAside(const QString& file) const
 {
-    return folders::join(QFileInfo(m_folder).absolutePath(), QStringLiteral("fehlerhaft"));
-}
-
-QString PrintSpool::setAside(const QString& entry) const
-{
-    const QString folder = faultyFolder();
+    const QString folder = serverfolders::faultyFolder();
     if (!QDir().mkpath(folder))
-        return entry;
+        return file;
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
     for (int n = 1; n < 1000; ++n) {
         const QString name =
             QStringLiteral("d-") + stamp + (n > 1 ? u'-' + QString::number(n) : QString()) + QStringLiteral(".dat");
         const QString target = folders::join(folder, name);
-        if (safefiles::renameWithoutReplacing(entry, target)) {
+        if (safefiles::renameWithoutReplacing(file, target)) {
             filesync::syncFolder(folder);
-            filesync::syncFolder(m_folder);
+            filesync::syncFolder(QFileInfo(file).absolutePath());
             return target;
         }
-        if (!QFileInfo::exists(target))
+        if (errno != EEXIST)
             break; // not a name clash: the move itself fails
     }
-    return entry;
+    return file;
 }
 
 void PrintSpool::removeStrayCopies() const

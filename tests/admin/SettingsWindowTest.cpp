@@ -7,11 +7,11 @@
 #include "MessageBox.h"
 #include "PaletteColourPicker.h"
 #include "PdfTools.h"
-#include "ServerSettings.h"
+#include "PrintServer.h"
+#include "SettingsKeys.h"
 #include "TempFolders.h"
 #include "TrayLibrary.h"
 #include "WatermarkEditor.h"
-#include "frmPS.h"
 #include "frmVerwaltung.h"
 
 #include <QApplication>
@@ -83,10 +83,12 @@ TEST(SettingsWindow, ShowsNumbersAsUsedAndSpeichernWritesWhatTheBoxesHoldAndRelo
     dirs.setSetting("Pserver", "AutoStartDelay", "3000");
     dirs.setSetting("Pserver", "AutoStart", "1");
     dirs.setSetting("Pserver", "HideMode", "1");
-    dirs.setSetting("Pserver", "LinesPerPage", "1099511627776");
+    dirs.setSetting("Pserver", "LinesPerPage", "90");
+    dirs.setSetting("Pserver", "LinesPerPageQ", "1099511627776");
     Window win;
     EXPECT_EQ(win.text("AutoStartDelay"), "3");
-    EXPECT_EQ(win.text("LinesPerPage"), "80") << "a number outside its range shows as the server uses it";
+    EXPECT_EQ(win.text("LinesPerPage"), "90") << "beyond the spin buttons, as typed and used";
+    EXPECT_EQ(win.text("LinesPerPageQ"), "48") << "beyond any page: the default, as the server uses it";
     win.type("AutoStartDelay", "5");
     win.type("SignPitch", "10");
     win.type("TopSpace", "-3");
@@ -99,13 +101,13 @@ TEST(SettingsWindow, ShowsNumbersAsUsedAndSpeichernWritesWhatTheBoxesHoldAndRelo
     win.w->Speichern_Click();
     const QByteArray ini = bytesOf(dirs.settingsFile());
     EXPECT_TRUE(ini.contains("AutoStartDelay= 5000\n")) << ini.constData();
+    EXPECT_TRUE(ini.contains("LinesPerPage=90\n")) << "saved unchanged, not touched";
     EXPECT_TRUE(ini.contains("MailText=Guten Tag,|anbei die Rechnung.|Gruß\n"));
     EXPECT_TRUE(ini.contains("TopSpace= 0\n"));
     EXPECT_TRUE(ini.contains("HideMode= 1\n"));
     EXPECT_TRUE(ini.contains("AutoStart= 0\n"));
     EXPECT_FALSE(SettingsWindowOpen());
     EXPECT_EQ(win.reloads, 1);
-    EXPECT_EQ(ServerSettings().SignPitch, 10) << "LoadServerSettings on the default file";
     // Starting with the system is an autostart entry, written and removed.
     const QString entry = dirs.config() + "/autostart/druckserver.desktop";
     EXPECT_TRUE(bytesOf(entry).contains("\nExec=" + QCoreApplication::applicationFilePath().toUtf8() + "\n"));
@@ -170,9 +172,9 @@ TEST(SettingsWindow, FontListsNameEachFamilyOnceAndTheFamilyTheOutputsDrawInstea
 TEST(SettingsWindow, APrintFileWaitsWhileTheWindowIsOpenAndPrintsAfterSpeichernWithTheNewLineCount)
 {
     TempFolders dirs;
-    frmPS ps;
-    ASSERT_TRUE(ps.Form_Load());
-    ps.setSettingsWindowOpener([&ps] { frmVerwaltung::showWindow([&ps] { ps.InitPS(); }); });
+    PrintServer ps;
+    ASSERT_TRUE(ps.start());
+    ps.setSettingsWindowOpener([&ps] { frmVerwaltung::showWindow([&ps] { ps.readSettings(); }); });
     tray::simulateMouse(tray::LeftButtonDown);
     QPointer<frmVerwaltung> w;
     for (QWidget* top : QApplication::topLevelWidgets())
@@ -184,7 +186,7 @@ TEST(SettingsWindow, APrintFileWaitsWhileTheWindowIsOpenAndPrintsAfterSpeichernW
         lines += "Zeile " + QByteArray::number(i) + "\r\n";
     TempFolders::writeAged(dirs.printFile(), lines);
     for (int tick = 0; tick < 3; ++tick)
-        ps.tmrGetFile_Timer();
+        ps.pollOnce();
     EXPECT_TRUE(QFile::exists(dirs.printFile())) << "the file waits";
     EXPECT_FALSE(ps.isPrintDialogOpen());
     const QString pdfFolder = dirs.root() + "/pdf";
@@ -208,8 +210,8 @@ TEST(SettingsWindow, APrintFileWaitsWhileTheWindowIsOpenAndPrintsAfterSpeichernW
 TEST(SettingsWindow, StopRemovesTheTrayIconAndEndsAtOnceWritingNothing)
 {
     TempFolders dirs;
-    frmPS ps;
-    ASSERT_TRUE(ps.Form_Load());
+    PrintServer ps;
+    ASSERT_TRUE(ps.start());
     int ended = 0;
     frmVerwaltung::endProcessHook() = [&] { ++ended; };
     Window win;

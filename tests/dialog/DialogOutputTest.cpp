@@ -4,11 +4,9 @@
 #include "DialogTestSupport.h"
 #include "MessageBox.h"
 #include "PdfTools.h"
-#include "ServerSettings.h"
+#include "RegistryStore.h"
 #include "ShellOpen.h"
 #include "SmtpPeer.h"
-#include "TempFolders.h"
-#include "VBRegEdit.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -45,40 +43,37 @@ struct MailJob
         dirs.setSetting("PDevice", "Printer0", "e-Mail");
     }
 
-    // A dialog as the poller leaves it, for a job with these records.
-    QPointer<frmGUI> dialog(const QStringList& records) const
-    {
-        QPointer<frmGUI> f = loadDialog(dirs.settingsFile());
-        f->PageLen = 5;
-        for (const QString& record : records)
-            f->AddLineToArray(record);
-        return f;
-    }
+    // The dialog of a job with these records.
+    std::unique_ptr<DialogOnJob> dialog(const QStringList& records) const { return dialogFor(dirs, records); }
     QStringList pdfs() const { return QDir(pdfFolder).entryList(QDir::Files); }
 };
 
 // A print dialog holding `pages` pages whose lines name page and line, printing to a
 // queue of the private scheduler.
-class PrinterOutput : public ::testing::Test
+class PrinterOutputTest : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(spooler.isRunning()) << spooler.error().toStdString(); }
     void load(int pages, const QString& destination)
     {
-        f.PageLen = 10;
-        f.setIniFile(DefaultSettingsFile());
-        f.init();
+        dirs.setSetting("Pserver", "LinesPerPage", "10");
+        QStringList records;
         for (int page = 1; page <= pages; ++page)
             for (int line = 1; line <= 10; ++line)
-                f.AddLineToArray(QStringLiteral("Seite %1 Zeile %2").arg(page).arg(line));
-        f.jobComplete();
-        auto* combo = control<QComboBox>(&f, "ImageCombo1");
+                records << QStringLiteral("Seite %1 Zeile %2").arg(page).arg(line);
+        f = dialogFor(dirs, records);
+        auto* combo = control<QComboBox>(&f->dialog, "destinationCombo");
         combo->setCurrentIndex(combo->findText(destination));
         ASSERT_EQ(combo->currentText(), destination);
     }
+    OutputOutcome start()
+    {
+        OutputProgress progress;
+        return runOutput(f->job, f->dialog.request(), progress, true);
+    }
     TempFolders dirs;
     CupsSpooler spooler;
-    frmGUI f;
+    std::unique_ptr<DialogOnJob> f;
 };
 
 } // namespace
@@ -93,8 +88,8 @@ TEST(MailDispatch, ARefusedLoginKeepsTheJobAndMailDeleteRemovesThePdfAllTheSame)
     fx.dirs.setSetting("Pserver", "MailDirect", "1");
     fx.dirs.setSetting("Pserver", "MailName", "max");
     fx.dirs.setSetting("Pserver", "MailPW", "falsch");
-    QPointer<frmGUI> f = fx.dialog({"@EMAIL a@x.de", "Rechnung 4711"});
-    f->Command3_Click();
+    auto f = fx.dialog({"@EMAIL a@x.de", "Rechnung 4711"});
+    f->dialog.start();
     ASSERT_FALSE(msgbox::history().isEmpty());
     EXPECT_EQ(msgbox::history().last().title, "Fehler!");
     EXPECT_TRUE(msgbox::history().last().text.startsWith("Maileinstellungen fehlerhaft!\r\n"))
@@ -102,8 +97,7 @@ TEST(MailDispatch, ARefusedLoginKeepsTheJobAndMailDeleteRemovesThePdfAllTheSame)
     EXPECT_TRUE(msgbox::history().last().text.contains("„max“ abgelehnt: 535"));
     EXPECT_TRUE(peer.mails().isEmpty());
     EXPECT_TRUE(fx.pdfs().isEmpty()) << fx.pdfs().join(", ").toStdString();
-    ASSERT_FALSE(f.isNull()) << "the dialog stays open with the job";
-    delete f;
+    EXPECT_FALSE(f->closed) << "the dialog stays open with the job";
 }
 
 TEST(MailDispatch, TheMailProgramsWindowGetsEverythingFilledIn)
@@ -117,34 +111,37 @@ TEST(MailDispatch, TheMailProgramsWindowGetsEverythingFilledIn)
     QFile::setPermissions(bin + "/xdg-email", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const auto path = environment("PATH", bin.toUtf8() + ":" + qgetenv("PATH"));
     fx.dirs.setSetting("Pserver", "MailText", "Hallo|Welt");
-    const QString extra = TempFolders::writeFile(fx.dirs.root() + "/Anlage.txt", "Anlage");
+    TempFolders::writeFile(fx.dirs.appData() + "/Anlage.txt", "Anlage"); // on drive D:, the print-file folder
     {
         const auto display = environment("DISPLAY", ":99");
-        QPointer<frmGUI> f = fx.dialog({"@EMAIL a@x.de; b@x.de", "@CCEMAIL c@x.de", "@BCCEMAIL d@x.de",
-                                        "@BETREFF Rechnung", "@ANHANG " + extra, "Rechnung 4711"});
-        f->Command3_Click();
-        EXPECT_TRUE(waitUntilDeleted(f)) << msgbox::history().value(0).text.toStdString();
+        auto f = fx.dialog({"@EMAIL a@x.de; b@x.de", "@CCEMAIL c@x.de", "@BCCEMAIL d@x.de", "@BETREFF Rechnung",
+                            "@ANHANG Anlage.txt", "Rechnung 4711"});
+        f->dialog.start();
+        EXPECT_TRUE(f->closed) << msgbox::history().value(0).text.toStdString();
         ASSERT_EQ(fx.pdfs().size(), 1) << "the mail program reads the PDF when the user sends";
         QFile file(noted);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         QStringList args = QString::fromUtf8(file.readAll()).split(QChar(0));
         args.removeLast();
-        EXPECT_EQ(args, QStringList({"--utf8", "--to", "a@x.de", "--to", "b@x.de", "--cc", "c@x.de", "--bcc", "d@x.de",
-                                     "--subject", "Rechnung", "--body", "Hallo\r\nWelt", "--attach",
-                                     fx.pdfFolder + "/" + fx.pdfs().first(), "--attach", extra}));
+        // The further attachment goes as a copy the job can no longer change.
+        ASSERT_EQ(args.size(), 17);
+        EXPECT_EQ(args.mid(0, 15), QStringList({"--utf8", "--to", "a@x.de", "--to", "b@x.de", "--cc", "c@x.de", "--bcc",
+                                                "d@x.de", "--subject", "Rechnung", "--body", "Hallo\r\nWelt",
+                                                "--attach", fx.pdfFolder + "/" + fx.pdfs().first()}));
+        EXPECT_EQ(args[15], "--attach");
+        EXPECT_TRUE(args[16].endsWith("/Anlage.txt") && !args[16].startsWith(fx.dirs.root())) << args[16].toStdString();
     }
 
     // Without a graphical session nothing waits for a window: the output fails at once.
     const auto noDisplay = environment("DISPLAY", {});
     const auto noWayland = environment("WAYLAND_DISPLAY", {});
     QFile::remove(noted);
-    QPointer<frmGUI> f = fx.dialog({"@EMAIL a@x.de", "Rechnung 4712"});
-    f->Command3_Click();
-    ASSERT_FALSE(f.isNull());
+    auto f = fx.dialog({"@EMAIL a@x.de", "Rechnung 4712"});
+    f->dialog.start();
+    EXPECT_FALSE(f->closed);
     EXPECT_TRUE(msgbox::history().last().text.startsWith("Die Mail wurde nicht gesendet.\r\nOhne grafische Sitzung"))
         << msgbox::history().last().text.toStdString();
     EXPECT_FALSE(QFile::exists(noted));
-    delete f;
 }
 
 // PDFShow wins over PDFMSG; unseen jobs and failed outputs show nothing.
@@ -156,10 +153,10 @@ TEST(PdfDispatch, TheNewFileIsOpenedOrReportedUnlessTheJobRunsUnseen)
     fx.dirs.setSetting("Pserver", "PDFMSG", "1");
     auto output = [&](const char* show, const QString& name, bool unseen = false) {
         fx.dirs.setSetting("Pserver", "PDFShow", show);
-        const std::unique_ptr<frmGUI> f(fx.dialog({"Seite 1"}));
-        f->job().pdfName = name;
-        f->OnlyBackground = unseen;
-        return f->PrintToDevice(5, nullptr, 0).ok();
+        Job job = jobOf(fx.dirs, {"Seite 1"});
+        job.documentName = name;
+        OutputProgress progress;
+        return runOutput(job, allPages(job), progress, !unseen).ok();
     };
     ASSERT_TRUE(output("1", "Rechnung") && output("1", "", true) && output("0", "Brief", true));
     ASSERT_EQ(shell::recordedCalls().size(), 1);
@@ -174,14 +171,14 @@ TEST(PdfDispatch, TheNewFileIsOpenedOrReportedUnlessTheJobRunsUnseen)
     shell::setRecording(false);
 }
 
-TEST_F(PrinterOutput, RangeTwoToThreeWithTwoCopiesGivesTwoTitledDocumentsOfPagesTwoAndThree)
+TEST_F(PrinterOutputTest, RangeTwoToThreeWithTwoCopiesGivesTwoTitledDocumentsOfPagesTwoAndThree)
 {
     load(5, "PDF");
-    control<QLineEdit>(&f, "Text1")->setText("2");
-    control<QRadioButton>(&f, "Option2_1")->setChecked(true);
-    control<QLineEdit>(&f, "Text2")->setText("2");
-    control<QLineEdit>(&f, "Text3")->setText("3");
-    const OutputOutcome outcome = f.StartOutput(0);
+    control<QLineEdit>(&f->dialog, "copiesEdit")->setText("2");
+    control<QRadioButton>(&f->dialog, "pageRangeOption")->setChecked(true);
+    control<QLineEdit>(&f->dialog, "fromPageEdit")->setText("2");
+    control<QLineEdit>(&f->dialog, "toPageEdit")->setText("3");
+    const OutputOutcome outcome = start();
     ASSERT_EQ(outcome.status, OutputOutcome::Status::Done) << outcome.message.toStdString();
     ASSERT_TRUE(spooler.waitForJobs("PDF", 2));
     const auto jobs = spooler.jobs("PDF");
@@ -196,15 +193,28 @@ TEST_F(PrinterOutput, RangeTwoToThreeWithTwoCopiesGivesTwoTitledDocumentsOfPages
     }
 }
 
-TEST_F(PrinterOutput, TheFaxQueueGetsTheJobAfterTheNumberWasHandedOver)
+// The number goes with the document as the queue option the settings name (the option
+// fax queues read by default, "phone"), and where a fax program of the system reads it.
+TEST_F(PrinterOutputTest, TheFaxQueueGetsTheJobWithItsNumber)
 {
     load(1, "FRITZfax");
-    control<QLineEdit>(&f, "Text5")->setText("0301234567");
-    ASSERT_EQ(f.StartOutput(0).status, OutputOutcome::Status::Done);
-    EXPECT_EQ(VBRegEdit::QueryRegValue(VBRegEdit::Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer"),
-              "0301234567");
+    control<QLineEdit>(&f->dialog, "faxEdit")->setText("0301234567");
+    ASSERT_EQ(start().status, OutputOutcome::Status::Done);
     ASSERT_TRUE(spooler.waitForJobs("FRITZfax", 1));
-    EXPECT_TRUE(
-        pdftools::pageTexts(spooler.jobs("FRITZfax").first().documentPath).join("").contains("Seite 1 Zeile 1"));
+    const CupsSpooler::SpooledJob fax = spooler.jobs("FRITZfax").first();
+    EXPECT_TRUE(fax.meta.value("options").split(' ').contains("phone=0301234567"))
+        << fax.meta.value("options").toStdString();
+    EXPECT_TRUE(pdftools::pageTexts(fax.documentPath).join("").contains("Seite 1 Zeile 1"));
     EXPECT_TRUE(spooler.jobs("PDF").isEmpty());
+    EXPECT_EQ(
+        registryStore().value(RegistryStore::Root::CurrentUser, "Software\\AVM\\Fritz! 2.0\\FAX\\", "Rufnummer")->text,
+        "0301234567");
+
+    // Another option for a queue that reads the number elsewhere.
+    dirs.setSetting("PDevice", "FaxOption", "fax-number");
+    load(1, "FRITZfax");
+    control<QLineEdit>(&f->dialog, "faxEdit")->setText("0301234567");
+    ASSERT_EQ(start().status, OutputOutcome::Status::Done);
+    ASSERT_TRUE(spooler.waitForJobs("FRITZfax", 2));
+    EXPECT_TRUE(spooler.jobs("FRITZfax").last().meta.value("options").split(' ').contains("fax-number=0301234567"));
 }

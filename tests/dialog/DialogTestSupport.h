@@ -1,56 +1,59 @@
 #pragma once
 
 #include "Controls.h"
+#include "OutputDispatch.h"
+#include "PrintDialog.h"
 #include "Printers.h"
-#include "frmGUI.h"
+#include "TestJobs.h"
 
 #include <QElapsedTimer>
-#include <QPointer>
-#include <QTest>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
-// Routes the dialog's output and printer list to the test for as long as it lives, noting
-// each output's kind, slot and time on `clock`.
+// Routes the outputs and the printer list to the test for as long as it lives, noting each
+// output's request and time on `clock`.
 struct DialogHooks
 {
     struct Call
     {
-        qint16 kind = 0, slot = 0;
+        OutputRequest request;
         qint64 atMs = 0;
     };
     explicit DialogHooks(QStringList printerNames = {})
     {
         clock.start();
         printers::installedPrintersHook() = [printerNames] { return printerNames; };
-        frmGUI::outputHook() = [this](frmGUI& dialog, qint16 kind, qint16 slot) {
-            calls.push_back({kind, slot, clock.elapsed()});
-            return onOutput ? onOutput(dialog) : OutputOutcome::done();
+        outputHook() = [this](const Job& job, const OutputRequest& request) {
+            calls.push_back({request, clock.elapsed()});
+            return onOutput ? onOutput(job, request) : OutputOutcome::done();
         };
     }
     ~DialogHooks()
     {
-        frmGUI::outputHook() = nullptr;
+        outputHook() = nullptr;
         printers::installedPrintersHook() = nullptr;
     }
     QElapsedTimer clock;
     std::vector<Call> calls;
-    std::function<OutputOutcome(frmGUI&)> onOutput;
+    std::function<OutputOutcome(const Job&, const OutputRequest&)> onOutput;
 };
 
-// A dialog as the poller makes one: loaded, given its settings file, initialised.
-inline frmGUI* loadDialog(const QString& iniFile, bool runInit = true)
+// A job and its print dialog, as the server makes them; `closed` once the dialog is done.
+struct DialogOnJob
 {
-    auto* dialog = new frmGUI;
-    dialog->setIniFile(iniFile);
-    if (runInit)
-        dialog->init();
-    return dialog;
-}
+    explicit DialogOnJob(Job j) : job(std::move(j)), dialog(job)
+    {
+        QObject::connect(&dialog, &PrintDialog::finished, [this] { closed = true; });
+    }
+    Job job;
+    PrintDialog dialog;
+    bool closed = false;
+};
 
-// The dialog unloads with deleteLater.
-inline bool waitUntilDeleted(const QPointer<frmGUI>& dialog)
+// The dialog of a job of these records, read with the settings of `dirs`.
+inline std::unique_ptr<DialogOnJob> dialogFor(const TempFolders& dirs, const QStringList& records = {"Seite 1"})
 {
-    return QTest::qWaitFor([&] { return dialog.isNull(); }, 2000);
+    return std::make_unique<DialogOnJob>(jobOf(dirs, records));
 }

@@ -1,203 +1,142 @@
-// The job: page filling, breaks and embedded commands, and filling it from a print file.
+// The job: page filling, breaks and embedded commands, read from print files by the loader.
 
 #include "Job.h"
-#include "JobReader.h"
+#include "JobLoader.h"
 #include "MessageBox.h"
-#include "ServerSettings.h"
 #include "TempFolders.h"
-#include "WatermarkList.h"
-
-#include <QElapsedTimer>
-#include <QFile>
 
 #include <gtest/gtest.h>
 
-// A job of 65 lines a page in private folders, and jobs filled from a print file there.
+namespace {
+
+// Print files in private folders, read the way the server reads them.
 class JobFixture : public ::testing::Test
 {
 protected:
     TempFolders folders;
-    Job job;
 
-    void SetUp() override { job.PageLen = 65; }
-    void set(const char* key, const char* value) { folders.setSetting(keys::Pserver, key, value); }
-    bool read(Job& into, const QByteArray& bytes)
+    void set(const char* key, const QString& value) { folders.setSetting("Pserver", key, value); }
+    LoadResult read(const QByteArray& bytes)
     {
-        return fillJobFromPrintFile(TempFolders::writeAged(folders.printFile(), bytes), into, folders.settingsFile());
+        return loadJob(TempFolders::writeFile(folders.appData() + "/d.dat", bytes),
+                       toolLoadOptions(folders.settingsFile()));
+    }
+    Job load(const QStringList& records)
+    {
+        const LoadResult loaded = read(records.join("\r\n").toLatin1() + "\r\n");
+        EXPECT_TRUE(loaded.loaded()) << loaded.problem.toStdString();
+        return loaded.job;
     }
 };
 
-void feed(Job& job, const QStringList& records)
-{
-    for (const QString& record : records)
-        job.AddLineToArray(record);
-}
-
-// The text of every page, lines 1 to OutputLineCount with trailing empty lines dropped.
+// The text of every page, lines 1 to linesPerPage with trailing empty lines dropped.
 QList<QStringList> pagesOf(const Job& job)
 {
     QList<QStringList> pages;
-    for (qint32 page = 1; page <= job.PageCount(); ++page) {
-        QStringList lines;
-        for (qint32 line = 1; line <= job.OutputLineCount(); ++line)
-            lines.append(job.GetPageLine(line, page));
-        while (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        pages.append(lines);
-    }
+    JobPages reader(job);
+    for (qint32 page = 1; page <= job.pageCount(); ++page)
+        pages.append(reader.page(page).lines);
     return pages;
 }
 
-// Page filling without breaks: pages of PageLen lines below a TopSpace margin read from
-// the default settings file, and the page table's bounds.
+} // namespace
+
+// Page filling without breaks: pages of LinesPerPage lines below a TopSpace margin, both
+// from the default settings file whatever the job's own file says.
 using PageFilling = JobFixture;
 
-TEST_F(PageFilling, PagesOfPageLenLinesBelowTheTopSpaceOfTheDefaultFile)
+TEST_F(PageFilling, PagesOfLinesPerPageBelowTheTopSpaceOfTheDefaultFile)
 {
     set("TopSpace", "2");
-    job.setIniFile(TempFolders::writeFile(folders.root() + "/job.ini", "[Pserver]\r\nTopSpace=7\r\n"));
-    for (int i = 1; i <= 66; ++i)
-        job.AddLineToArray(QStringLiteral("L%1").arg(i));
-    EXPECT_EQ(job.Topspace, 2); // whatever IniFile says
-    EXPECT_TRUE(job.GetPageLine(2, 1).isEmpty());
-    EXPECT_EQ(job.GetPageLine(3, 1), u"L1");
-    EXPECT_EQ(job.GetPageLine(67, 1), u"L65");
-    EXPECT_EQ(job.GetPageLine(3, 2), u"L66");
-    EXPECT_EQ(job.OutputLineCount(), 67); // the margin is drawn blank, no text line is lost
-    // Outside the table nothing is read or written.
-    job.setPageLine(68, 1, QStringLiteral("below"));
-    job.setPageLine(1, 3, QStringLiteral("no page"));
-    for (auto [line, page] : {std::pair{1, 0}, {1, 3}, {-1, 1}, {68, 1}, {1, -7}})
-        EXPECT_TRUE(job.GetPageLine(line, page).isEmpty()) << line << "," << page;
-    EXPECT_EQ(job.PageCount(), 2);
-
-    Job changing;
-    changing.PageLen = 2;
-    feed(changing, {"a1", "a2"});
-    set("TopSpace", "5");
-    feed(changing, {"b1", "b2"});
-    set("TopSpace", "1");
-    feed(changing, {"c1"});
-    EXPECT_EQ(pagesOf(changing),
-              (QList<QStringList>{{"", "", "a1", "a2"}, {"", "", "", "", "", "b1", "b2"}, {"", "c1"}}));
-    EXPECT_EQ(changing.OutputLineCount(), 7); // the largest page decides
-
-    Job tool; // the command-line tools name their own default file
-    tool.PageLen = 10;
-    tool.setDefaultSettingsFile(job.IniFile());
-    tool.AddLineToArray(QStringLiteral("y"));
-    EXPECT_EQ(tool.GetPageLine(8, 1), u"y");
+    set("LinesPerPage", "3");
+    const QString jobFile =
+        TempFolders::writeFile(folders.appData() + "/job.ini", "[Pserver]\r\nTopSpace=7\r\nLinesPerPage=9\r\n");
+    const Job job = load({"@INI " + jobFile, "L1", "L2", "L3", "L4"});
+    EXPECT_EQ(job.settings.file, jobFile);
+    EXPECT_EQ(pagesOf(job), (QList<QStringList>{{"", "", "L1", "L2", "L3"}, {"", "", "L4"}}));
+    EXPECT_EQ(job.linesPerPage(), 5); // the margin is drawn blank, no text line is lost
+    JobPages pages(job);
+    for (const qint32 page : {0, 3, -1})
+        EXPECT_TRUE(pages.page(page).lines.isEmpty()) << page;
 }
 
-TEST_F(PageFilling, BadPageSizesNeverCrashOrExhaustMemory)
+// Numbers beyond any page a printer holds fall back to their defaults, so a hostile value
+// costs nothing; values a user may mean are used as typed.
+TEST_F(PageFilling, PageSizesAreUsedAsTypedWithinTheirBoundsAndNeverCostMore)
 {
-    set("TopSpace", "-4"); // counts as none
-    job.AddLineToArray(QStringLiteral("first"));
-    EXPECT_EQ(job.GetPageLine(1, 1), u"first");
+    set("LinesPerPage", "90");
+    QStringList ninety;
+    for (int i = 1; i <= 90; ++i)
+        ninety << QString::number(i);
+    EXPECT_EQ(load(ninety).pageCount(), 1);
 
-    // A huge margin counts as the largest the settings window offers; a huge page length
-    // is only a number: the text is stored without allocating the page's lines.
+    set("LinesPerPage", "1099511627776");
     set("TopSpace", "2000000000");
-    Job huge;
-    huge.PageLen = std::numeric_limits<qint32>::max();
-    feed(huge, {"a", "b"});
-    EXPECT_EQ(huge.GetPageLine(22, 1), u"b");
-    EXPECT_EQ(huge.OutputLineCount(), std::numeric_limits<qint32>::max());
-
-    // PageLen 0 (a file of nothing but the end record): a page per record, no line holds text.
-    set("TopSpace", "0");
-    Job empty;
-    feed(empty, {"x", "y"});
-    EXPECT_EQ(empty.PageCount(), 2);
-    EXPECT_TRUE(empty.GetPageLine(1, 1).isEmpty());
-
-    // A record handed over in a large buffer must not keep that buffer alive.
-    QString record;
-    record.reserve(100000);
-    record.append(QStringLiteral("short"));
-    job.AddLineToArray(record);
-    EXPECT_LT(job.GetPageLine(2, 1).capacity(), 64);
-}
-
-// Pages keep their lines compactly, a byte a character as far as the characters allow:
-// every line reads back as stored, whatever it holds, also when an output writes one
-// back changed.
-TEST_F(PageFilling, EveryLineReadsBackAsStoredWhateverItsCharacters)
-{
-    job.PageLen = 400;
-    QStringList lines;
-    for (int i = 0; i < 300; ++i) // more characters beyond ASCII than a byte can name
-        lines << QStringLiteral("Zeile %1 ").arg(i) + QChar(char16_t(0x2500 + i)) + QChar(0x1B) +
-                     QChar(char16_t(0xF000 + i % 256)) + QStringLiteral("Größe");
-    feed(job, lines);
-    job.setPageLine(3, 1, QStringLiteral("kurz"));
-    job.setPageLine(4, 1, lines[3] + lines[3]);
-    job.setPageLine(0, 1, QStringLiteral("davor"));
-    lines[2] = QStringLiteral("kurz");
-    lines[3] += lines[3];
-    EXPECT_EQ(job.GetPageLine(0, 1), u"davor");
-    for (int i = 0; i < 300; ++i)
-        ASSERT_EQ(job.GetPageLine(i + 1, 1), lines[i]) << "line " << i + 1;
+    const Job huge = load({"a", "b"});
+    EXPECT_EQ(huge.pageLength, 65);
+    EXPECT_EQ(huge.settings.topSpace, 0);
 }
 
 // A binary file has a NUL character in thousands of records: one box, the rest counted.
 TEST_F(PageFilling, OnlyTheFirstRecordWithANulCharacterShowsTheStoredLineInAMessageBox)
 {
-    ServerSettings().AddEscSequenz = QStringLiteral("P");
-    const QString withNul = QStringLiteral("A") + QChar(u'\0') + QStringLiteral("B");
-    job.AddLineToArray(withNul);
-    job.AddLineToArray(withNul + QStringLiteral("^N") + withNul); // text around a break is not checked
-    job.AddLineToArray(withNul + QStringLiteral("2"));
-    job.AddLineToArray(withNul + QStringLiteral("3"));
-    ASSERT_EQ(msgbox::history().size(), 1);
-    EXPECT_EQ(msgbox::history().first().text, QStringLiteral("P") + withNul);
-    EXPECT_EQ(job.nulRecordCount(), 3);
-
-    // Outside the tests a box leaves nothing behind once answered.
-    msgbox::keepHistory(false);
-    job.AddLineToArray(withNul);
-    msgbox::show(QStringLiteral("Hinweis"));
-    msgbox::keepHistory(true);
-    EXPECT_TRUE(msgbox::history().isEmpty());
+    set("AddEscSequenz", "P");
+    const QByteArray withNul("A\0B", 3);
+    const LoadResult loaded = read(withNul + "\r\n" + withNul + "^N" + withNul + "\r\n" + withNul + "2\r\n");
+    ASSERT_TRUE(loaded.loaded());
+    ASSERT_EQ(msgbox::history().size(), 1) << "text around a break is not checked, later records only counted";
+    EXPECT_EQ(msgbox::history().first().text, QStringLiteral("P") + QString::fromLatin1(withNul));
 }
 
 // Page breaks ("^N" or a form feed) with and without the AddEscSequenz prefix: records in,
-// pages out.
-TEST(PageBreaks, CutPagesAsExpected)
+// pages out, one case a test.
+struct BreakCase
 {
-    TempFolders folders;
-    const QString ff = QStringLiteral("\f"), esc = QStringLiteral("ESC");
-    const struct
-    {
-        const char* name;
-        qint32 pageLen;
-        QString prefix;
-        QStringList records;
-        QList<QStringList> pages;
-    } cases[] = {{"BreakInsideSplitsTheRecord", 2, {}, {"ABC^NDEF", "GHI"}, {{"ABC"}, {"DEF", "GHI"}}},
-                 {"BreakAtTheEndLetsTheNextRecordOpenThePage", 3, {}, {"ABC^N", "next"}, {{"ABC"}, {"next"}}},
-                 {"FormFeedAloneEndsAPageThatIsNotFull", 3, {}, {"one", ff, "two"}, {{"one"}, {"two"}}},
-                 {"FormFeedAsFirstRecordLeavesAnEmptyPage", 3, {}, {ff, "text"}, {{}, {"text"}}},
-                 {"BreakOpeningTheFirstRecord", 3, {}, {"^Ntext"}, {{}, {"text"}}},
-                 {"FormFeedAloneAfterAFullPage", 2, {}, {"a", "b", ff, "c"}, {{"a", "b"}, {}, {"c"}}},
-                 {"FormFeedOpeningARecordAfterAFullPage", 2, {}, {"a", "b", ff + "c"}, {{"a", "b"}, {}, {"c"}}},
-                 {"OnlyTheFirstBreakIsActedOn", 3, {}, {"A^NB^NC" + ff + "D"}, {{"A"}, {"B^NC^ND"}}},
-                 // Only plain lines test for a full page, so text after a break does not end one.
-                 {"TextAfterABreakDoesNotEndAPage", 2, {}, {"x^Ny", "z", "w"}, {{"x"}, {"y", "z"}, {"w"}}},
-                 {"LineBelowAOneLinePageIsLost", 1, {}, {"^Na", "lost", "b"}, {{}, {"a"}, {"b"}}},
-                 // "^Q" goes; markers are case-sensitive; removing "^Q" may form a break.
-                 {"LandscapeMarkerRemoved", 3, {}, {"a^Qb^Q", "^q^n", "^^QN", "c"}, {{"ab", "^q^n"}, {"c"}}},
-                 {"PrefixMovesALeadingBreakInside", 3, esc, {"first", "^Nsecond"}, {{"ESCfirst", "ESC"}, {"second"}}},
-                 {"PrefixMakesAFormFeedALine", 3, esc, {ff, "x"}, {{"ESC"}, {"ESCx"}}},
-                 {"CommandsTakeNoPrefixAndNoLine", 3, esc, {"@EMAIL a@b.de", "plain"}, {{"ESCplain"}}}};
-    for (const auto& c : cases) {
-        ServerSettings().AddEscSequenz = c.prefix;
-        Job job;
-        job.PageLen = c.pageLen;
-        feed(job, c.records);
-        EXPECT_EQ(pagesOf(job), c.pages) << c.name;
-    }
+    const char* name;
+    int pageLength;
+    const char* prefix;
+    QStringList records;
+    QList<QStringList> pages;
+};
+
+void PrintTo(const BreakCase& c, std::ostream* os)
+{
+    *os << c.name;
 }
+
+class PageBreaks : public JobFixture, public ::testing::WithParamInterface<BreakCase>
+{
+};
+
+TEST_P(PageBreaks, CutPagesAsExpected)
+{
+    const BreakCase& c = GetParam();
+    set("LinesPerPage", QString::number(c.pageLength));
+    set("AddEscSequenz", QString::fromLatin1(c.prefix));
+    EXPECT_EQ(pagesOf(load(c.records)), c.pages);
+}
+
+const QString ff = QStringLiteral("\f");
+INSTANTIATE_TEST_SUITE_P(
+    Records, PageBreaks,
+    ::testing::Values(
+        BreakCase{"BreakInsideSplitsTheRecord", 2, "", {"ABC^NDEF", "GHI"}, {{"ABC"}, {"DEF", "GHI"}}},
+        BreakCase{"BreakAtTheEndLetsTheNextRecordOpenThePage", 3, "", {"ABC^N", "next"}, {{"ABC"}, {"next"}}},
+        BreakCase{"FormFeedAloneEndsAPageThatIsNotFull", 3, "", {"one", ff, "two"}, {{"one"}, {"two"}}},
+        BreakCase{"FormFeedAsFirstRecordLeavesAnEmptyPage", 3, "", {ff, "text"}, {{}, {"text"}}},
+        BreakCase{"BreakOpeningTheFirstRecord", 3, "", {"^Ntext"}, {{}, {"text"}}},
+        BreakCase{"FormFeedAloneAfterAFullPage", 2, "", {"a", "b", ff, "c"}, {{"a", "b"}, {}, {"c"}}},
+        BreakCase{"FormFeedOpeningARecordAfterAFullPage", 2, "", {"a", "b", ff + "c"}, {{"a", "b"}, {}, {"c"}}},
+        BreakCase{"OnlyTheFirstBreakIsActedOn", 3, "", {"A^NB^NC" + ff + "D"}, {{"A"}, {"B^NC^ND"}}},
+        // Only plain lines test for a full page, so text after a break does not end one.
+        BreakCase{"TextAfterABreakDoesNotEndAPage", 2, "", {"x^Ny", "z", "w"}, {{"x"}, {"y", "z"}, {"w"}}},
+        BreakCase{"LineBelowAOneLinePageIsLost", 1, "", {"^Na", "lost", "b"}, {{}, {"a"}, {"b"}}},
+        // "^Q" goes; markers are case-sensitive; removing "^Q" may form a break.
+        BreakCase{"LandscapeMarkerRemoved", 3, "", {"a^Qb^Q", "^q^n", "^^QN", "c"}, {{"ab", "^q^n"}, {"c"}}},
+        BreakCase{"PrefixMovesALeadingBreakInside", 3, "ESC", {"first", "^Nsecond"}, {{"ESCfirst", "ESC"}, {"second"}}},
+        BreakCase{"PrefixMakesAFormFeedALine", 3, "ESC", {ff, "x"}, {{"ESC"}, {"ESCx"}}},
+        BreakCase{"CommandsTakeNoPrefixAndNoLine", 3, "ESC", {"@EMAIL a@b.de", "plain"}, {{"ESCplain"}}}),
+    [](const ::testing::TestParamInfo<BreakCase>& info) { return std::string(info.param.name); });
 
 // Embedded commands: which records are commands, what each sets, and that none of them
 // lands on a page.
@@ -205,75 +144,63 @@ using Commands = JobFixture;
 
 TEST_F(Commands, EveryKeywordSetsItsValueWhateverTheCaseAndLeadingBlanks)
 {
-    feed(job, {"@DATEIRechnung 4711", "   @email  kunde@example.de  ", "@FAX +49 (030) 123/45-67 Durchwahl",
-               "@Betreff Groß und klein\r", "@ANHANG /tmp/a.jpg", "@ANHANG /tmp/b.jpg", "@TXTEMAIL /tmp/body.txt",
-               "@INI /tmp/other.ini"});
-    EXPECT_EQ(job.pdfName, u"Rechnung 4711");
-    EXPECT_EQ(job.RecEMail, u"kunde@example.de");
-    EXPECT_EQ(job.RecFax, u"490301234567");             // digits only, in order
-    EXPECT_EQ(job.SubjectMail, u"Groß und klein");      // the value keeps its case; CRs go
-    EXPECT_EQ(job.AnHaenge, u"/tmp/a.jpg, /tmp/b.jpg"); // attachments add up
-    EXPECT_EQ(job.TextEmail, u"/tmp/body.txt");
-    EXPECT_TRUE(job.IniFile().isEmpty()); // "@INI" was the scanner's business
-    EXPECT_EQ(job.PageCount(), 0);
-
-    feed(job, {"@BETREFF zwei", "@FAX abc"}); // other commands replace their value
-    EXPECT_EQ(job.SubjectMail, u"zwei");
-    EXPECT_TRUE(job.RecFax.isEmpty());
+    const Job job = load({"@DATEIRechnung 4711", "   @email  kunde@example.de  ", "@FAX +49 (030) 123/45-67 Durchwahl",
+                          "@Betreff Gross und klein\r", "@ANHANG a.jpg", "@ANHANG b.jpg", "@TXTEMAIL body.txt",
+                          "@BETREFF zwei", "@FAX abc", "@FAX 0049 (30) 1234-567"});
+    EXPECT_EQ(job.documentName, u"Rechnung 4711");
+    EXPECT_EQ(job.mailTo, u"kunde@example.de");
+    EXPECT_EQ(job.faxNumber, u"0049301234567"); // digits only, in order; a later command replaces
+    EXPECT_EQ(job.mailSubject, u"zwei");
+    EXPECT_EQ(job.attachmentList, u"a.jpg, b.jpg"); // attachments add up
+    EXPECT_EQ(job.mailBodyName, u"body.txt");
+    EXPECT_EQ(job.pageCount(), 0);
 }
 
 // A document name becomes a file name: control characters (and escape sequences) go, and
 // a name of dots alone names no file, so the stamp's name is used.
 TEST_F(Commands, DocumentNamesLoseControlCharactersAndDotsAloneAreNoName)
 {
-    job.AddLineToArray(QStringLiteral("@DATEI Rech\tnung\x01") + QChar(0x1B) + QChar(0xF045) + QStringLiteral("4711"));
-    EXPECT_EQ(job.pdfName, u"Rechnung4711");
-    job.AddLineToArray(QStringLiteral("@DATEI ."));
-    EXPECT_TRUE(job.pdfName.isEmpty());
-    job.AddLineToArray(QStringLiteral("@DATEI \x02..\x03"));
-    EXPECT_TRUE(job.pdfName.isEmpty());
+    EXPECT_EQ(load({"@DATEI Rech\tnung\x01\x1b"
+                    "E4711"})
+                  .documentName,
+              u"Rechnung4711");
+    EXPECT_TRUE(load({"@DATEI ."}).documentName.isEmpty());
+    EXPECT_TRUE(load({"@DATEI \x02..\x03"}).documentName.isEmpty());
 }
 
 TEST_F(Commands, KeywordMustFollowTheAtSignDirectly)
 {
-    feed(job, {"@ EMAIL a@b.de", "@CCEMAIL cc@b.de", "@XEMAIL x", "@", "@UNBEKANNT 1"});
-    EXPECT_TRUE(job.RecEMail.isEmpty()); // neither "@ EMAIL" nor "CCEMAIL" nor "XEMAIL" set it
-    EXPECT_EQ(job.RecEMailCC, u"cc@b.de");
-
-    // Further letters still match; the value starts right after the keyword.
-    job.AddLineToArray(QStringLiteral("@EMAILS x@y.de"));
-    EXPECT_EQ(job.RecEMail, u"S x@y.de");
-
+    const Job job = load({"@ EMAIL a@b.de", "@CCEMAIL cc@b.de", "@XEMAIL x", "@", "@UNBEKANNT 1", "@EMAILS x@y.de",
+                          "Mail an @EMAIL x", "\t@EMAIL tab"});
+    // Neither "@ EMAIL" nor "CCEMAIL" nor "XEMAIL" set the recipients; further letters still
+    // match, the value starting right after the keyword.
+    EXPECT_EQ(job.mailTo, u"S x@y.de");
+    EXPECT_EQ(job.mailCc, u"cc@b.de");
     // An "@" later in the line, or after a tab, is text: only blanks are trimmed. The dropped
-    // commands above are not printed either.
-    feed(job, {"Mail an @EMAIL x", "\t@EMAIL tab"});
-    EXPECT_EQ(job.RecEMail, u"S x@y.de");
+    // commands are not printed either.
     EXPECT_EQ(pagesOf(job), (QList<QStringList>{{"Mail an @EMAIL x", "\t@EMAIL tab"}}));
 }
 
-// Filling a job from a print file: the scanning pass (orientation, page length, settings
-// file), the job's settings, and the feeding pass.
+// Reading a print file: the scanning pass (orientation, page length, settings file), the
+// job's settings, and the feeding pass.
 using ReadingPrintFile = JobFixture;
 
 // Bold on followed by "OF" is a print line like any other, not the end of the job, and
 // ESC followed by a form feed is an escape sequence, not a page break.
 TEST_F(ReadingPrintFile, CommandsBreaksAndNoLineThatEndsTheJobButNoJobWithoutLines)
 {
-    // No file, or an empty one: no job at all, and no waiting for a file that never comes.
-    Job none;
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_FALSE(fillJobFromPrintFile(folders.appData() + "/fehlt.dat", none, {}));
-    EXPECT_FALSE(read(none, QByteArray()));
-    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_EQ(loadJob(folders.appData() + "/fehlt.dat", toolLoadOptions(folders.settingsFile())).status,
+              LoadResult::Status::Unreadable);
+    EXPECT_EQ(read(QByteArray()).status, LoadResult::Status::Empty);
 
     QFile fixture(testDataPath(QStringLiteral("job-commands.dat")));
     ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
-    ASSERT_TRUE(read(job, fixture.readAll()));
-    EXPECT_EQ(job.IniFile(), folders.settingsFile());
-    EXPECT_EQ(job.RecEMail, u"kunde@example.de");
+    const LoadResult loaded = read(fixture.readAll());
+    ASSERT_TRUE(loaded.loaded());
+    EXPECT_EQ(loaded.job.settings.file, folders.settingsFile());
+    EXPECT_EQ(loaded.job.mailTo, u"kunde@example.de");
     const QString esc = QStringLiteral("\x1b");
-    EXPECT_EQ(pagesOf(job),
+    EXPECT_EQ(pagesOf(loaded.job),
               (QList<QStringList>{{"Rechnung Nr. 1", "Seite eins"},
                                   {"Seite zwei", "Ende"},
                                   {"Seite drei", esc + QChar(0xF045) + "OF", esc + QChar(0xF00C) + "nach dem Ende"}}));
@@ -281,72 +208,75 @@ TEST_F(ReadingPrintFile, CommandsBreaksAndNoLineThatEndsTheJobButNoJobWithoutLin
 
 TEST_F(ReadingPrintFile, OneLongRecordOrTheMarkerTurnsTheWholeJobLandscape)
 {
-    Job wide, portrait, bold;
-    ASSERT_TRUE(read(wide, "short\r\n" + QByteArray(139, 'x') + "\r\nshort again\r\n"));
-    EXPECT_TRUE(wide.Landscape()); // never set back by the short line after it
-    EXPECT_EQ(wide.PageLen, 48);
-
-    ASSERT_TRUE(read(portrait, QByteArray(138, 'x') + "\r\n"));
-    EXPECT_FALSE(portrait.Landscape());
-    EXPECT_EQ(portrait.PageLen, 65);
-
+    const Job wide = read("short\r\n" + QByteArray(139, 'x') + "\r\nshort again\r\n").job;
+    EXPECT_TRUE(wide.landscape); // never set back by the short line after it
+    EXPECT_EQ(wide.pageLength, 48);
+    const Job portrait = read(QByteArray(138, 'x') + "\r\n").job;
+    EXPECT_FALSE(portrait.landscape);
+    EXPECT_EQ(portrait.pageLength, 65);
     // Escape sequences are no printable characters.
-    ASSERT_TRUE(read(bold, "\033E" + QByteArray(137, 'x') + "\033F\r\n"));
-    EXPECT_FALSE(bold.Landscape());
+    EXPECT_FALSE(read("\033E" + QByteArray(137, 'x') + "\033F\r\n").job.landscape);
 
     // "^Q" turns the job whatever the line lengths, and is not printed; "^q" does not.
     set("LinesPerPageQ", "40");
     set("AutoLandscape", "500");
-    Job marked, lower;
-    ASSERT_TRUE(read(marked, "Liste^Q\r\nzweite Zeile\r\n"));
-    EXPECT_TRUE(marked.Landscape());
-    EXPECT_EQ(marked.PageLen, 40);
-    EXPECT_EQ(marked.GetPageLine(1, 1), u"Liste");
-    ASSERT_TRUE(read(lower, "Liste^q\r\n"));
-    EXPECT_FALSE(lower.Landscape());
+    const Job marked = read("Liste^Q\r\nzweite Zeile\r\n").job;
+    EXPECT_TRUE(marked.landscape);
+    EXPECT_EQ(marked.pageLength, 40);
+    EXPECT_EQ(pagesOf(marked).value(0).value(0), u"Liste");
+    EXPECT_FALSE(read("Liste^q\r\n").job.landscape);
 }
 
-// Lines per page come from the default file; TopSpace too (the page filling's, see PageFilling).
+// Lines per page come from the default file; the rest of the job's settings from its own.
 TEST_F(ReadingPrintFile, IniRecordNamesTheJobSettingsButNotThePageLength)
 {
     set("LinesPerPage", "12");
     set("LeftSpace", "2");
     const QString jobFile =
-        TempFolders::writeFile(folders.root() + "/kunde.ini", "[Pserver]\r\nLinesPerPage=30\r\nLeftSpace=3\r\n"
-                                                              "AutoStart=1\r\nHideMode=1\r\nAddEscSequenz=>\r\n");
-    ASSERT_TRUE(read(job, "@INI " + jobFile.toLocal8Bit() + "\r\nText\r\n"));
-    EXPECT_EQ(job.IniFile(), jobFile);
-    EXPECT_EQ(job.LeftSpace, 3);
-    EXPECT_TRUE(job.AutoStart);
-    EXPECT_TRUE(job.OnlyBackground);
-    EXPECT_EQ(job.PageLen, 12);
-    EXPECT_EQ(job.GetPageLine(1, 1), u">Text"); // the job file's prefix
+        TempFolders::writeFile(folders.appData() + "/kunde.ini", "[Pserver]\r\nLinesPerPage=30\r\nLeftSpace=3\r\n"
+                                                                 "AutoStart=1\r\nHideMode=1\r\nAddEscSequenz=>\r\n");
+    const Job job = load({"@INI " + jobFile, "Text"});
+    EXPECT_EQ(job.settings.file, jobFile);
+    EXPECT_EQ(job.settings.leftMargin, 3);
+    EXPECT_TRUE(job.settings.autoStart && job.settings.hidden);
+    EXPECT_EQ(job.pageLength, 12);
+    EXPECT_EQ(pagesOf(job).value(0).value(0), u">Text"); // the job file's prefix
 }
 
-// The print dialog's watermark list read from "Wasser.txt" in the program folder (a whole
-// file in CR LF lines is read by DialogSettings.InitRestoresTheSavedState...).
+// More pages than any job may have, or a line that is no printer output, make the print
+// file faulty instead of costing memory and time.
+TEST_F(ReadingPrintFile, BeyondTheBoundsAPrintFileIsFaulty)
+{
+    LoadOptions options = toolLoadOptions(folders.settingsFile());
+    options.maxPages = 3;
+    const LoadResult tooMany = loadJob(
+        TempFolders::writeFile(folders.appData() + "/d.dat", QByteArray("\f\r\n").repeated(4) + "x\r\n"), options);
+    EXPECT_EQ(tooMany.status, LoadResult::Status::Faulty);
+    EXPECT_TRUE(tooMany.problem.contains("mehr als 3 Seiten")) << tooMany.problem.toStdString();
+    EXPECT_EQ(read("ok\r\n" + QByteArray(2 << 20, '\0') + "\r\n").status, LoadResult::Status::Faulty);
+}
+
+// The watermark definitions of "Wasser.txt" and the names the print dialog offers.
 TEST(WatermarkFile, OhneThenTheNamesUpToTheFirstLineWithoutASeparator)
 {
     TempFolders folders;
     const QString wasser = folders.program() + "/Wasser.txt";
-    Job job;
-    QStringList names{"left over"};
-    EXPECT_FALSE(LoadWatermarks(job, names));
+    QStringList definitions, names{"left over"};
+    EXPECT_FALSE(readWatermarks(wasser, definitions, names));
     EXPECT_EQ(names, QStringList{"left over"}); // not even "Ohne"
-    EXPECT_TRUE(job.Watermarks().isEmpty());
 
     // LF line ends and no final one; an empty text is still offered; a line without "|" is
-    // handed over, then ends the list.
+    // taken, then ends the list.
     TempFolders::writeFile(wasser, "A|x\n|y\nohne Trenner\nC|z");
-    ASSERT_TRUE(LoadWatermarks(job, names));
+    ASSERT_TRUE(readWatermarks(wasser, definitions, names));
     EXPECT_EQ(names, (QStringList{"Ohne", "A", ""}));
-    EXPECT_EQ(job.Watermarks(), (QStringList{"A|x", "|y", "ohne Trenner"}));
+    EXPECT_EQ(definitions, (QStringList{"A|x", "|y", "ohne Trenner"}));
 
     TempFolders::writeFile(wasser, "");
-    ASSERT_TRUE(LoadWatermarks(job, names));
+    ASSERT_TRUE(readWatermarks(wasser, definitions, names));
     EXPECT_EQ(names, QStringList{"Ohne"}) << "an empty file is still a file";
     TempFolders::writeFile(wasser, "Gr\xc3\xbc\xc3\x9f"
                                    "e|Arial\r\n"); // the locale's encoding
-    ASSERT_TRUE(LoadWatermarks(job, names));
+    ASSERT_TRUE(readWatermarks(wasser, definitions, names));
     EXPECT_EQ(names.value(1), u"Grüße");
 }

@@ -1,9 +1,9 @@
+#include "AttachmentPages.h"
 #include "Canvas.h"
 #include "Ink.h"
-#include "PictureHolder.h"
+#include "Output.h"
+#include "PictureFiles.h"
 #include "TempFolders.h"
-#include "modAnhang.h"
-#include "modGDIp.h"
 
 #include <QFile>
 #include <QImage>
@@ -31,12 +31,14 @@ QString writeQuarters(const QTemporaryDir& dir, const QString& name, int width, 
     return dir.filePath(name);
 }
 
-QImage drawPages(const QString& list, int width, int height, qint16 mode, PictureHolder& holder)
+// The attachment pages of the files on a canvas of the size; what the last page holds.
+QImage drawPages(const QStringList& files, int width, int height, bool landscape)
 {
     QImage page(width, height, QImage::Format_RGB32);
     page.fill(Qt::white);
     Canvas dc(&page);
-    PrintImagePages(list, dc, height, width, holder, mode);
+    OutputProgress progress;
+    attachmentpages::printAttachmentPages(files, dc, {width, height}, landscape, progress);
     dc.end();
     return page;
 }
@@ -51,33 +53,28 @@ QList<QRgb> corners(const QImage& page)
 
 // Which items of an attachment list get a page, and what that page holds; that a PDF gets
 // them, lossless, is PdfOutput.PicturesAreStoredLosslessAndTheBackgroundOnlyOnJobPageOne's.
-TEST(ImagePages, EachExistingFileGetsAPageWithItsPictureTurnedToThePage)
+TEST(ImagePages, EachFileGetsAPageWithItsPictureTurnedToThePage)
 {
-    EXPECT_EQ(attachmentItems(QStringLiteral(" a.png , b c.jpg,")), QStringList({"a.png", "b c.jpg"}));
     QTemporaryDir dir;
     const QString wide = writeQuarters(dir, "quer.png", 60, 40), tall = writeQuarters(dir, "hoch.png", 40, 60),
                   square = writeQuarters(dir, "quadrat.png", 50, 50);
     const QString broken = TempFolders::writeFile(dir.filePath("kaputt.png"), "kein Bild");
-    QStringList visited;
-    forEachAttachment(
-        QStringLiteral("%1 ,%2, %3,,%4, /dev/zero").arg(wide, dir.filePath("fehlt.png"), dir.path(), broken),
-        [&](const QString& path) { visited << path; });
-    EXPECT_EQ(visited, QStringList({wide, broken})) << "missing files, folders, devices, empty items are skipped";
 
     // Against the page's orientation: a quarter turn counter-clockwise, filling the page to
     // its corner pixels.
-    PictureHolder holder;
-    EXPECT_EQ(corners(drawPages(wide, 200, 300, 1, holder)), turnedLeft);
-    EXPECT_EQ(QSize(holder.width(), holder.height()), QSize(40, 60));
-    EXPECT_EQ(corners(drawPages(tall, 300, 200, 2, holder)), turnedLeft);
-    // Along it, square, or an orientation that is neither: never turned.
-    EXPECT_EQ(corners(drawPages(tall, 200, 300, 1, holder)), upright);
-    EXPECT_EQ(corners(drawPages(square, 300, 200, 2, holder)), upright);
-    EXPECT_EQ(corners(drawPages(wide, 200, 300, 0, holder)), upright);
+    EXPECT_EQ(corners(drawPages({wide}, 200, 300, false)), turnedLeft);
+    EXPECT_EQ(corners(drawPages({tall}, 300, 200, true)), turnedLeft);
+    // Along it, or square: never turned.
+    EXPECT_EQ(corners(drawPages({tall}, 200, 300, false)), upright);
+    EXPECT_EQ(corners(drawPages({square}, 300, 200, true)), upright);
+    // A file that is no picture: a blank page.
+    EXPECT_EQ(inkAmount(drawPages({broken}, 100, 150, false)), 0);
+}
 
-    // A file that is no picture: a blank page, and the last picture is gone.
-    EXPECT_EQ(inkAmount(drawPages(broken, 100, 150, 1, holder)), 0);
-    EXPECT_TRUE(holder.isEmpty());
+std::optional<QImage> loadJobPicture(const QString& path)
+{
+    std::optional<QImage> picture = picturefiles::load(path, picturefiles::Source::Job);
+    return picture && !picture->isNull() ? picture : std::nullopt;
 }
 
 // PNG, BMP and JPEG pictures are loaded by DialogLists.PictureFilesAreListed... and the
@@ -86,19 +83,24 @@ TEST(PictureRoutines, LoadsGifAndNothingThatIsNoRegularPictureFile)
 {
     QTemporaryDir dir;
     // A 3 x 2 GIF, rows red-blue-red and blue-red-blue.
-    const auto gif = LoadPictureGdi(TempFolders::writeFile(
+    const auto gif = loadJobPicture(TempFolders::writeFile(
         dir.filePath("bild.gif"), QByteArray("GIF89a\x03\x00\x02\x00\x80\x00\x00\xff\x00\x00\x00\x00\xff\x2c\x00\x00"
                                              "\x00\x00\x03\x00\x02\x00\x00\x02\x05\x04\x43\x30\x04\x53\x00\x3b",
                                              39)));
     ASSERT_TRUE(gif.has_value());
     EXPECT_EQ(gif->pixel(0, 1), qRgb(0, 0, 255));
 
-    EXPECT_FALSE(LoadPictureGdi(TempFolders::writeFile(dir.filePath("kaputt.jpg"), "kein Bild")).has_value());
-    EXPECT_FALSE(LoadPictureGdi(dir.filePath("fehlt.png")).has_value());
-    EXPECT_FALSE(LoadPictureGdi(dir.path()).has_value());
+    EXPECT_FALSE(loadJobPicture(TempFolders::writeFile(dir.filePath("kaputt.jpg"), "kein Bild")).has_value());
+    EXPECT_FALSE(loadJobPicture(dir.filePath("fehlt.png")).has_value());
+    EXPECT_FALSE(loadJobPicture(dir.path()).has_value());
     // Nothing that is no regular file is read: a FIFO would block, a device never end.
     const QString fifo = dir.filePath("fifo.png");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    EXPECT_FALSE(LoadPictureGdi(fifo).has_value());
-    EXPECT_FALSE(LoadPictureGdi(QStringLiteral("/dev/zero")).has_value());
+    EXPECT_FALSE(loadJobPicture(fifo).has_value());
+    EXPECT_FALSE(loadJobPicture(QStringLiteral("/dev/zero")).has_value());
+    // A job's picture is not reached through a link.
+    const QString link = dir.filePath("link.gif");
+    ASSERT_TRUE(QFile::link(dir.filePath("bild.gif"), link));
+    EXPECT_FALSE(loadJobPicture(link).has_value());
+    EXPECT_TRUE(picturefiles::load(link, picturefiles::Source::Program).has_value());
 }

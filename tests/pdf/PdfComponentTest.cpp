@@ -78,10 +78,10 @@ TEST(PdfComponent, WrittenValuesSurviveStopAndStartAndOddOnesAreAbsorbed)
 {
     TempFolders dirs;
     PdfComponent pdf;
-    pdf.setPdfSignatur("auf");
-    pdf.setPdfPassword("chef");
+    pdf.setOpenPassword("auf");
+    pdf.setOwnerPassword("chef");
     pdf.setPermissionCode(3);
-    pdf.setDateText("01.02.2024 03:04:05");
+    pdf.setCreationDate(QDateTime(QDate(2024, 2, 1), QTime(3, 4, 5)));
     pdf.setHorizontalResolution(96);
     pdf.setVerticalResolution(96);
 
@@ -93,11 +93,11 @@ TEST(PdfComponent, WrittenValuesSurviveStopAndStartAndOddOnesAreAbsorbed)
     EXPECT_TRUE(creationDate(path, "auf").startsWith("2024-02-01T03:04:05"));
     EXPECT_EQ(pdftools::infoValue(pdftools::info(path, "auf").out, "Page size"), "595 x 842 pts (A4)");
 
-    // Absurd resolutions are ignored, a date in another form leaves the time of writing,
-    // absurd page sizes are clamped to what viewers accept.
+    // Absurd resolutions are ignored, an invalid date leaves the time of writing, absurd
+    // page sizes are clamped to what viewers accept.
     pdf.setHorizontalResolution(0);
     pdf.setVerticalResolution(1000000);
-    pdf.setDateText("kein Datum");
+    pdf.setCreationDate(QDateTime());
     ASSERT_TRUE(makeDocument(pdf, path, {{794, 1123}, {0, -5}, {2000000000, 2000000000}}).ok());
     const QString info = pdftools::info(path, "auf", 3).out;
     EXPECT_EQ(pdftools::infoValue(info, "Page    1 size"), "595 x 842 pts (A4)");
@@ -137,7 +137,7 @@ TEST(PdfComponent, AnUnwritableFolderOrMisuseFailsWithAMessageAndLeavesNoFile)
     drawText(pdf, 10, 10, "ins Leere");
     EXPECT_EQ(pdf.endDocument().message, begun.message) << "the cause is reported again at the end";
     EXPECT_EQ(entries(locked), before);
-    EXPECT_EQ(entries(dirs.root()), (QStringList{"appdata", "config", "gesperrt", "program"}));
+    EXPECT_EQ(entries(dirs.root()), (QStringList{"appdata", "config", "gesperrt", "program", "state"}));
     QFile::setPermissions(dirs.root() + "/gesperrt", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 

@@ -1,6 +1,6 @@
 #include "Controls.h"
+#include "PdfNameDialog.h"
 #include "TempFolders.h"
-#include "frmPdfDialog.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -15,14 +15,14 @@ TEST(PdfDialog, ShowsTheFolderWithASeparatorAndAcceptsOnlyNamesInExistingFolders
     TempFolders dirs;
     QDir().mkpath(dirs.root() + "/Archiv/2024");
     TempFolders::writeFile(dirs.root() + "/datei", "x");
-    frmPdfDialog dialog;
+    PdfNameDialog dialog;
     // The separator is always added, even to a folder that already ends with one.
-    dialog.setPdfPath(dirs.root() + "/");
-    EXPECT_EQ(control<QLineEdit>(&dialog, "Text3")->text(), QDir::toNativeSeparators(dirs.root() + "/") + "/");
-    dialog.setPdfPath(dirs.root());
-    dialog.setPdfFile("PDFDOC20240101120000");
-    QLineEdit* text1 = control<QLineEdit>(&dialog, "Text1");
-    QPushButton* ok = control<QPushButton>(&dialog, "OKButton");
+    dialog.setFolder(dirs.root() + "/");
+    EXPECT_EQ(control<QLineEdit>(&dialog, "folderBox")->text(), QDir::toNativeSeparators(dirs.root() + "/") + "/");
+    dialog.setFolder(dirs.root());
+    dialog.setName("PDFDOC20240101120000");
+    QLineEdit* text1 = control<QLineEdit>(&dialog, "nameEdit");
+    QPushButton* ok = control<QPushButton>(&dialog, "okButton");
     EXPECT_TRUE(ok->isEnabled());
 
     // Only what ends in a separator is a folder to test; a backslash separates folders too.
@@ -36,22 +36,22 @@ TEST(PdfDialog, ShowsTheFolderWithASeparatorAndAcceptsOnlyNamesInExistingFolders
         QTest::keyClicks(text1, name);
         EXPECT_FALSE(ok->isEnabled()) << name;
     }
-    dialog.setPdfPath(dirs.root() + "/gibtsnicht");
+    dialog.setFolder(dirs.root() + "/gibtsnicht");
     EXPECT_FALSE(ok->isEnabled()) << "re-checked when the folder changes";
 }
 
 TEST(PdfDialog, EveryWayOfClosingTakesTheCurrentTextEvenAnEmptyOne)
 {
     TempFolders dirs;
-    auto closeAndRead = [&](const QString& typed, const std::function<void(frmPdfDialog&)>& close) {
-        frmPdfDialog dialog;
-        dialog.setPdfPath(dirs.root());
-        dialog.setPdfFile("Vorschlag");
+    auto closeAndRead = [&](const QString& typed, const std::function<void(PdfNameDialog&)>& close) {
+        PdfNameDialog dialog;
+        dialog.setFolder(dirs.root());
+        dialog.setName("Vorschlag");
         dialog.show();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
-        QLineEdit* text1 = control<QLineEdit>(&dialog, "Text1");
+        QLineEdit* text1 = control<QLineEdit>(&dialog, "nameEdit");
         // The name is selected when it gets the focus, ready to be typed over.
-        control<QPushButton>(&dialog, "OKButton")->setFocus();
+        control<QPushButton>(&dialog, "okButton")->setFocus();
         text1->deselect();
         QTest::mouseClick(text1, Qt::LeftButton, {}, QPoint(5, text1->height() / 2));
         EXPECT_TRUE(QTest::qWaitFor([&] { return text1->selectedText() == "Vorschlag"; }));
@@ -59,11 +59,11 @@ TEST(PdfDialog, EveryWayOfClosingTakesTheCurrentTextEvenAnEmptyOne)
         QTest::keyClicks(text1, typed);
         close(dialog);
         EXPECT_FALSE(dialog.isVisible());
-        return dialog.pdfFile();
+        return dialog.name();
     };
-    EXPECT_EQ(closeAndRead("Brief", [](frmPdfDialog& d) { control<QPushButton>(&d, "OKButton")->click(); }), "Brief");
-    EXPECT_EQ(closeAndRead("", [](frmPdfDialog& d) { d.close(); }), "");
-    EXPECT_EQ(closeAndRead("fehlt/x", [](frmPdfDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }), "fehlt/x")
+    EXPECT_EQ(closeAndRead("Brief", [](PdfNameDialog& d) { control<QPushButton>(&d, "okButton")->click(); }), "Brief");
+    EXPECT_EQ(closeAndRead("", [](PdfNameDialog& d) { d.close(); }), "");
+    EXPECT_EQ(closeAndRead("fehlt/x", [](PdfNameDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }), "fehlt/x")
         << "Esc too, even with a name the button would not accept";
 }
 

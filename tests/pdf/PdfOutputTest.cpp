@@ -3,12 +3,10 @@
 #include "PdfOutput.h"
 #include "Ink.h"
 #include "MailOutput.h"
+#include "PdfNameDialog.h"
 #include "PdfTools.h"
-#include "ServerSettings.h"
 #include "SmtpPeer.h"
-#include "TempFolders.h"
-#include "TestContext.h"
-#include "frmPdfDialog.h"
+#include "TestJobs.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -18,27 +16,33 @@
 
 namespace {
 
-// Private folders, the default settings loaded, and a PDF folder of its own; PDFs
-// unencrypted so the tools need no password.
+// Private folders and a PDF folder of their own; PDFs unencrypted so the tools need no
+// password.
 struct PdfFixture
 {
     TempFolders dirs;
     QString pdfFolder = dirs.root() + QStringLiteral("/pdf");
-    PdfFixture()
-    {
-        LoadServerSettings(dirs.settingsFile());
-        QDir().mkpath(pdfFolder);
-        ServerSettings().PDFFolder = pdfFolder;
-        ServerSettings().PdfPrint = false;
-    }
+    PdfFixture() { QDir().mkpath(pdfFolder); }
     QStringList pdfFiles() const { return QDir(pdfFolder).entryList({QStringLiteral("*.pdf")}, QDir::Files); }
 
-    // Writes the dialog's job to "<name>.pdf".
-    QString write(TestContext& dialog, const QString& name)
+    // A job of `pages` pages of `lines` lines ("P<page>Z<line>") with the PDF folder.
+    Job job(int pages, int lines, const QString& tail = QString())
     {
-        dialog.job().pdfName = name;
-        QString stamp;
-        const OutputOutcome outcome = PrintToPdf(dialog, 0, stamp);
+        Job job = pagesJob(dirs, pages, lines, tail);
+        job.settings.pdfFolder = pdfFolder;
+        job.settings.pdfMayPrint = false;
+        return job;
+    }
+    OutputOutcome run(const Job& job, const OutputRequest& request)
+    {
+        RecordingProgress progress;
+        return PdfOutput().run(job, request, progress);
+    }
+    // Writes the job to "<name>.pdf".
+    QString write(Job job, const QString& name)
+    {
+        job.documentName = name;
+        const OutputOutcome outcome = run(job, allPages(job));
         EXPECT_TRUE(outcome.ok()) << outcome.message.toStdString();
         return pdfFolder + QStringLiteral("/") + name + QStringLiteral(".pdf");
     }
@@ -48,20 +52,21 @@ struct PdfFixture
 struct MailFixture : PdfFixture
 {
     SmtpPeer peer;
-    TestContext dialog{2, 3};
+    Job mailJob;
     explicit MailFixture(const SmtpPeer::Options& options = {"127.0.0.1", "max", "geheim", false}) : peer(options)
     {
         EXPECT_TRUE(peer.isRunning()) << peer.error().toStdString();
-        dirs.setSetting("Pserver", "SmtpServer", peer.url());
-        dirs.setSetting("Pserver", "MailName", "max");
-        dirs.setSetting("Pserver", "MailPW", "geheim");
-        dirs.setSetting("Pserver", "MailDirect", "1");
-        ServerSettings().PdfPrint = false;
+        mailJob = job(2, 3);
+        JobSettings& s = mailJob.settings;
+        s.smtpServer = peer.url();
+        s.mailName = QStringLiteral("max");
+        s.mailPassword = QStringLiteral("geheim");
+        s.mailDirect = true;
     }
-    MailOutcome mail()
+    OutputOutcome mail()
     {
-        QString stamp;
-        return PrintToMail(dialog, 0, stamp);
+        RecordingProgress progress;
+        return MailOutput().run(mailJob, allPages(mailJob, Destination::Mail), progress);
     }
 };
 
@@ -89,14 +94,14 @@ TEST(PdfOutput, SecuritySettingsBecomeEncryptionPermissionsAndPasswords)
     };
     PdfFixture fx;
     for (const Case& c : cases) {
-        ServerSettingsRecord& s = ServerSettings();
-        s.PdfPrint = c.print;
-        s.PdfCut = c.cut;
-        s.PdfEdit = c.edit;
-        s.PdfPassword = c.owner;
-        s.PdfSignatur = c.open;
-        TestContext dialog(1, 3);
-        const QString pdf = fx.write(dialog, "sicher");
+        Job job = fx.job(1, 3);
+        JobSettings& s = job.settings;
+        s.pdfMayPrint = c.print;
+        s.pdfMayCopy = c.cut;
+        s.pdfMayEdit = c.edit;
+        s.pdfOwnerPassword = c.owner;
+        s.pdfOpenPassword = c.open;
+        const QString pdf = fx.write(job, "sicher");
 
         // Without an open password the file opens freely, yet the permissions bind.
         const QString info = pdftools::info(pdf, c.open).out;
@@ -113,57 +118,49 @@ TEST(PdfOutput, SecuritySettingsBecomeEncryptionPermissionsAndPasswords)
 TEST(PdfOutput, NamesComeFromTheJobTheDialogOrTheStamp)
 {
     PdfFixture fx;
-    ServerSettings().PDFDLG = true;
+    Job named = fx.job(1, 2);
+    named.settings.pdfNameDialog = true;
 
-    // A name from the job: no question, even with PDFDLG, and no stamp.
-    TestContext named(1, 2);
-    named.job().pdfName = QStringLiteral("Rechnung");
+    // A name from the job: no question, even with PDFDLG.
+    named.documentName = QStringLiteral("Rechnung");
     setNextPdfFileName(QStringLiteral("Gefragt"));
-    QString stamp = QStringLiteral("x");
-    ASSERT_TRUE(PrintToPdf(named, 0, stamp).ok());
-    EXPECT_TRUE(stamp.isEmpty());
+    ASSERT_TRUE(fx.run(named, allPages(named)).ok());
     EXPECT_TRUE(QFileInfo(fx.pdfFolder + "/Rechnung.pdf").isFile());
     EXPECT_EQ(askPdfFileName(fx.pdfFolder, "p"), "Gefragt") << "the dialog was not asked";
 
-    // No name: the answer (with a sub-folder) names the file and stays with the job, so the
-    // next output, a mail PDF too, takes it without asking.
+    // No name: the answer (with a folder, matched whatever its case) names the file and
+    // comes back with the outcome, for the dialog to keep.
     QDir(fx.pdfFolder).mkdir("Kunden");
-    TestContext asked(1, 2);
-    setNextPdfFileName(QStringLiteral("Kunden\\Meier"));
-    ASSERT_TRUE(PrintToPdf(asked, 0, stamp).ok());
-    EXPECT_EQ(stamp.size(), 14);
-    EXPECT_EQ(asked.job().pdfName, "Kunden/Meier");
-    setNextPdfFileName(QStringLiteral("Nochmal"));
-    QString mailStamp;
-    ASSERT_TRUE(PrintToMailPdf(asked, 0, mailStamp).ok());
-    EXPECT_EQ(mailStamp.size(), 14) << "the mail variant always makes a stamp";
-    EXPECT_EQ(askPdfFileName(fx.pdfFolder, "p"), "Nochmal");
+    Job asked = fx.job(1, 2);
+    asked.settings.pdfNameDialog = true;
+    setNextPdfFileName(QStringLiteral("KUNDEN\\Meier"));
+    const OutputOutcome answered = fx.run(asked, allPages(asked));
+    ASSERT_TRUE(answered.ok());
+    EXPECT_EQ(answered.documentName, "KUNDEN/Meier");
     EXPECT_EQ(QDir(fx.pdfFolder + "/Kunden").entryList(QDir::Files), QStringList{"Meier.pdf"});
+    EXPECT_EQ(answered.file, QDir::toNativeSeparators(fx.pdfFolder + "/Kunden/Meier.pdf"));
 
     // An automatic name never replaces a file: jobs one after the other in the same second,
     // or a second whose name is taken, move on to the next free second.
-    ServerSettings().PDFDLG = false;
     const QDateTime now = QDateTime::currentDateTime();
     QStringList taken;
     for (int s = 0; s < 3; ++s)
         taken << TempFolders::writeFile(fx.pdfFolder + "/PDFDOC" + documentStamp(now.addSecs(s)) + ".pdf", "belegt");
-    TestContext first(1, 1), second(1, 1);
-    QString s1, s2;
-    ASSERT_TRUE(PrintToPdf(first, 0, s1).ok());
-    ASSERT_TRUE(PrintToPdf(second, 0, s2).ok());
-    EXPECT_NE(s1, s2);
-    EXPECT_GT(s1, documentStamp(now.addSecs(2)));
-    EXPECT_TRUE(QFileInfo(fx.pdfFolder + "/PDFDOC" + s2 + ".pdf").isFile());
+    const Job automatic = fx.job(1, 1);
+    const OutputOutcome first = fx.run(automatic, allPages(automatic));
+    const OutputOutcome second = fx.run(automatic, allPages(automatic));
+    ASSERT_TRUE(first.ok() && second.ok());
+    EXPECT_NE(first.file, second.file);
+    EXPECT_GT(QFileInfo(first.file).fileName(), "PDFDOC" + documentStamp(now.addSecs(2)) + ".pdf");
     for (const QString& file : taken)
         EXPECT_EQ(QFileInfo(file).size(), 6) << "left as it was";
 
-    // A name from the dialog is forgotten when the document fails: the next try asks again.
-    ServerSettings().PDFDLG = true;
-    ServerSettings().PDFFolder = fx.dirs.root() + "/fehlt";
-    TestContext failed(1, 1);
+    // A name from the dialog comes back only when the document was written.
+    asked.settings.pdfFolder = fx.dirs.root() + "/fehlt";
     setNextPdfFileName(QStringLiteral("Rechnung"));
-    EXPECT_FALSE(PrintToPdf(failed, 0, stamp).ok());
-    EXPECT_TRUE(failed.job().pdfName.isEmpty());
+    const OutputOutcome failed = fx.run(asked, allPages(asked));
+    EXPECT_FALSE(failed.ok());
+    EXPECT_TRUE(failed.documentName.isEmpty());
 }
 
 // Names from the job or the name dialog stay inside PDFFolder: a way out of it fails the
@@ -174,64 +171,37 @@ TEST(PdfOutput, NamesThatLeaveThePdfFolderFailTheOutput)
     const QString outside = fx.dirs.root() + "/draussen";
     for (const QString& name : {QStringLiteral("../draussen"), QStringLiteral("Kunden\\..\\..\\draussen"), outside,
                                 QStringLiteral("C:\\draussen")}) {
-        TestContext dialog(1, 1);
-        dialog.job().pdfName = name;
-        QString stamp;
-        const OutputOutcome outcome = PrintToPdf(dialog, 0, stamp);
+        Job job = fx.job(1, 1);
+        job.documentName = name;
+        const OutputOutcome outcome = fx.run(job, allPages(job));
         EXPECT_FALSE(outcome.ok()) << name.toStdString();
         EXPECT_TRUE(outcome.message.contains("aus dem PDF-Ordner")) << outcome.message.toStdString();
     }
-    ServerSettings().PDFDLG = true;
-    TestContext asked(1, 1);
+    Job asked = fx.job(1, 1);
+    asked.settings.pdfNameDialog = true;
     setNextPdfFileName(QStringLiteral("../draussen"));
-    QString stamp;
-    EXPECT_FALSE(PrintToPdf(asked, 0, stamp).ok());
+    EXPECT_FALSE(fx.run(asked, allPages(asked)).ok());
     EXPECT_FALSE(QFileInfo::exists(outside + ".pdf"));
     EXPECT_TRUE(fx.pdfFiles().isEmpty());
 }
 
-// A second output of the same dialog while the first lets events run (a countdown firing)
-// is refused; another dialog's output meanwhile is fine: it has its own component.
-TEST(PdfOutput, EachDialogKeepsItsComponentAndOneOutputAtATime)
+// The progress the output reports: both bars to the page count, then each page in turn;
+// the job's watermark layer puts the chosen watermark on every page.
+TEST(PdfOutput, ProgressGoesPageByPageAndTheWatermarkOnEveryPage)
 {
     PdfFixture fx;
-    TestContext dialog(2, 2), other(1, 1);
-    OutputOutcome nested;
-    QString otherPdf, stamp;
-    bool once = true;
-    dialog.onEvents = [&] {
-        if (std::exchange(once, false)) {
-            nested = PrintToPdf(dialog, 0, stamp);
-            otherPdf = fx.write(other, "andere");
-        }
-    };
-    EXPECT_EQ(pdftools::infoOf(fx.write(dialog, "erste"), "Pages"), "2");
-    EXPECT_FALSE(nested.ok());
-    EXPECT_TRUE(QFileInfo(otherPdf).isFile());
-}
-
-TEST(PdfOutput, ADocumentKeepsTheSettingsItBeganWithWhileAnotherJobLoadsItsOwn)
-{
-    PdfFixture fx;
-    ServerSettings().Waterlayer = 1;
-    TestContext dialog(2, 2);
-    dialog.job().AddWatermark(QStringLiteral("ENTWURF|Arial|40| 0| 0| 0| 0| 0| 0| 0| 0| 0"), 0);
-    dialog.setWatermarkPosition(1);
-    // On page 1 another job's "@INI" file is loaded: no watermark, another font.
-    dialog.onEvents = [] {
-        ServerSettings().Waterlayer = 2;
-        ServerSettings().Fontname = QStringLiteral("Times New Roman");
-        ServerSettings().SignPitch = 30;
-    };
-    const QString pdf = fx.write(dialog, "fest");
-    const QStringList pages = pdftools::pageTexts(pdf, true);
+    Job job = fx.job(2, 2);
+    job.documentName = QStringLiteral("fest");
+    job.settings.watermarkLayer = 1;
+    OutputRequest request = allPages(job);
+    request.watermark = QStringLiteral("ENTWURF|Arial|40| 0| 0| 0| 0| 0| 0| 0| 0| 0");
+    RecordingProgress progress;
+    ASSERT_TRUE(PdfOutput().run(job, request, progress).ok());
+    const QStringList pages = pdftools::pageTexts(fx.pdfFolder + "/fest.pdf", true);
     ASSERT_EQ(pages.size(), 2);
     EXPECT_EQ(pages[1].simplified(), "P2Z1 P2Z2 ENTWURF");
-    // Progress: both bars to PageCount, then each page in turn.
-    EXPECT_EQ(dialog.maxima, (QList<QPair<qint32, qint32>>{{2, 2}}));
-    EXPECT_EQ(dialog.values, (QList<QPair<qint32, qint32>>{{1, 1}, {2, 2}}));
-    for (const pdftools::Font& font : pdftools::fonts(pdf))
-        EXPECT_FALSE(font.name.contains("Serif")) << font.name.toStdString();
+    EXPECT_EQ(progress.maxima, (QList<QPair<qint32, qint32>>{{2, 2}}));
+    EXPECT_EQ(progress.values, (QList<QPair<qint32, qint32>>{{1, 1}, {2, 2}}));
 }
 
 // Every picture in a PDF is stored lossless: the background picture (on job page 1 only,
@@ -241,22 +211,25 @@ TEST(PdfOutput, PicturesAreStoredLosslessAndTheBackgroundOnlyOnJobPageOne)
 {
     PdfFixture fx;
     for (qint32 from : {1, 2}) {
-        TestContext dialog(3, 2);
-        dialog.picPageMode = 1;
-        dialog.Picture1().setPicture(QImage(40, 60, QImage::Format_RGB32));
-        dialog.FromPage = from;
-        const QList<pdftools::Image> images = pdftools::images(fx.write(dialog, "bild"));
+        Job job = fx.job(3, 2);
+        job.documentName = QStringLiteral("bild");
+        OutputRequest request = allPages(job);
+        request.pictureMode = 1;
+        request.picture = QImage(40, 60, QImage::Format_RGB32);
+        request.fromPage = from;
+        ASSERT_TRUE(fx.run(job, request).ok());
+        const QList<pdftools::Image> images = pdftools::images(fx.pdfFolder + "/bild.pdf");
         ASSERT_EQ(images.size(), from == 1 ? 1 : 0) << "from " << from;
         for (const pdftools::Image& image : images)
             EXPECT_EQ(image.encoding, "image") << "lossless, not JPEG";
     }
 
-    // Attachments: the missing file is skipped, the wide picture gets a page of its own,
-    // the broken one a blank page.
+    // Attachments: a file gone since the job was read is skipped, the wide picture gets a
+    // page of its own, the broken one a blank page.
     const QString wide = TempFolders::writePicture(fx.dirs.root() + "/wide.png", 300, 100);
     const QString broken = TempFolders::writeFile(fx.dirs.root() + "/broken.jpg", "not a picture");
-    TestContext portrait(2, 2);
-    portrait.job().AnHaenge = fx.dirs.root() + "/missing.png , " + wide + "," + broken;
+    Job portrait = fx.job(2, 2);
+    portrait.attachmentFiles = {fx.dirs.root() + "/missing.png", wide, broken};
     const QString pdf = fx.write(portrait, "anhang");
     EXPECT_EQ(pdftools::infoOf(pdf, "Pages"), "4");
     const QList<pdftools::Image> images = pdftools::images(pdf);
@@ -267,23 +240,23 @@ TEST(PdfOutput, PicturesAreStoredLosslessAndTheBackgroundOnlyOnJobPageOne)
 
     // The mail variant adds them only when asked.
     for (bool withAttachments : {false, true}) {
-        ServerSettings().PdfMailAnhang = withAttachments;
-        TestContext mail(1, 2);
-        mail.job().AnHaenge = wide;
-        QString stamp;
-        ASSERT_TRUE(PrintToMailPdf(mail, 0, stamp).ok());
-        const QString mailPdf = fx.pdfFolder + "/PDFDOC" + stamp + ".pdf";
-        EXPECT_EQ(pdftools::infoOf(mailPdf, "Pages"), withAttachments ? "2" : "1");
-        QFile::remove(mailPdf);
+        Job mail = fx.job(1, 2);
+        mail.settings.pdfMailAttachments = withAttachments;
+        mail.attachmentFiles = {wide};
+        RecordingProgress progress;
+        const OutputOutcome made = makeMailPdf(mail, allPages(mail), progress);
+        ASSERT_TRUE(made.ok());
+        EXPECT_EQ(pdftools::infoOf(made.file, "Pages"), withAttachments ? "2" : "1");
+        QFile::remove(made.file);
     }
 }
 
 TEST(PdfOutput, LandscapeJobsGetLandscapePagesFilledToTheBottom)
 {
     PdfFixture fx;
-    TestContext landscape;
-    landscape.job().setLandscape(true);
-    landscape.fill(1, 4);
+    fx.dirs.setSetting("Pserver", "LinesPerPageQ", "4");
+    Job landscape = fx.job(1, 4, QStringLiteral("^Q"));
+    ASSERT_TRUE(landscape.landscape);
     const QString pdf = fx.write(landscape, "quer");
     EXPECT_EQ(pdftools::infoOf(pdf, "Page size"), "842 x 595 pts (A4)");
     const pdftools::Word last = pdftools::words(pdf).value(0).value(3);
@@ -295,11 +268,11 @@ TEST(PdfOutput, LandscapeJobsGetLandscapePagesFilledToTheBottom)
 TEST(PdfOutput, BitmapModeMakesEachPageOneFineLosslessImageWithoutText)
 {
     PdfFixture fx;
-    ServerSettings().PdfBitmap = true;
-    TestContext dialog;
     // A 132-column line must still fit the page: the bitmap reports its own resolution.
-    dialog.fill(2, 4, QStringLiteral(" ") + QString(124, u'X'));
-    const QString pdf = fx.write(dialog, "grafik");
+    fx.dirs.setSetting("Pserver", "AutoLandscape", "200");
+    Job job = fx.job(2, 4, QStringLiteral(" ") + QString(124, u'X'));
+    job.settings.pdfAsPictures = true;
+    const QString pdf = fx.write(job, "grafik");
     EXPECT_TRUE(pdftools::pageTexts(pdf).join("").trimmed().isEmpty()) << "no text, only pictures";
     const QList<pdftools::Image> images = pdftools::images(pdf);
     ASSERT_EQ(images.size(), 2);
@@ -316,10 +289,10 @@ TEST(PdfOutput, BitmapModeMakesEachPageOneFineLosslessImageWithoutText)
 TEST(MailOutput, RecipientListsBecomeEnvelopeAndHeaders)
 {
     MailFixture fx;
-    Job& job = fx.dialog.job();
-    job.RecEMail = "a@x.de; b@x.de";
-    job.RecEMailCC = "c@x.de";
-    job.RecEMailBCC = "d@x.de,e@x.de";
+    Job& job = fx.mailJob;
+    job.mailTo = "a@x.de; b@x.de";
+    job.mailCc = "c@x.de";
+    job.mailBcc = "d@x.de,e@x.de";
     ASSERT_TRUE(fx.mail().ok());
     ASSERT_EQ(fx.peer.mails().size(), 1);
     SmtpPeer::Mail mail = fx.peer.mails().last();
@@ -332,55 +305,58 @@ TEST(MailOutput, RecipientListsBecomeEnvelopeAndHeaders)
 
     // A trailing "," is a recipient with an empty address: this peer accepts "RCPT TO:<>",
     // so the mail goes out and the user sees nothing.
-    job.RecEMailCC = "c@x.de,";
-    job.RecEMailBCC.clear();
+    job.mailCc = "c@x.de,";
+    job.mailBcc.clear();
     ASSERT_TRUE(fx.mail().ok());
     mail = fx.peer.mails().last();
     EXPECT_EQ(mail.rcptTos, QStringList({"a@x.de", "b@x.de", "c@x.de", "<>"}));
     EXPECT_EQ(mail.headers["cc"], "c@x.de");
 
     // A recipient the server refuses: no mail, and the user reads the server's answer.
-    job.RecEMailCC = "wer@unknown.test";
-    const MailOutcome refused = fx.mail();
+    job.mailCc = "wer@unknown.test";
+    const OutputOutcome refused = fx.mail();
     EXPECT_FALSE(refused.ok());
-    EXPECT_TRUE(refused.result.message.startsWith("Die Mail wurde nicht gesendet.\r\n"));
-    EXPECT_TRUE(refused.result.message.contains("„wer@unknown.test“ abgelehnt: 550 5.1.1 Mailbox unavailable"))
-        << refused.result.message.toStdString();
+    EXPECT_TRUE(refused.message.startsWith("Die Mail wurde nicht gesendet.\r\n"));
+    EXPECT_TRUE(refused.message.contains("„wer@unknown.test“ abgelehnt: 550 5.1.1 Mailbox unavailable"))
+        << refused.message.toStdString();
     EXPECT_EQ(fx.peer.mails().size(), 2);
 }
 
 TEST(MailOutput, SubjectBodyAndAttachmentsAsTheJobGivesThem)
 {
     MailFixture fx;
-    Job& job = fx.dialog.job();
-    job.RecEMail = "a@x.de";
-    job.SubjectMail = "  Rechnung für März ";
-    fx.dirs.setSetting("Pserver", "Betreff", "nicht gelesen");
-    fx.dirs.setSetting("Pserver", "MailText", "Guten Tag,|anbei die Rechnung.");
+    Job& job = fx.mailJob;
+    job.mailTo = "a@x.de";
+    job.mailSubject = "  Rechnung für März ";
+    job.settings.mailSubject = "nicht gelesen";
+    job.settings.mailText = "Guten Tag,|anbei die Rechnung.";
     const QString extra = TempFolders::writeFile(fx.dirs.root() + "/Lieferschein.txt", "Lieferschein\n");
-    job.AnHaenge = fx.dirs.root() + "/fehlt.txt, " + extra;
-    QString stamp;
-    const MailOutcome sent = PrintToMail(fx.dialog, 0, stamp);
-    ASSERT_TRUE(sent.ok()) << sent.result.message.toStdString();
+    job.attachmentFiles = {fx.dirs.root() + "/fehlt.txt", extra};
+    const OutputOutcome sent = fx.mail();
+    ASSERT_TRUE(sent.ok()) << sent.message.toStdString();
     ASSERT_EQ(fx.peer.mails().size(), 1);
     const SmtpPeer::Mail mail = fx.peer.mails().last();
     EXPECT_EQ(mail.headers["subject"], "Rechnung für März");
     EXPECT_EQ(mail.body, "Guten Tag,\r\nanbei die Rechnung.");
     ASSERT_EQ(mail.attachments.size(), 2) << "the missing file is left out";
-    EXPECT_EQ(mail.attachments[0].fileName, "PDFDOC" + stamp + ".pdf");
+    EXPECT_EQ(mail.attachments[0].fileName, QFileInfo(sent.file).fileName());
+    EXPECT_TRUE(mail.attachments[0].fileName.startsWith("PDFDOC"));
     EXPECT_EQ(mail.attachments[0].type, "application/pdf");
     EXPECT_EQ(mail.attachments[1].fileName, "Lieferschein.txt");
-    EXPECT_EQ(sent.pdfPath, fx.pdfFolder + "/PDFDOC" + stamp + ".pdf");
-    EXPECT_TRUE(QFileInfo::exists(sent.pdfPath)) << "MailDelete is the dispatcher's";
+    EXPECT_TRUE(QFileInfo::exists(sent.file)) << "kept without MailDelete";
 
     // No subject of its own: the setting's. A body file: its bytes, not MailText. A
-    // named PDF: attached under that name, umlauts and all.
-    job.SubjectMail.clear();
-    job.TextEmail =
+    // named PDF: attached under that name, umlauts and all; with MailDelete gone afterwards.
+    job.mailSubject.clear();
+    job.mailBodyName = "text.txt";
+    job.mailBodyFile =
         TempFolders::writeFile(fx.dirs.root() + "/text.txt", "Sehr geehrte Frau M\xc3\xbcller,\r\n\r\nGru\xc3\x9f");
-    job.pdfName = "Rechnung Müller";
-    job.AnHaenge.clear();
-    ASSERT_TRUE(PrintToMail(fx.dialog, 0, stamp).ok());
+    job.documentName = "Rechnung Müller";
+    job.attachmentFiles.clear();
+    job.settings.mailDeletePdf = true;
+    const OutputOutcome named = fx.mail();
+    ASSERT_TRUE(named.ok());
+    EXPECT_FALSE(QFileInfo::exists(named.file)) << "MailDelete";
     const SmtpPeer::Mail second = fx.peer.mails().last();
     EXPECT_EQ(second.headers["subject"], "nicht gelesen");
     EXPECT_EQ(second.body, "Sehr geehrte Frau Müller,\r\n\r\nGruß");
@@ -393,7 +369,7 @@ TEST(MailOutput, ThePasswordTravelsEncryptedOrOnlyToThisComputer)
     // STARTTLS offered: used, and the login follows it.
     {
         MailFixture fx({"127.0.0.1", "max", "geheim", true});
-        fx.dialog.job().RecEMail = "a@x.de";
+        fx.mailJob.mailTo = "a@x.de";
         ASSERT_TRUE(fx.mail().ok());
         EXPECT_TRUE(fx.peer.mails().value(0).tls);
         EXPECT_EQ(fx.peer.mails().value(0).login, "max");
@@ -401,11 +377,11 @@ TEST(MailOutput, ThePasswordTravelsEncryptedOrOnlyToThisComputer)
 
     // Another host without STARTTLS: the sign-on fails before any password is sent.
     MailFixture fx({"external", "max", "geheim", false});
-    fx.dialog.job().RecEMail = "a@x.de";
-    const MailOutcome refused = fx.mail();
+    fx.mailJob.mailTo = "a@x.de";
+    const OutputOutcome refused = fx.mail();
     EXPECT_FALSE(refused.ok());
-    EXPECT_TRUE(refused.result.message.startsWith("Maileinstellungen fehlerhaft!\r\n"));
-    EXPECT_TRUE(refused.result.message.contains("keine verschlüsselte Verbindung (STARTTLS)"))
-        << refused.result.message.toStdString();
+    EXPECT_TRUE(refused.message.startsWith("Maileinstellungen fehlerhaft!\r\n"));
+    EXPECT_TRUE(refused.message.contains("keine verschlüsselte Verbindung (STARTTLS)"))
+        << refused.message.toStdString();
     EXPECT_TRUE(fx.peer.mails().isEmpty());
 }

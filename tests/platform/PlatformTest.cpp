@@ -4,11 +4,14 @@
 #include "RegistryStore.h"
 #include "TempFolders.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using profile::GetPrivateProfileString;
@@ -88,6 +91,38 @@ TEST(Profile, WriteReplacesInPlaceAppendsWhatIsMissingKeepsEverythingElseAndIsRe
     EXPECT_EQ(read(created, "PDevice", "Printer0"), "Pdf-Dokumenu");
     TempFolders::writeFile(created, "[PDevice]\nPrinter0=Pdf-DokumenX\n");
     EXPECT_EQ(read(created, "PDevice", "Printer0"), "Pdf-DokumenX");
+
+    // Every other byte stays whatever it is: LF and CR LF mixed, bytes of no encoding, a
+    // last line without its end.
+    const QString odd = TempFolders::writeFile(dirs.root() + "/odd.ini", "[PDevice]\nRepeat=0\r\nx=\xff\xfe\n# end");
+    ASSERT_TRUE(WritePrivateProfileString("PDevice", "Repeat", " 1", odd));
+    ASSERT_TRUE(WritePrivateProfileString("PDevice", "Picture", "A.BMP", odd));
+    QFile oddWritten(odd);
+    ASSERT_TRUE(oddWritten.open(QIODevice::ReadOnly));
+    EXPECT_EQ(oddWritten.readAll(), "[PDevice]\nRepeat= 1\r\nx=\xff\xfe\n# end\r\nPicture=A.BMP\r\n");
+}
+
+// A write that cannot be completed (here: beyond the process's file size limit, as a full
+// disk would stop it) leaves the old file as it was, and nothing else behind.
+TEST(Profile, AWriteThatFailsLeavesTheOldFile)
+{
+    TempFolders dirs;
+    const QByteArray before = "[Pserver]\r\nMailPW=geheim\r\n";
+    const QString file = TempFolders::writeFile(dirs.root() + "/PS.INI", before);
+    struct rlimit old = {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 64;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = WritePrivateProfileString("Pserver", "MailText", QString(100, 'x'), file);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    QFile kept(file);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), before);
+    EXPECT_EQ(QDir(dirs.root()).entryList(QDir::Files | QDir::Hidden), QStringList{"PS.INI"});
 }
 
 using Root = RegistryStore::Root;

@@ -1,15 +1,12 @@
 #include "CupsSpooler.h"
 #include "Ink.h"
-#include "JobReader.h"
 #include "MessageBox.h"
 #include "PdfOutput.h"
 #include "PdfTools.h"
 #include "PictureBox.h"
+#include "PrintDialog.h"
 #include "Printers.h"
-#include "ServerSettings.h"
-#include "TempFolders.h"
-#include "TestContext.h"
-#include "frmGUI.h"
+#include "TestJobs.h"
 #include "frmMonitor.h"
 
 #include <QAction>
@@ -31,19 +28,30 @@ namespace {
 
 const QString Muster = QStringLiteral("MUSTER|Arial|110| 1| 0| 0| 0| 0| 0| 450| 8| 60");
 
+Job landscapeIf(bool landscape, Job job)
+{
+    job.landscape = landscape;
+    return job;
+}
+
+OutputRequest withWatermark(const QString& definition)
+{
+    OutputRequest request;
+    request.watermark = definition;
+    return request;
+}
+
 // A job of `pages` pages whose lines name page and line, and a preview of all its pages
-// set up as the print dialog sets one up; not shown yet.
+// with the request's picture and watermark, set up as the print dialog sets one up; not
+// shown yet.
 struct Preview
 {
     TempFolders dirs;
-    TestContext context;
+    Job job;
     frmMonitor m;
-    explicit Preview(int pages, bool landscape = false)
+    explicit Preview(int pages, bool landscape = false, const OutputRequest& request = {})
+        : job(landscapeIf(landscape, pagesJob(dirs, pages, 10))), m(job, request)
     {
-        LoadServerSettings(dirs.settingsFile());
-        context.job().setLandscape(landscape);
-        context.fill(pages, 10);
-        m.f = &context;
         m.PageCounter = pages;
         m.Firstpage_M = 1;
         m.Lastpage_M = pages;
@@ -66,16 +74,11 @@ struct Preview
 TEST(PreviewWindow, VorschauOpensTheChosenRangeModallyAndEscClosesIt)
 {
     TempFolders dirs;
-    frmGUI dialog;
-    dialog.PageLen = 10;
-    dialog.setIniFile(DefaultSettingsFile());
-    dialog.init();
-    for (int line = 1; line <= 50; ++line)
-        dialog.AddLineToArray(QStringLiteral("Zeile %1").arg(line));
-    dialog.jobComplete();
-    dialog.findChild<QRadioButton*>("Option2_1")->setChecked(true);
-    dialog.findChild<QLineEdit*>("Text2")->setText("2");
-    dialog.findChild<QLineEdit*>("Text3")->setText("4");
+    const Job job = pagesJob(dirs, 5, 10);
+    PrintDialog dialog(job);
+    dialog.findChild<QRadioButton*>("pageRangeOption")->setChecked(true);
+    dialog.findChild<QLineEdit*>("fromPageEdit")->setText("2");
+    dialog.findChild<QLineEdit*>("toPageEdit")->setText("4");
     QStringList seen;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -85,7 +88,7 @@ TEST(PreviewWindow, VorschauOpensTheChosenRangeModallyAndEscClosesIt)
         }
     });
     poll.start(10);
-    dialog.findChild<QPushButton*>("Command1")->click(); // returns once the modal preview closed
+    dialog.findChild<QPushButton*>("previewButton")->click(); // returns once the modal preview closed
     EXPECT_EQ(seen, QStringList{"1 2-4"}) << "shown once: Esc closed it";
 }
 
@@ -203,11 +206,11 @@ TEST(PreviewWindow, PrintIsOfferedOnlyWithAPrinterAndAFailedPrintIsShown)
 
 TEST(PreviewWindow, PictureOnFirstPageOnlyWithARangeFromPageThreeShowsOnNoPage)
 {
-    Preview p(5);
-    QImage red(40, 60, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    p.context.Picture1().setPicture(red);
-    p.context.picPageMode = 1; // "nur 1.Seite"
+    OutputRequest request;
+    request.picture = QImage(40, 60, QImage::Format_RGB32);
+    request.picture.fill(Qt::red);
+    request.pictureMode = 1; // "nur 1.Seite"
+    Preview p(5, false, request);
     p.m.Range = 1;
     p.m.Firstpage_M = 3;
     p.m.show();
@@ -216,9 +219,11 @@ TEST(PreviewWindow, PictureOnFirstPageOnlyWithARangeFromPageThreeShowsOnNoPage)
         EXPECT_LT(colourShare(p.m.pBuffer(), Qt::red, 0), 0.01) << "page " << page;
         p.button("1 Seite vorwärts")->trigger();
     }
-    p.context.picPageMode = 2; // "alle Seiten"
-    p.button("1. Seite")->trigger();
-    EXPECT_GT(colourShare(p.m.pBuffer(), Qt::red, 0), 0.5);
+    request.pictureMode = 2; // "alle Seiten"
+    Preview every(5, false, request);
+    every.m.Firstpage_M = 3;
+    every.m.show();
+    EXPECT_GT(colourShare(every.m.pBuffer(), Qt::red, 0), 0.5);
 }
 
 // The page on view and the PDF of the same page, rasterised at the same resolution.
@@ -229,20 +234,18 @@ TEST(PreviewWindow, ShowsThePageAsThePdfHasIt)
     // horizontal scale must be the same in both.
     dirs.setSetting("Pserver", "SignPitch", "16");
     for (const char* sample : {"render-invoice.dat", "render-listing132.dat", "render-barcodes.dat"}) {
-        TestContext context;
-        ASSERT_TRUE(fillJobFromPrintFile(testDataPath(sample), context.job(), dirs.settingsFile()));
-        context.job().AddWatermark(Muster, 0);
-        context.setWatermarkPosition(1);
-        context.FromPage = 1;
-        context.ToPage = context.job().PageCount();
+        const LoadResult loaded = loadJob(testDataPath(sample), toolLoadOptions(dirs.settingsFile()));
+        ASSERT_TRUE(loaded.loaded());
+        const Job& job = loaded.job;
+        OutputRequest request = allPages(job);
+        request.watermark = Muster;
         const QString pdf = dirs.root() + "/" + sample + ".pdf";
-        ASSERT_TRUE(writeJobPdf(context, 0, pdf, PdfVariant::File).ok());
-        frmMonitor m;
-        m.f = &context;
-        m.Watermarke = Muster;
+        OutputProgress progress;
+        ASSERT_TRUE(writeJobPdf(job, request, progress, pdf, PdfVariant::File).ok());
+        frmMonitor m(job, request);
         m.Firstpage_M = 1;
-        m.Lastpage_M = m.PageCounter = context.job().PageCount();
-        m.Orientation = context.job().Landscape() ? 2 : 1;
+        m.Lastpage_M = m.PageCounter = job.pageCount();
+        m.Orientation = job.landscape ? 2 : 1;
         m.show();
         m.findChild<QSlider*>("Slider1")->setValue(150);
         const int dpi = qRound(m.pBuffer().dotsPerMeterX() * 0.0254);
@@ -258,9 +261,7 @@ TEST(PreviewWindow, PrintCurrentPageSpoolsExactlyThePageOnViewWithoutWatermark)
     CupsSpooler spooler;
     ASSERT_TRUE(spooler.isRunning()) << spooler.error().toStdString();
     ASSERT_TRUE(spooler.setDefaultQueue("PDF")) << spooler.error().toStdString();
-    Preview p(3);
-    p.context.job().AddWatermark(Muster, 0);
-    p.m.Watermarke = Muster;
+    Preview p(3, false, withWatermark(Muster));
     p.m.show();
     p.button("1 Seite vorwärts")->trigger();
     p.button("Druckt die aktuelle Seite auf den Standarddrucker")->trigger();

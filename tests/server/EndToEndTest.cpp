@@ -110,15 +110,14 @@ TEST(EndToEnd, ADosProgramUnderDosBoxPrintsAMailJobThatArrivesAsOneMailWithItsPd
                             "MailDelete=1\nMailFrom=buero@x.de\nSmtpServer=" +
                             peer.url() + "\nPDFFolder=" + pdfFolder + "\n[PDevice]\nPrinter0=e-Mail\n")
                                .toLocal8Bit());
-    const QString extra = TempFolders::writeFile(dirs.root() + "/Lieferschein.txt", "Lieferschein 4711\n");
+    TempFolders::writeFile(dirs.appData() + "/lieferschein.txt", "Lieferschein 4711\n"); // on drive D:
     const QString dosDrive = dirs.root() + "/dos";
     // Code page 437: "Frühstück" with 0x81 in a frame of double and single lines.
     const QByteArray doubles(12, '\xcd'), singles(12, '\xc4');
     TempFolders::writeFile(dosDrive + "/BON.TXT",
                            "@EMAIL kunde@x.de\r\n@CCEMAIL buchhaltung@x.de\r\n@BETREFF Bon 4711\r\n"
-                           "@ANHANG " +
-                               extra.toLocal8Bit() + "\r\n\xc9" + doubles +
-                               "\xbb\r\n\xba Fr\x81hst\x81\x63k  \xba\r\n\xc7" + singles +
+                           "@ANHANG D:\\LIEFERSCHEIN.TXT\r\n\xc9" +
+                               doubles + "\xbb\r\n\xba Fr\x81hst\x81\x63k  \xba\r\n\xc7" + singles +
                                "\xb6\r\n\xba 3,50 Euro  \xba\r\n\xc8" + doubles + "\xbc\r\n");
     const QString config = TempFolders::writeFile(
         dirs.root() + "/dosbox.conf", "[sdl]\noutput=surface\n[cpu]\ncycles=max\n[autoexec]\nmount c \"" +
@@ -140,7 +139,7 @@ TEST(EndToEnd, ADosProgramUnderDosBoxPrintsAMailJobThatArrivesAsOneMailWithItsPd
     EXPECT_EQ(mail.rcptTos, QStringList({"kunde@x.de", "buchhaltung@x.de"}));
     EXPECT_EQ(mail.headers["subject"], "Bon 4711");
     ASSERT_EQ(mail.attachments.size(), 2);
-    EXPECT_EQ(mail.attachments[1].fileName, "Lieferschein.txt");
+    EXPECT_EQ(mail.attachments[1].fileName, "lieferschein.txt");
     const QString text = pdftools::text(mail.attachments[0].path).out;
     EXPECT_TRUE(text.contains("Frühstück") && text.contains("3,50 Euro")) << text.toStdString();
     // The frame is drawn, not written: the ink's bounding box is closed on all four sides.

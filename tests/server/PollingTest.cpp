@@ -1,8 +1,8 @@
 #include "MessageBox.h"
-#include "ServerSettings.h"
+#include "OutputDispatch.h"
+#include "PrintServer.h"
+#include "ServedJob.h"
 #include "TempFolders.h"
-#include "frmGUI.h"
-#include "frmPS.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,19 +14,29 @@
 
 namespace {
 
-// A server form as start-up leaves it, without the tray and the single-instance lock.
+// A print server as start-up leaves it, without the tray and the single-instance lock.
 struct Server
 {
-    frmPS ps;
-    Server() { ps.InitPS(); }
-    ~Server() { qDeleteAll(ps.openDialogs()); }
+    PrintServer ps;
+    Server() { ps.readSettings(); }
     // One tick on a print file old enough to count as complete.
     void tickOn(const TempFolders& dirs, const QByteArray& bytes)
     {
         TempFolders::writeAged(dirs.printFile(), bytes);
-        ps.tmrGetFile_Timer();
+        ps.pollOnce();
     }
+    const Job& job(int index) const { return ps.jobs().value(index)->job(); }
 };
+
+QString firstLine(const Job& job, qint32 page = 1)
+{
+    JobPages pages(job);
+    const QStringList& lines = pages.page(page).lines;
+    for (const QString& line : lines)
+        if (!line.isEmpty())
+            return line;
+    return {};
+}
 
 // Jobs output on their own at once, without a window; `more` goes on in the [Pserver] section.
 void unattended(const TempFolders& dirs, const QByteArray& more = {})
@@ -41,16 +51,16 @@ void unattended(const TempFolders& dirs, const QByteArray& more = {})
 TEST(Polling, IniNamesTheJobsSettingsFileAndAnythingElseLeavesTheDefault)
 {
     TempFolders dirs;
-    const QString other = TempFolders::writeFile(dirs.root() + "/other.ini", "[Pserver]\nLeftSpace=4\n");
-    const QString huge = TempFolders::writeFile(dirs.root() + "/huge.ini", "[Pserver]\n" + QByteArray(2 << 20, ';'));
+    const QString other = TempFolders::writeFile(dirs.appData() + "/other.ini", "[Pserver]\nLeftSpace=4\n");
+    const QString huge = TempFolders::writeFile(dirs.appData() + "/huge.ini", "[Pserver]\n" + QByteArray(2 << 20, ';'));
     Server server;
-    for (const QString& named : {other, QStringLiteral("/dev/zero"), huge})
+    for (const QString& named : {QStringLiteral("D:\\OTHER.INI"), QStringLiteral("/dev/zero"), huge})
         server.tickOn(dirs, "@INI " + named.toLocal8Bit() + "\r\na\r\n");
-    ASSERT_EQ(server.ps.openDialogs().size(), 3);
-    EXPECT_EQ(server.ps.openDialogs()[0]->IniFile(), other);
-    EXPECT_EQ(server.ps.openDialogs()[0]->LeftSpace, 4);
+    ASSERT_EQ(server.ps.jobs().size(), 3);
+    EXPECT_EQ(server.job(0).settings.file, other);
+    EXPECT_EQ(server.job(0).settings.leftMargin, 4);
     for (int i = 1; i < 3; ++i)
-        EXPECT_EQ(server.ps.openDialogs()[i]->IniFile(), dirs.settingsFile()) << i;
+        EXPECT_EQ(server.job(i).settings.file, dirs.settingsFile()) << i;
 }
 
 // Binary data without line ends is no print file: it is set aside, never deleted, and the
@@ -62,20 +72,21 @@ TEST(Polling, AFaultyFileIsSetAsideAndReportedButALongTextLinePrints)
     const QByteArray binary = "ok\r\n" + QByteArray(2 << 20, '\0') + "\r\n";
     server.tickOn(dirs, binary);
     EXPECT_FALSE(QFileInfo::exists(dirs.printFile()));
-    EXPECT_TRUE(server.ps.openDialogs().isEmpty());
+    EXPECT_TRUE(server.ps.jobs().isEmpty());
     EXPECT_TRUE(server.ps.spool().entries().isEmpty()) << "not read again at the next start";
     const QFileInfoList aside = QDir(dirs.appData() + "/fehlerhaft").entryInfoList(QDir::Files);
     ASSERT_EQ(aside.size(), 1);
     EXPECT_EQ(aside[0].size(), binary.size());
     ASSERT_EQ(msgbox::history().size(), 1);
     EXPECT_EQ(msgbox::history()[0].title, "Interpretationsfehler!");
-    EXPECT_EQ(msgbox::history()[0].text,
-              "Druckdatei fehlerhaft!\r\nDie Datei liegt unter " + aside[0].absoluteFilePath() + ".");
+    EXPECT_EQ(msgbox::history()[0].text, "Druckdatei fehlerhaft!\r\nDie Datei enthält Binärdaten ohne Zeilenenden.\r\n"
+                                         "Die Datei liegt unter " +
+                                             aside[0].absoluteFilePath() + ".");
     EXPECT_TRUE(server.ps.isPollingEnabled());
 
     server.tickOn(dirs, "ok\r\n" + QByteArray(2 << 20, 'x') + "\r\n");
-    ASSERT_EQ(server.ps.openDialogs().size(), 1);
-    EXPECT_EQ(server.ps.openDialogs()[0]->GetPageLine(2, 1).size(), 2 << 20);
+    ASSERT_EQ(server.ps.jobs().size(), 1);
+    EXPECT_EQ(JobPages(server.job(0)).page(1).line(2).size(), 2 << 20);
 }
 
 // A DOS program writes a line every 100 ms and, half way, computes for a second with the
@@ -100,12 +111,11 @@ TEST(Polling, AWriterThatPausesWithTheFileOpenGivesExactlyOneCompleteJob)
     });
     writer.start(100);
     // Once the writer is done and its job shown, another tick finds no second job.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !server.ps.openDialogs().isEmpty() && !file.isOpen(); }, 10000));
-    server.ps.tmrGetFile_Timer();
-    ASSERT_EQ(server.ps.openDialogs().size(), 1);
-    frmGUI* job = server.ps.openDialogs().first();
-    EXPECT_EQ(job->PageCount(), 2);
-    EXPECT_EQ(job->GetPageLine(10, 2), "line 20");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !server.ps.jobs().isEmpty() && !file.isOpen(); }, 10000));
+    server.ps.pollOnce();
+    ASSERT_EQ(server.ps.jobs().size(), 1);
+    EXPECT_EQ(server.job(0).pageCount(), 2);
+    EXPECT_EQ(JobPages(server.job(0)).page(2).line(10), "line 20");
 }
 
 // Print files written before the claim (two DOS machines, two spellings), while the first
@@ -115,8 +125,8 @@ TEST(Polling, NoPrintFileWrittenWhileAnotherIsTakenOverIsLost)
     TempFolders dirs;
     unattended(dirs);
     QStringList printed;
-    frmGUI::outputHook() = [&](frmGUI& job, qint16, qint16) {
-        printed << job.GetPageLine(1, 1);
+    outputHook() = [&](const Job& job, const OutputRequest&) {
+        printed << firstLine(job);
         if (printed.size() == 1)
             TempFolders::writeAged(dirs.appData() + "/D.dat", "beim Ausgeben\r\n", 1);
         return OutputOutcome::done();
@@ -125,35 +135,37 @@ TEST(Polling, NoPrintFileWrittenWhileAnotherIsTakenOverIsLost)
     TempFolders::writeAged(dirs.appData() + "/d.dat", "erster\r\n", 20);
     TempFolders::writeAged(dirs.appData() + "/D.DAT", "zweiter\r\n", 10);
     QTimer::singleShot(0, [&] { TempFolders::writeAged(dirs.printFile(), "beim Lesen\r\n", 5); });
-    server.ps.tmrGetFile_Timer();
+    server.ps.pollOnce();
     server.ps.setPollingEnabled(true);
 
     EXPECT_TRUE(QTest::qWaitFor([&] { return printed.size() >= 4 && server.ps.spool().entries().isEmpty(); }, 10000));
-    frmGUI::outputHook() = nullptr;
+    outputHook() = nullptr;
     EXPECT_EQ(printed, QStringList({"erster", "zweiter", "beim Lesen", "beim Ausgeben"}));
     EXPECT_TRUE(QDir(dirs.appData()).entryList({"d.dat"}, QDir::Files).isEmpty());
 }
 
-TEST(Polling, AnUnattendedJobWhoseOutputFailsShowsItselfAndPrintsOnceTheFolderExists)
+// Nobody watches a job that runs unseen: when its output fails it goes to "fehlerhaft"
+// with a message that says where, instead of waiting in memory and coming back at every
+// start.
+TEST(Polling, AnUnattendedJobWhoseOutputFailsIsSetAsideWithItsMessage)
 {
     TempFolders dirs;
     const QString pdfFolder = dirs.root() + "/pdf";
     unattended(dirs, "PDFFolder=" + pdfFolder.toLocal8Bit() + "\n[PDevice]\nPrinter0=Pdf-Dokument\n");
     Server server;
     server.tickOn(dirs, "Rechnung\r\n");
-    ASSERT_EQ(server.ps.openDialogs().size(), 1);
-    frmGUI* job = server.ps.openDialogs().first();
-    EXPECT_FALSE(job->isVisible()) << "HideMode with AutoStart: unseen";
-    EXPECT_TRUE(server.ps.isPrintDialogOpen()) << "a hidden dialog is still a loaded print dialog";
+    ASSERT_EQ(server.ps.jobs().size(), 1);
+    EXPECT_EQ(server.ps.jobs().first()->dialog(), nullptr) << "HideMode with AutoStart: no window at all";
+    EXPECT_TRUE(server.ps.isPrintDialogOpen()) << "a job that runs unseen still counts";
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return job->isVisible(); }, 5000)) << "the failed output shows the job";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.ps.jobs().isEmpty(); }, 5000));
+    const QStringList aside = QDir(dirs.appData() + "/fehlerhaft").entryList(QDir::Files);
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_TRUE(server.ps.spool().entries().isEmpty());
     ASSERT_EQ(msgbox::history().size(), 1);
     EXPECT_EQ(msgbox::history()[0].title, "Fehler!");
-    EXPECT_TRUE(msgbox::history()[0].text.contains("existiert nicht")) << msgbox::history()[0].text.toStdString();
-    EXPECT_EQ(server.ps.spool().entries().size(), 1);
-
-    QDir().mkpath(pdfFolder);
-    job->Command3_Click();
-    EXPECT_EQ(QDir(pdfFolder).entryList({"*.pdf"}, QDir::Files).size(), 1);
-    EXPECT_TRUE(server.ps.spool().entries().isEmpty());
+    const QString text = msgbox::history()[0].text;
+    EXPECT_TRUE(text.startsWith("Druckdialog Job  2: ") && text.contains("existiert nicht") &&
+                text.contains(dirs.appData() + "/fehlerhaft/" + aside[0]))
+        << text.toStdString();
 }

@@ -1,9 +1,13 @@
+#include "PrintDialog.h"
+#include "PrintServer.h"
+#include "ServedJob.h"
 #include "ServerProcess.h"
+#include "SingleInstance.h"
 #include "TempFolders.h"
 #include "TrayLibrary.h"
 #include "XDisplay.h"
-#include "frmPS.h"
 
+#include <QDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -12,22 +16,28 @@ TEST(Startup, PollingZeroStopsTheTimerAndOnlyALeftClickOpensTheSettingsWindowWhi
 {
     TempFolders dirs;
     dirs.setSetting("Pserver", "Polling", "0");
-    frmPS ps;
-    ASSERT_TRUE(ps.Form_Load());
-    EXPECT_EQ(ps.PrintFilePath, dirs.appData() + "/d.dat");
-    EXPECT_FALSE(ps.tmrGetFile.isActive()) << "Polling 0 stops polling";
+    PrintServer server;
+    ASSERT_TRUE(server.start());
+    EXPECT_FALSE(server.isPolling()) << "Polling 0 stops polling";
     dirs.setSetting("Pserver", "Polling", "250");
-    ps.InitPS();
-    EXPECT_TRUE(ps.tmrGetFile.isActive());
-    EXPECT_EQ(ps.tmrGetFile.interval(), 250);
+    server.readSettings();
+    EXPECT_TRUE(server.isPolling());
+    EXPECT_EQ(server.pollingInterval(), 250);
+    // The lock is the AppData folder itself: no file in it that a client of a share could
+    // delete to let a second server in.
+    EXPECT_FALSE(SingleInstance(dirs.appData()).isFirst());
+    EXPECT_EQ(QDir(dirs.appData()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"PS.INI"});
 
     int opened = 0;
-    bool dialogOpen = true;
-    ps.setSettingsWindowOpener([&] { ++opened; });
-    ps.setPrintDialogOpenQuery([&] { return dialogOpen; });
+    server.setSettingsWindowOpener([&] { ++opened; });
+    TempFolders::writeAged(dirs.printFile(), "Hallo\r\n");
+    server.pollOnce();
+    ASSERT_EQ(server.jobs().size(), 1);
     tray::simulateMouse(tray::LeftButtonDown);
     EXPECT_EQ(opened, 0) << "a print dialog is open";
-    dialogOpen = false;
+    server.jobs().first()->dialog()->cancel();
+    QTest::qWait(0);
     tray::simulateMouse(tray::RightButtonDown);
     tray::simulateMouse(tray::LeftDoubleClick);
     EXPECT_EQ(opened, 0) << "right click and double click do nothing";

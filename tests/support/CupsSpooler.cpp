@@ -7,12 +7,13 @@
 #include <cups/cups.h>
 #include <unistd.h>
 
-// The queues' backend: the job's bytes as <id>.pdf, then <id>.meta, each complete when seen.
+// The queues' backend: the job's bytes as <id>.pdf, then <id>.meta (the title on its first
+// line, the job's options on the second), each complete when seen.
 const char* const Backend = R"(#!/bin/sh
 umask 022
 dir="${DEVICE_URI#testsink:}"
 mkdir -p "$dir" && cat -- "${6:--}" > "$dir/.$1.part" && mv -f -- "$dir/.$1.part" "$dir/$1.pdf" || exit 1
-printf '%s' "$3" > "$dir/.$1.meta" && mv -f -- "$dir/.$1.meta" "$dir/$1.meta"
+printf '%s\n%s' "$3" "$5" > "$dir/.$1.meta" && mv -f -- "$dir/.$1.meta" "$dir/$1.meta"
 )";
 
 CupsSpooler::CupsSpooler() : m_dir("/tmp/dscups-XXXXXX"), m_oldServer(qgetenv("CUPS_SERVER"))
@@ -91,7 +92,9 @@ QList<CupsSpooler::SpooledJob> CupsSpooler::jobs(const QString& queue) const
     for (const QFileInfo& info : metas) {
         QFile meta(info.filePath());
         meta.open(QIODevice::ReadOnly);
-        found.append({out.filePath(info.baseName() + ".pdf"), {{"title", QString::fromUtf8(meta.readAll())}}});
+        const QStringList lines = QString::fromUtf8(meta.readAll()).split(u'\n');
+        found.append(
+            {out.filePath(info.baseName() + ".pdf"), {{"title", lines.value(0)}, {"options", lines.value(1)}}});
     }
     return found;
 }

@@ -8,7 +8,8 @@
 
 // A private, real CUPS scheduler for the printer tests: a child process with its own folders,
 // listening only on a Unix socket in its sandbox, with two raw queues, "PDF" and "FRITZfax",
-// whose backend keeps every job as <id>.pdf plus <id>.meta (its title) in out/<queue>/.
+// whose backend keeps every job as <id>.pdf plus <id>.meta (its title and options) in
+// out/<queue>/.
 // While it lives, this process (libcups and Qt) and its children talk to it.
 class CupsSpooler
 {
@@ -22,7 +23,7 @@ public:
     struct SpooledJob
     {
         QString documentPath;        // the bytes the client sent
-        QMap<QString, QString> meta; // "title"
+        QMap<QString, QString> meta; // "title", "options" (as the backend is given them: name=value, blank-separated)
     };
 
     // Makes the queue the scheduler's default destination (the system's default printer).

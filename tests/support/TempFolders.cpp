@@ -3,36 +3,34 @@
 #include "MessageBox.h"
 #include "Profile.h"
 #include "RegistryStore.h"
-#include "ServerSettings.h"
+#include "SettingsKeys.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 
-// The variables that point the program at its folders: AppData, program, configuration.
-static const char* const Variables[3] = {"APPDATA", "DRUCKSERVER_HOME", "XDG_CONFIG_HOME"};
+// The variables that point the program at its folders: AppData, program, configuration,
+// state (the journal).
+static const char* const Variables[4] = {"APPDATA", "DRUCKSERVER_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME"};
 
 TempFolders::TempFolders()
 {
-    const QString folders[3] = {appData(), program(), config()};
-    for (int i = 0; i < 3; ++i) {
+    const QString folders[4] = {appData(), program(), config(), state()};
+    for (int i = 0; i < 4; ++i) {
         m_old[i] = qgetenv(Variables[i]);
         QDir().mkpath(folders[i]);
         qputenv(Variables[i], folders[i].toLocal8Bit());
     }
-    AppDataFolder() = appData();
     SettingsWindowOpen() = false;
-    ServerSettings() = ServerSettingsRecord{};
     setRegistryStore(std::make_unique<FileRegistryStore>(config() + "/druckserver/registry.ini"));
     msgbox::clearHistory();
 }
 
 TempFolders::~TempFolders()
 {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 4; ++i)
         m_old[i].isNull() ? qunsetenv(Variables[i]) : qputenv(Variables[i], m_old[i]);
-    AppDataFolder().clear();
     setRegistryStore(nullptr);
 }
 

@@ -6,9 +6,9 @@
 
 #include <ostream>
 
-// A private AppData folder, program folder and configuration folder for one test.
-// While it lives, APPDATA, DRUCKSERVER_HOME and XDG_CONFIG_HOME point at them and the
-// process-wide AppDataFolder is set, so nothing touches the user's real files.
+// A private AppData folder, program folder, configuration and state folder for one test.
+// While it lives, APPDATA, DRUCKSERVER_HOME, XDG_CONFIG_HOME and XDG_STATE_HOME point at
+// them, so nothing touches the user's real files.
 class TempFolders
 {
 public:
@@ -19,6 +19,7 @@ public:
     QString appData() const { return root() + "/appdata"; }
     QString program() const { return root() + "/program"; }
     QString config() const { return root() + "/config"; }
+    QString state() const { return root() + "/state"; }
     QString settingsFile() const { return appData() + "/PS.INI"; }
     QString printFile() const { return appData() + "/d.dat"; }
 
@@ -37,7 +38,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_old[3];
+    QByteArray m_old[4];
 };
 
 // Path of a file under tests/data.

@@ -1,10 +1,7 @@
 #include "PdfConverter.h"
 
-#include "Folders.h"
-#include "JobReader.h"
+#include "JobLoader.h"
 #include "PdfOutput.h"
-#include "ServerSettings.h"
-#include "WindowlessContext.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,16 +14,18 @@ OutputOutcome convertPrintFileToPdf(const QString& printFile, const QString& out
         return OutputOutcome::failure(QStringLiteral("Die Druckdatei %1 wurde nicht gefunden.").arg(shownFile));
     if (output.isEmpty())
         return OutputOutcome::failure(QStringLiteral("Für das PDF-Dokument wurde kein Dateiname angegeben."));
-    // The scratch file of the resolution probe goes where the server keeps it.
-    if (AppDataFolder().isEmpty())
-        AppDataFolder() = folders::appDataFolder();
 
-    WindowlessContext context;
-    if (!fillJobFromPrintFile(printFile, context.job(), settingsFile))
+    const LoadResult loaded = loadJob(printFile, toolLoadOptions(settingsFile));
+    if (!loaded.loaded())
         return OutputOutcome::failure(
-            QStringLiteral("Die Druckdatei %1 konnte nicht gelesen werden oder ist leer.").arg(shownFile));
-    context.setWatermarkPosition(watermarkPosition);
-    context.FromPage = 1;
-    context.ToPage = context.job().PageCount();
-    return writeJobPdf(context, 0, output, PdfVariant::File);
+            QStringLiteral("Die Druckdatei %1 konnte nicht gelesen werden oder ist leer.").arg(shownFile) +
+            (loaded.problem.isEmpty() ? QString() : u' ' + loaded.problem));
+    const Job& job = loaded.job;
+    OutputRequest request;
+    request.destination = Destination::Pdf;
+    request.toPage = job.pageCount();
+    if (watermarkPosition >= 1 && watermarkPosition <= job.watermarks.size())
+        request.watermark = job.watermarks[watermarkPosition - 1];
+    OutputProgress progress;
+    return writeJobPdf(job, request, progress, output, PdfVariant::File);
 }

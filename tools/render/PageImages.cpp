@@ -1,41 +1,41 @@
 #include "PageImages.h"
 
 #include "Canvas.h"
-#include "OutputContext.h"
+#include "Job.h"
+#include "Output.h"
 #include "PageDrawing.h"
 #include "PrintEngine.h"
-#include "ServerSettings.h"
 
 #include <QDir>
 #include <QImage>
 
-int renderJobPages(OutputContext& context, const QString& outDir, int dpi, QString& error)
+int renderJobPages(const Job& job, const QString& outDir, int dpi, QString& error)
 {
     if (!QDir().mkpath(outDir)) {
         error = QStringLiteral("cannot create %1").arg(outDir);
         return -1;
     }
-    Job& job = context.job();
-    const double widthMm = job.Landscape() ? 297 : 210;
-    const double heightMm = job.Landscape() ? 210 : 297;
+    const double widthMm = job.landscape ? 297 : 210;
+    const double heightMm = job.landscape ? 210 : 297;
     QImage image(qRound(widthMm / 25.4 * dpi), qRound(heightMm / 25.4 * dpi), QImage::Format_RGB32);
     image.setDotsPerMeterX(qRound(dpi / 0.0254));
     image.setDotsPerMeterY(qRound(dpi / 0.0254));
 
     // One canvas for the whole document, so the print modes carry from page to page.
     Canvas canvas(&image);
-    ServerSettingsRecord settings = ServerSettings();
-    canvas.setWidestLineInches(pages::widestLineInches(job, settings.SignPitch, job.LeftSpace));
+    canvas.setWidestLineInches(pages::widestLineInches(job));
     const pages::PageGeometry geometry{image.width(), image.height()};
-    context.FromPage = 1;
-    context.ToPage = job.PageCount();
-    for (qint32 page = 1; page <= job.PageCount(); ++page) {
+    OutputRequest request;
+    request.toPage = job.pageCount();
+    pages::DocumentState state{job.settings.fontName};
+    JobPages pages(job);
+    for (qint32 page = 1; page <= job.pageCount(); ++page) {
         image.fill(Qt::white);
         if (page == 1)
             STARTPRINT2(canvas, pages::documentTitle());
         else
             canvas.begin();
-        pages::drawJobPage(canvas, context, 0, page, geometry, page == 1 ? 1 : 0, settings);
+        pages::drawJobPage(canvas, job, pages.page(page), request, geometry, page == 1 ? 1 : 0, state);
         canvas.end();
         const QString file = QDir(outDir).filePath(QStringLiteral("page-%1.png").arg(page, 3, 10, QLatin1Char('0')));
         if (!image.save(file)) {
@@ -43,5 +43,5 @@ int renderJobPages(OutputContext& context, const QString& outDir, int dpi, QStri
             return -1;
         }
     }
-    return job.PageCount();
+    return job.pageCount();
 }

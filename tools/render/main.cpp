@@ -1,6 +1,5 @@
-#include "JobReader.h"
+#include "JobLoader.h"
 #include "PageImages.h"
-#include "WindowlessContext.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
@@ -39,13 +38,13 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    WindowlessContext context;
-    if (!fillJobFromPrintFile(args[0], context.job(), parser.value(settingsOption))) {
+    const LoadResult loaded = loadJob(args[0], toolLoadOptions(parser.value(settingsOption)));
+    if (!loaded.loaded()) {
         std::fprintf(stderr, "druckserver-render: cannot read %s\n", qPrintable(args[0]));
         return 1;
     }
     QString error;
-    const int pages = renderJobPages(context, args[1], dpi, error);
+    const int pages = renderJobPages(loaded.job, args[1], dpi, error);
     if (pages < 0) {
         std::fprintf(stderr, "druckserver-render: %s\n", qPrintable(error));
         return 1;

@@ -1,0 +1,322 @@
+#include "JobLoader.h"
+
+#include "Folders.h"
+#include "MessageBox.h"
+#include "PageFiller.h"
+#include "PrintFileReader.h"
+#include "ReadingRules.h"
+#include "SafeFiles.h"
+#include "SettingsKeys.h"
+
+#include <QDir>
+
+namespace {
+
+// A record over 1 MiB holding a NUL character is binary data without line ends.
+constexpr qsizetype LongRecord = 1 << 20;
+
+// The command keywords that set a value. A keyword matches when it follows the "@"
+// directly; its value starts right after it, with or without a blank in between.
+enum class Command
+{
+    Datei,
+    Email,
+    CcEmail,
+    BccEmail,
+    Fax,
+    Betreff,
+    Anhang,
+    TxtEmail,
+    Ini,
+    None
+};
+
+struct Keyword
+{
+    QLatin1StringView word;
+    Command command;
+};
+
+constexpr Keyword commandKeywords[] = {
+    {QLatin1StringView("DATEI"), Command::Datei},     {QLatin1StringView("EMAIL"), Command::Email},
+    {QLatin1StringView("CCEMAIL"), Command::CcEmail}, {QLatin1StringView("BCCEMAIL"), Command::BccEmail},
+    {QLatin1StringView("FAX"), Command::Fax},         {QLatin1StringView("BETREFF"), Command::Betreff},
+    {QLatin1StringView("ANHANG"), Command::Anhang},   {QLatin1StringView("TXTEMAIL"), Command::TxtEmail},
+    {QLatin1StringView("INI"), Command::Ini},
+};
+
+// The keyword a command record starts with, given the record trimmed of blanks and
+// beginning with "@". Upper-casing looks only at the few characters a keyword can span.
+Keyword matchKeyword(QStringView trimmed)
+{
+    const QString head = trimmed.sliced(1, std::min<qsizetype>(trimmed.size() - 1, 8)).toString().toUpper();
+    for (const Keyword& k : commandKeywords) {
+        if (head.startsWith(k.word))
+            return k;
+    }
+    return {QLatin1StringView(), Command::None};
+}
+
+QString commandValue(QStringView trimmed, const Keyword& keyword)
+{
+    const qsizetype from = 1 + keyword.word.size();
+    QString value = from < trimmed.size() ? trimmed.sliced(from).toString() : QString();
+    value.remove(u'\r');
+    return rules::trimBlanks(value).toString();
+}
+
+QString digitsOf(const QString& text)
+{
+    QString digits;
+    for (QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            digits.append(c);
+    }
+    return digits;
+}
+
+// Sets what a command record says; an unknown command is dropped, "@INI" was read by the
+// scanning pass.
+void runCommand(Job& job, const QString& record)
+{
+    const QStringView trimmed = rules::trimBlanks(record);
+    const Keyword keyword = matchKeyword(trimmed);
+    if (keyword.command == Command::None || keyword.command == Command::Ini)
+        return;
+    const QString value = commandValue(trimmed, keyword);
+    switch (keyword.command) {
+    case Command::Datei:
+        job.documentName = cleanPdfName(value);
+        break;
+    case Command::Email:
+        job.mailTo = value;
+        break;
+    case Command::CcEmail:
+        job.mailCc = value;
+        break;
+    case Command::BccEmail:
+        job.mailBcc = value;
+        break;
+    case Command::Fax:
+        job.faxNumber = digitsOf(value);
+        break;
+    case Command::Betreff:
+        job.mailSubject = value;
+        break;
+    case Command::Anhang:
+        job.attachmentList = job.attachmentList.isEmpty() ? value : job.attachmentList + QStringLiteral(", ") + value;
+        break;
+    case Command::TxtEmail:
+        job.mailBodyName = value;
+        break;
+    case Command::Ini:
+    case Command::None:
+        break;
+    }
+}
+
+// The page index of the job, and the first line with a NUL character.
+class PageIndex final : public PageFiller::Sink
+{
+public:
+    PageIndex(Job& job, qint32 maxPages) : m_job(job), m_maxPages(maxPages) {}
+
+    void pageOpened(qint32 page) override
+    {
+        if (page > m_maxPages) {
+            tooMany = true;
+            return;
+        }
+        m_job.addPageStart({recordOffset, before.pages, before.nextLine});
+    }
+    void lineStored(qint32, qint64, const QString& text, bool containsNul) override
+    {
+        if (!containsNul)
+            return;
+        // A binary file holds NUL characters in thousands of records: the first one is
+        // shown, the others only counted. A box shows the start of a long line.
+        constexpr qsizetype shownCharacters = 2000;
+        if (nulLines++ == 0)
+            msgbox::show(text.size() > shownCharacters ? text.left(shownCharacters) : text);
+    }
+
+    qint64 recordOffset = 0;
+    PageFiller::Position before;
+    qint64 nulLines = 0;
+    bool tooMany = false;
+
+private:
+    Job& m_job;
+    qint32 m_maxPages;
+};
+
+void run(const std::function<void()>& between)
+{
+    if (between)
+        between();
+}
+
+QString faultyBecause(PrintFileReader::Status status)
+{
+    return status == PrintFileReader::Status::TooLong
+               ? QStringLiteral("Eine Zeile ist länger als 16 MiB; das ist keine Druckausgabe.")
+               : QStringLiteral("Die Datei konnte nicht ganz gelesen werden.");
+}
+
+void logNotFound(const LoadOptions& options, const QString& command, const QString& name, const QString& problem)
+{
+    msgbox::log(options.label.isEmpty() ? QStringLiteral("Druckauftrag") : options.label,
+                QStringLiteral("%1 \"%2\": %3").arg(command, name, problem));
+}
+
+// The files the job's commands name, as the job may reach them.
+void findFiles(Job& job, const LoadOptions& options)
+{
+    if (!job.mailBodyName.isEmpty()) {
+        const JobFiles::Found body = options.files.find(job.mailBodyName);
+        job.mailBodyFile = body.path;
+        if (!body.ok())
+            logNotFound(options, QStringLiteral("@TXTEMAIL"), job.mailBodyName, body.problem);
+    }
+    // The items of the list: the text before each "," with blanks around it removed; a
+    // list ending with "," has no empty last item, an empty item names no file.
+    for (const QString& item : job.attachmentList.split(u',')) {
+        const QString name = item.trimmed();
+        if (name.isEmpty())
+            continue;
+        const JobFiles::Found found = options.files.find(name);
+        if (found.ok())
+            job.attachmentFiles.append(found.path);
+        else
+            logNotFound(options, QStringLiteral("@ANHANG"), name, found.problem);
+    }
+}
+
+} // namespace
+
+bool readWatermarks(const QString& file, QStringList& definitions, QStringList& names)
+{
+    // A watermark file is a few dozen lines, read for every job: no device, FIFO or huge file.
+    const std::optional<QByteArray> bytes = safefiles::readRegularFile(file, safefiles::LargestSettingsFile);
+    if (!bytes)
+        return false;
+    // The file is 8-bit text in the locale's encoding with CR LF line ends; a final line
+    // end does not start another (empty) line.
+    QStringList lines = QString::fromLocal8Bit(*bytes).split(u'\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    definitions.clear();
+    names = {QStringLiteral("Ohne")};
+    for (QString line : std::as_const(lines)) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        definitions.append(line);
+        const qsizetype bar = line.indexOf(u'|');
+        if (bar < 0)
+            break;
+        names.append(line.left(bar));
+    }
+    return true;
+}
+
+LoadOptions toolLoadOptions(const QString& settingsFile)
+{
+    return {settingsFile.isEmpty() ? DefaultSettingsFile() : settingsFile,
+            JobFiles::forServer(),
+            folders::join(folders::programFolder(), QStringLiteral("Wasser.txt")),
+            QString(),
+            LoadOptions::MostPages,
+            {}};
+}
+
+LoadResult loadJob(const QString& printFile, const LoadOptions& options)
+{
+    LoadResult result;
+    Job& job = result.job;
+    const JobSettings defaults = JobSettings::load(options.defaultSettingsFile);
+    PrintFileReader reader(defaults.codePage);
+    if (!reader.open(printFile))
+        return result;
+    job.sourceFile = printFile;
+    job.codePage = defaults.codePage;
+
+    // The scanning pass: orientation and the job's settings file.
+    QString iniName;
+    PrintFileReader::Record record;
+    PrintFileReader::Status status;
+    qint64 records = 0;
+    while ((status = reader.next(record)) == PrintFileReader::Status::Record) {
+        run(options.betweenRecords);
+        ++records;
+        if (record.text.size() > LongRecord && record.text.contains(QChar(u'\0'))) {
+            result.status = LoadResult::Status::Faulty;
+            result.problem = QStringLiteral("Die Datei enthält Binärdaten ohne Zeilenenden.");
+            return result;
+        }
+        if (printableTally(record.text) > defaults.landscapeTally || record.text.contains(QStringLiteral("^Q")))
+            job.landscape = true;
+        if (record.text.contains(QStringLiteral("@INI"))) {
+            QString named = rules::trimBlanks(QStringView(record.text).mid(4)).toString();
+            iniName = named.remove(u'\r');
+        }
+    }
+    if (status != PrintFileReader::Status::End) {
+        result.status = LoadResult::Status::Faulty;
+        result.problem = faultyBecause(status);
+        return result;
+    }
+    if (records == 0) {
+        result.status = LoadResult::Status::Empty;
+        return result;
+    }
+    job.pageLength = job.landscape ? defaults.linesPerPageLandscape : defaults.linesPerPage;
+
+    // The job's settings: its own settings file when it names one it may read.
+    QString iniFile;
+    if (!iniName.isEmpty()) {
+        const JobFiles::Found found = options.files.find(iniName);
+        if (found.ok() && safefiles::isRegularFileWithin(found.path, safefiles::LargestSettingsFile))
+            iniFile = found.path;
+        else
+            logNotFound(options, QStringLiteral("@INI"), iniName,
+                        found.ok() ? QStringLiteral("ist keine Einstellungsdatei") : found.problem);
+    }
+    job.settings =
+        JobSettings::load(options.defaultSettingsFile, iniFile,
+                          options.files.trusted() ? JobSettings::Origin::User : JobSettings::Origin::Stranger,
+                          !iniFile.isEmpty() && options.files.mayWriteSettings(iniFile));
+    readWatermarks(options.watermarkFile, job.watermarks, job.watermarkNames);
+
+    // The feeding pass: commands set values, text fills the pages.
+    PageFiller filler(job.pageLength, job.settings.topSpace, job.settings.linePrefix);
+    PageIndex index(job, options.maxPages);
+    reader.seek(0);
+    while ((status = reader.next(record)) == PrintFileReader::Status::Record) {
+        run(options.betweenRecords);
+        if (isCommandRecord(record.text)) {
+            runCommand(job, record.text);
+            continue;
+        }
+        index.recordOffset = record.offset;
+        index.before = filler.position();
+        filler.addText(record.text, index);
+        if (index.tooMany) {
+            result.status = LoadResult::Status::Faulty;
+            result.problem = QStringLiteral("Der Auftrag hat mehr als %L1 Seiten.").arg(options.maxPages);
+            result.job = Job();
+            return result;
+        }
+    }
+    if (status != PrintFileReader::Status::End) {
+        result.status = LoadResult::Status::Faulty;
+        result.problem = faultyBecause(status);
+        return result;
+    }
+    if (index.nulLines > 1)
+        msgbox::log(QStringLiteral("Druckdatei"),
+                    QStringLiteral("%1 weitere Zeilen mit NUL-Zeichen").arg(index.nulLines - 1));
+
+    findFiles(job, options);
+    result.status = LoadResult::Status::Loaded;
+    return result;
+}
