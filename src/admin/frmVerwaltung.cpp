@@ -4,7 +4,9 @@
 #include "FolderChooser.h"
 #include "Folders.h"
 #include "FontFamilyList.h"
+#include "JobFiles.h"
 #include "MessageBox.h"
+#include "Profile.h"
 #include "ReadingRules.h"
 #include "SettingsKeys.h"
 #include "TrayLibrary.h"
@@ -19,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTableWidget>
 
 #include <cstdlib>
 
@@ -50,21 +53,27 @@ QString watermarkFile()
     return folders::join(folders::programFolder(), QStringLiteral("Wasser.txt"));
 }
 
-void write(const keys::Key& key, const QString& value)
+// Writes the keys into one file (a copy of PS.INI that replaces it once every key is
+// written), noting whether every write succeeded.
+struct KeyWriter
 {
-    // A key that cannot be written is skipped; the next ones are still written.
-    rules::write(file(), keys::Pserver, key.key(), value);
-}
+    QString file;
+    bool ok = true;
 
-void writeNumber(const keys::Key& key, const QString& text)
-{
-    write(key, rules::signedNumber(rules::wholeNumber(text)));
-}
-
-void writeFlag(const keys::Key& key, const QCheckBox* box)
-{
-    write(key, rules::signedNumber(box->isChecked() ? 1 : 0));
-}
+    void write(const keys::Key& key, const QString& value) { write(keys::Pserver, key.key(), value); }
+    void write(const QString& section, const QString& key, const QString& value)
+    {
+        ok = rules::write(file, section, key, value) && ok;
+    }
+    void writeNumber(const keys::Key& key, const QString& text)
+    {
+        write(key, rules::signedNumber(rules::wholeNumber(text)));
+    }
+    void writeFlag(const keys::Key& key, const QCheckBox* box)
+    {
+        write(key, rules::signedNumber(box->isChecked() ? 1 : 0));
+    }
+};
 
 } // namespace
 
@@ -151,57 +160,107 @@ void frmVerwaltung::Form_Load()
     m_startWithSystem->setChecked(m_registeredAtOpen);
 
     m_watermarks->load(watermarkFile());
+    showDrives();
 }
 
-void frmVerwaltung::writeKeys() const
+bool frmVerwaltung::writeKeys(const QString& file) const
 {
-    write(keys::LinesPerPage, m_linesPerPage->text());
-    write(keys::LinesPerPageQ, m_linesPerPageQ->text());
-    write(keys::AutoLandscape, m_autoLandscape->text());
+    KeyWriter w{file};
+    w.write(keys::LinesPerPage, m_linesPerPage->text());
+    w.write(keys::LinesPerPageQ, m_linesPerPageQ->text());
+    w.write(keys::AutoLandscape, m_autoLandscape->text());
 
-    write(keys::AutoStartDelay,
-          rules::signedNumber(qRound64(rules::numericValue(m_autoStartSeconds->text()) * 1000.0)));
-    writeNumber(keys::SignPitch, m_signPitch->text());
-    writeNumber(keys::BarCodePitch, m_barcodePitch->text());
+    w.write(keys::AutoStartDelay,
+            rules::signedNumber(qRound64(rules::numericValue(m_autoStartSeconds->text()) * 1000.0)));
+    w.writeNumber(keys::SignPitch, m_signPitch->text());
+    w.writeNumber(keys::BarCodePitch, m_barcodePitch->text());
 
-    write(keys::Fontname, m_fontname->family());
-    writeFlag(keys::AutoStart, m_autoStart);
-    writeFlag(keys::HideMode, m_hideMode);
+    w.write(keys::Fontname, m_fontname->family());
+    w.writeFlag(keys::AutoStart, m_autoStart);
+    w.writeFlag(keys::HideMode, m_hideMode);
 
     QString mailText = m_mailText->toPlainText();
-    write(keys::MailText, mailText.remove(u'\r').replace(u'\n', u'|'));
-    write(keys::MailName, m_mailName->text());
-    write(keys::MailPW, m_mailPW->text());
-    write(keys::Betreff, m_betreff->text());
-    writeFlag(keys::MailDirect, m_mailDirect);
-    write(keys::MailFrom, m_mailFrom->text().trimmed());
-    write(keys::SmtpServer, m_smtpServer->text().trimmed());
+    w.write(keys::MailText, mailText.remove(u'\r').replace(u'\n', u'|'));
+    w.write(keys::MailName, m_mailName->text());
+    w.write(keys::MailPW, m_mailPW->text());
+    w.write(keys::Betreff, m_betreff->text());
+    w.writeFlag(keys::MailDirect, m_mailDirect);
+    w.write(keys::MailFrom, m_mailFrom->text().trimmed());
+    w.write(keys::SmtpServer, m_smtpServer->text().trimmed());
 
-    writeNumber(keys::LeftSpace, m_leftSpace->text());
-    writeNumber(keys::TopSpace, m_topSpace->text());
-    write(keys::AddEscSequenz, m_addEscSequenz->text().trimmed());
-    write(keys::PDFFolder, m_pdfFolder->path().trimmed());
+    w.writeNumber(keys::LeftSpace, m_leftSpace->text());
+    w.writeNumber(keys::TopSpace, m_topSpace->text());
+    w.write(keys::AddEscSequenz, m_addEscSequenz->text().trimmed());
+    w.write(keys::PDFFolder, m_pdfFolder->path().trimmed());
 
-    writeFlag(keys::PDFMSG, m_pdfMsg);
-    writeFlag(keys::PDFShow, m_pdfShow);
-    writeFlag(keys::MailDelete, m_mailDelete);
-    writeFlag(keys::PDFDLG, m_pdfDlg);
-    writeFlag(keys::PdfPrint, m_pdfPrint);
-    writeFlag(keys::PdfCut, m_pdfCut);
-    writeFlag(keys::PdfEdit, m_pdfEdit);
-    write(keys::PdfPassword, m_pdfPassword->text().trimmed());
-    write(keys::PdfSignatur, m_pdfSignatur->text().trimmed());
-    writeFlag(keys::PdfBitmap, m_pdfBitmap);
-    writeFlag(keys::PdfMailAnhang, m_pdfMailAnhang);
+    w.writeFlag(keys::PDFMSG, m_pdfMsg);
+    w.writeFlag(keys::PDFShow, m_pdfShow);
+    w.writeFlag(keys::MailDelete, m_mailDelete);
+    w.writeFlag(keys::PDFDLG, m_pdfDlg);
+    w.writeFlag(keys::PdfPrint, m_pdfPrint);
+    w.writeFlag(keys::PdfCut, m_pdfCut);
+    w.writeFlag(keys::PdfEdit, m_pdfEdit);
+    w.write(keys::PdfPassword, m_pdfPassword->text().trimmed());
+    w.write(keys::PdfSignatur, m_pdfSignatur->text().trimmed());
+    w.writeFlag(keys::PdfBitmap, m_pdfBitmap);
+    w.writeFlag(keys::PdfMailAnhang, m_pdfMailAnhang);
 
     // A layer the list does not offer stays as it was read.
     const int layer = m_watermarks->layer();
-    write(keys::Waterlayer, QString::number(layer >= 0 ? layer : m_layerAtOpen));
+    w.write(keys::Waterlayer, QString::number(layer >= 0 ? layer : m_layerAtOpen));
+    for (const auto& [letter, folder] : driveKeys())
+        w.write(keys::Laufwerke, letter, folder);
+    return w.ok;
+}
+
+void frmVerwaltung::showDrives()
+{
+    // The mapped drives, and an empty row to add one; D: without a row is the folder where
+    // the print files arrive.
+    const DriveMap map = DriveMap::read(file(), QString());
+    const QSignalBlocker block(m_drives);
+    m_drives->setRowCount(0);
+    m_driveLettersAtOpen.clear();
+    for (const DriveMap::Drive& drive : map.drives) {
+        const int row = m_drives->rowCount();
+        m_drives->insertRow(row);
+        m_drives->setItem(row, 0, new QTableWidgetItem(QString(drive.letter) + u':'));
+        m_drives->setItem(row, 1, new QTableWidgetItem(drive.folder));
+        m_driveLettersAtOpen << QString(drive.letter);
+    }
+    m_drives->insertRow(m_drives->rowCount());
+}
+
+QList<QPair<QString, QString>> frmVerwaltung::driveKeys() const
+{
+    QList<QPair<QString, QString>> entries;
+    QStringList written;
+    for (int row = 0; row < m_drives->rowCount(); ++row) {
+        const QTableWidgetItem* letterItem = m_drives->item(row, 0);
+        const QTableWidgetItem* folderItem = m_drives->item(row, 1);
+        const QString letter = letterItem ? letterItem->text().trimmed().left(1).toUpper() : QString();
+        const QString folder = folderItem ? folderItem->text().trimmed() : QString();
+        if (letter.isEmpty() || letter[0] < u'A' || letter[0] > u'Z' || folder.isEmpty() || written.contains(letter))
+            continue;
+        entries.append({letter, folder});
+        written << letter;
+    }
+    for (const QString& letter : m_driveLettersAtOpen) {
+        if (!written.contains(letter))
+            entries.append({letter, QString()});
+    }
+    return entries;
 }
 
 void frmVerwaltung::Speichern_Click()
 {
-    writeKeys();
+    // All keys or none: a disk that fills up half way leaves the old file as it was.
+    if (!profile::editAtomically(file(), [this](const QString& copy) { return writeKeys(copy); })) {
+        msgbox::show(
+            QStringLiteral("Die Einstellungen konnten nicht gespeichert werden; %1 bleibt, wie sie war.").arg(file()),
+            QStringLiteral("Fehler!"), msgbox::Icon::Critical);
+        return;
+    }
     // Only a change is written, so saving from a build tree does not move an entry
     // that points at the installed program.
     if (m_startWithSystem->isChecked() != m_registeredAtOpen)

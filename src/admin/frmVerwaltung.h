@@ -10,6 +10,7 @@ class FontFamilyList;
 class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
+class QTableWidget;
 class QPushButton;
 class QTabWidget;
 class WatermarkEditor;
@@ -61,7 +62,12 @@ private:
 
     // frmVerwaltung.cpp
     void Form_Load();
-    void writeKeys() const;
+    // Writes every key into `file`; false when a write failed.
+    bool writeKeys(const QString& file) const;
+    // The drive table: the rows of [Laufwerke], and the keys to write for it (a letter no
+    // longer in the table is written empty, which unmaps it).
+    void showDrives();
+    QList<QPair<QString, QString>> driveKeys() const;
 
     std::function<void()> m_initPS;
     bool m_registeredAtOpen = false;
@@ -81,6 +87,8 @@ private:
     QLineEdit* m_leftSpace = nullptr;
     QLineEdit* m_topSpace = nullptr;
     QLineEdit* m_addEscSequenz = nullptr;
+    QTableWidget* m_drives = nullptr;
+    QStringList m_driveLettersAtOpen;
     // "Email"
     QLineEdit* m_mailName = nullptr;
     QLineEdit* m_mailPW = nullptr;

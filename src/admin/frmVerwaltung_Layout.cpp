@@ -14,11 +14,13 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -174,12 +176,37 @@ QWidget* frmVerwaltung::buildPrintTab()
     m_addEscSequenz = textBox("AddEscSequenz", escFrame);
     escLayout->addWidget(m_addEscSequenz);
 
+    auto* drivesFrame = frame(QStringLiteral("Laufwerke der DOS-Programme"), page);
+    auto* drivesLayout = new QVBoxLayout(drivesFrame);
+    m_drives = new QTableWidget(0, 2, drivesFrame);
+    m_drives->setObjectName(QStringLiteral("Laufwerke"));
+    m_drives->setHorizontalHeaderLabels({QStringLiteral("Laufwerk"), QStringLiteral("Ordner")});
+    m_drives->setToolTip(QStringLiteral("Ordner, die die DOS-Programme als Laufwerk sehen; ohne Eintrag für D: ist D: "
+                                        "der Ordner der Druckdateien"));
+    m_drives->horizontalHeader()->setStretchLastSection(true);
+    m_drives->verticalHeader()->hide();
+    m_drives->setColumnWidth(0, 70);
+    m_drives->setMinimumHeight(90);
+    // The last row is always empty, to add a drive.
+    connect(m_drives, &QTableWidget::cellChanged, this, [this] {
+        const int last = m_drives->rowCount() - 1;
+        for (int column = 0; column < 2; ++column) {
+            const QTableWidgetItem* item = m_drives->item(last, column);
+            if (item && !item->text().isEmpty()) {
+                m_drives->insertRow(last + 1);
+                return;
+            }
+        }
+    });
+    drivesLayout->addWidget(m_drives);
+
     grid->addWidget(autoPrint, 0, 0);
     grid->addWidget(fontFrame, 1, 0);
     grid->addWidget(linesFrame, 0, 1);
     grid->addWidget(margins, 1, 1);
     grid->addWidget(escFrame, 2, 0, 1, 2);
-    grid->setRowStretch(3, 1);
+    grid->addWidget(drivesFrame, 3, 0, 1, 2);
+    grid->setRowStretch(4, 1);
     return page;
 }
 

@@ -9,6 +9,8 @@
 #include "SettingsKeys.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QLocale>
 
 namespace {
 
@@ -169,9 +171,30 @@ void logNotFound(const LoadOptions& options, const QString& command, const QStri
                 QStringLiteral("%1 \"%2\": %3").arg(command, name, problem));
 }
 
+// A document name with a drive letter ("D:\\PDF\\R4711") names a place on the DOS
+// program's drives; inside the PDF folder it becomes the name relative to it. Anywhere
+// else it stays as written, and the PDF output refuses it as leading out of the folder.
+void placeDocumentName(Job& job, const LoadOptions& options)
+{
+    const QString& name = job.documentName;
+    if (name.size() < 2 || name[1] != u':' || !name[0].isLetter())
+        return;
+    const QString folder =
+        QFileInfo(job.settings.pdfFolder.isEmpty() ? keys::pdfFolderDefault() : job.settings.pdfFolder)
+            .canonicalFilePath();
+    const JobFiles::Found placed = options.files.place(name);
+    if (!placed.ok() || folder.isEmpty() || !placed.path.startsWith(folder + u'/'))
+        return;
+    QString relative = placed.path.mid(folder.size() + 1);
+    if (relative.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        relative.chop(4);
+    job.documentName = relative;
+}
+
 // The files the job's commands name, as the job may reach them.
 void findFiles(Job& job, const LoadOptions& options)
 {
+    placeDocumentName(job, options);
     if (!job.mailBodyName.isEmpty()) {
         const JobFiles::Found body = options.files.find(job.mailBodyName);
         job.mailBodyFile = body.path;
@@ -302,7 +325,8 @@ LoadResult loadJob(const QString& printFile, const LoadOptions& options)
         filler.addText(record.text, index);
         if (index.tooMany) {
             result.status = LoadResult::Status::Faulty;
-            result.problem = QStringLiteral("Der Auftrag hat mehr als %L1 Seiten.").arg(options.maxPages);
+            result.problem = QStringLiteral("Der Auftrag hat mehr als %1 Seiten.")
+                                 .arg(QLocale(QLocale::German).toString(options.maxPages));
             result.job = Job();
             return result;
         }

@@ -20,6 +20,12 @@ bool& historyKept()
     return kept;
 }
 
+QStringList& logged()
+{
+    static QStringList lines;
+    return lines;
+}
+
 std::optional<Answer>& nextAnswer()
 {
     static std::optional<Answer> answer;
@@ -72,6 +78,8 @@ void log(const QString& title, const QString& text)
     line.replace(QStringLiteral("\r\n"), QStringLiteral("\\n")).replace(u'\n', QStringLiteral("\\n"));
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
+    if (historyKept())
+        logged().append(line);
 }
 
 Answer show(const QString& text, const QString& title, Icon icon, Buttons buttons)
@@ -130,9 +138,15 @@ const QList<Shown>& history()
     return shownBoxes();
 }
 
+const QStringList& loggedLines()
+{
+    return logged();
+}
+
 void clearHistory()
 {
     shownBoxes().clear();
+    logged().clear();
 }
 
 } // namespace msgbox

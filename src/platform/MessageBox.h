@@ -55,6 +55,8 @@ void log(const QString& title, const QString& text);
 void keepHistory(bool keep);
 void setNextAnswer(Answer answer);
 const QList<Shown>& history();
+// The lines log() wrote (also those of headless boxes), kept like the history.
+const QStringList& loggedLines();
 void clearHistory();
 
 } // namespace msgbox

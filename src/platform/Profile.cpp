@@ -351,4 +351,30 @@ bool WritePrivateProfileString(const QString& section, const QString& key, const
     return written;
 }
 
+bool editAtomically(const QString& fileName, const std::function<bool(const QString& copy)>& edit)
+{
+    QByteArray bytes;
+    if (QFileInfo::exists(fileName)) {
+        const std::optional<QByteArray> content = safefiles::readRegularFile(fileName, safefiles::LargestSettingsFile);
+        if (!content)
+            return false;
+        bytes = *content;
+    }
+    const QFileInfo info(fileName);
+    QByteArray copy =
+        QFile::encodeName(info.absolutePath()) + "/." + QFile::encodeName(info.fileName()) + ".edit-XXXXXX";
+    const int fd = ::mkstemp(copy.data());
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    const QString copyName = QFile::decodeName(copy);
+    const bool done = replaceFile(copyName, bytes) && edit(copyName) &&
+                      ::rename(copy.constData(), QFile::encodeName(fileName).constData()) == 0;
+    if (!done)
+        ::unlink(copy.constData());
+    forget(copyName);
+    forget(fileName);
+    return done;
+}
+
 } // namespace profile

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // Profile files ("INI" files) with the semantics of the Windows private-profile
 // functions, which is what the settings file and every hand-edited copy of it rely on:
 // - section and key names match without regard to case, blanks around names and
@@ -25,5 +27,11 @@ QString GetPrivateProfileString(const QString& section, const QString& key, cons
 // Returns false when the file could not be written; the old file is then unchanged.
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& fileName);
+
+// Makes several writes to a settings file as one: `edit` writes to a copy of the file
+// (the path it is given), which replaces the file only when every write succeeded. False,
+// leaving the file as it was, when the copy cannot be made, a write fails, or the copy
+// cannot replace the file.
+bool editAtomically(const QString& fileName, const std::function<bool(const QString& copy)>& edit);
 
 } // namespace profile

@@ -85,13 +85,17 @@ QByteArray quoted(const QByteArray& ascii)
 }
 
 // The address itself: the part inside "<...>" when the text has one, else the text
-// without the blanks around it.
+// without the blanks around it. No angle bracket or blank is left in it: the address goes
+// between "<" and ">" on the wire, where anything after a ">" would be read as parameters
+// of the command (a size, a notification request).
 QByteArray envelopeAddress(const QString& text)
 {
     const qsizetype open = text.lastIndexOf(u'<');
     const qsizetype close = text.lastIndexOf(u'>');
     const QString address = open >= 0 && close > open ? text.mid(open + 1, close - open - 1) : text;
-    return headerSafe(address.trimmed()).replace(' ', "");
+    QByteArray bytes = headerSafe(address.trimmed());
+    bytes.removeIf([](char c) { return c == ' ' || c == '<' || c == '>'; });
+    return bytes;
 }
 
 QByteArray addressHeader(const char* name, const MailMessage& message, MailRecipient::Kind kind)
@@ -390,5 +394,12 @@ QString SmtpTransport::describeFailure(int code) const
     if (m_refusedRecipient)
         return QStringLiteral("Der Mailserver %1 hat den Empfänger „%2“ abgelehnt: %3")
             .arg(server, QString::fromUtf8(*m_refusedRecipient), detail);
+    // A server that stops answering in the middle leaves its last reply (often the "354"
+    // that invited the mail) behind; that reply is no reason.
+    if (m_refusal.isEmpty() && (code == CURLE_SEND_ERROR || code == CURLE_RECV_ERROR || code == CURLE_GOT_NOTHING ||
+                                code == CURLE_PARTIAL_FILE))
+        return QStringLiteral("Die Verbindung zum Mailserver %1 brach während des Sendens ab; die Mail ist nicht "
+                              "angekommen.")
+            .arg(server);
     return QStringLiteral("Der Mailserver %1 hat die Mail nicht angenommen: %2").arg(server, detail);
 }

@@ -26,9 +26,13 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSlider>
+#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -117,6 +121,53 @@ TEST(SettingsWindow, ShowsNumbersAsUsedAndSpeichernWritesWhatTheBoxesHoldAndRelo
     again.box("startWithSystem")->setChecked(false);
     again.w->Speichern_Click();
     EXPECT_FALSE(QFile::exists(entry));
+}
+
+// The drives of the DOS programs: shown as mapped, edited in the table, and a drive taken
+// out of it is written empty, which unmaps it.
+TEST(SettingsWindow, TheDriveTableShowsAndSavesTheMappedDrives)
+{
+    TempFolders dirs;
+    dirs.setSetting("Laufwerke", "C", "/home/dos/c");
+    dirs.setSetting("Laufwerke", "F", "/home/dos/f");
+    Window win;
+    auto* table = win.control<QTableWidget>("Laufwerke");
+    ASSERT_EQ(table->rowCount(), 3) << "the mapped drives and an empty row";
+    EXPECT_EQ(table->item(0, 0)->text() + table->item(0, 1)->text(), "C:/home/dos/c");
+    table->item(0, 1)->setText("/home/neu/c");
+    table->item(1, 0)->setText("");
+    table->setItem(2, 0, new QTableWidgetItem("e"));
+    table->setItem(2, 1, new QTableWidgetItem("/home/dos/e"));
+    EXPECT_EQ(table->rowCount(), 4) << "another empty row to add one more";
+    win.w->Speichern_Click();
+    const QByteArray ini = bytesOf(dirs.settingsFile());
+    for (const char* line : {"C=/home/neu/c\n", "E=/home/dos/e\n", "F=\n"})
+        EXPECT_TRUE(ini.contains(line)) << line << " in " << ini.constData();
+}
+
+// Every key or none: a save the disk cannot take (here: beyond the process's file size
+// limit) leaves the settings file as it was, and the window says so and stays.
+TEST(SettingsWindow, ASaveThatFailsLeavesTheOldFileAndSaysSo)
+{
+    TempFolders dirs;
+    const QByteArray before = "[Pserver]\nMailPW=geheim\n";
+    TempFolders::writeFile(dirs.settingsFile(), before);
+    Window win;
+    win.type("LinesPerPage", "20");
+    struct rlimit old = {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 200;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    win.w->Speichern_Click();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(bytesOf(dirs.settingsFile()), before);
+    ASSERT_FALSE(msgbox::history().isEmpty());
+    EXPECT_TRUE(msgbox::history().last().text.startsWith("Die Einstellungen konnten nicht gespeichert werden"));
+    EXPECT_TRUE(SettingsWindowOpen());
+    EXPECT_EQ(win.reloads, 0);
 }
 
 TEST(SettingsWindow, AbbruchLeavesBothFilesUntouched)

@@ -244,7 +244,8 @@ TEST(DialogLists, TheJobsPagesAddressAndFaxNumberAreShownAndTheSpinsStayInRange)
 }
 
 // The countdown driven tick by tick (no waiting in real time): the default 3000 ms count
-// 3, 2, 1; 1500 ms count 1.5, 0.5 and never go below zero; the output starts when the
+// 3, 2, 1; 1500 ms count 1.5, 0.5 and never go below zero; 15000 ms, beyond what the
+// settings window's spin buttons offer, count 15 seconds; the output starts when the
 // delay's single precise timer ends.
 TEST(DialogCountdown, CountsDownInSecondsAndStartsWhenTheDelayEnds)
 {
@@ -253,7 +254,8 @@ TEST(DialogCountdown, CountsDownInSecondsAndStartsWhenTheDelayEnds)
         const char* delay;
         int intervalMs;
         QList<double> shown; // at the start and after each tick
-    } cases[] = {{nullptr, 3000, {3.0, 2.0, 1.0, 0.0}}, {"1500", 1500, {1.5, 0.5, 0.5}}};
+    } cases[] = {
+        {nullptr, 3000, {3.0, 2.0, 1.0, 0.0}}, {"1500", 1500, {1.5, 0.5, 0.5}}, {"15000", 15000, {15.0, 14.0}}};
     for (const auto& c : cases) {
         TempFolders dirs;
         DialogHooks hooks;

@@ -320,6 +320,17 @@ TEST(MailOutput, RecipientListsBecomeEnvelopeAndHeaders)
     EXPECT_TRUE(refused.message.contains("„wer@unknown.test“ abgelehnt: 550 5.1.1 Mailbox unavailable"))
         << refused.message.toStdString();
     EXPECT_EQ(fx.peer.mails().size(), 2);
+
+    // A ">" in an address cannot smuggle parameters onto the wire; a line that goes dead
+    // while sending says so.
+    job.mailCc.clear();
+    job.mailTo = "a@x.de> SIZE=1";
+    ASSERT_TRUE(fx.mail().ok());
+    EXPECT_EQ(fx.peer.mails().last().rcptTos, QStringList{"a@x.deSIZE=1"});
+    job.mailTo = "a@drop.test";
+    const OutputOutcome dropped = fx.mail();
+    EXPECT_TRUE(dropped.message.endsWith("brach während des Sendens ab; die Mail ist nicht angekommen."))
+        << dropped.message.toStdString();
 }
 
 TEST(MailOutput, SubjectBodyAndAttachmentsAsTheJobGivesThem)

@@ -97,28 +97,42 @@ TEST(EndToEnd, TheReadmeSettingsGiveAPdfAndAKillDuringItLeavesNoHalfFileAndTheRe
 // A real DOS machine: DOSBox, headless, copies a print file to its drive D:, which is the
 // AppData folder; DOS names are upper case, so it arrives as D.DAT. Its mail commands send
 // the job as one mail with its PDF and a further attachment.
+// A real DOS machine: DOSBox, headless, copies a print file to its drive D:, the AppData
+// folder; DOS names are upper case, so it arrives as D.DAT. The job names its files as the
+// DOS program sees them, in upper case, while they are lower case on the disk: the mail
+// body, a picture, its settings file on D:, a delivery note on the mapped drive C:. It
+// arrives as one mail with its PDF, the picture's page and both files; the PDF in the
+// folder the job's settings file names (the user trusts the print files of this DOSBox).
 TEST(EndToEnd, ADosProgramUnderDosBoxPrintsAMailJobThatArrivesAsOneMailWithItsPdf)
 {
     TempFolders dirs;
     SmtpPeer peer;
     ASSERT_TRUE(peer.isRunning()) << peer.error().toStdString();
-    // Jobs mailed unseen after 300 ms; the PDF goes through a folder of its own.
-    const QString pdfFolder = dirs.root() + "/pdf";
-    QDir().mkpath(pdfFolder);
-    TempFolders::writeFile(dirs.settingsFile(),
-                           ("[Pserver]\nAutoStart=1\nHideMode=1\nAutoStartDelay=300\nMailDirect=1\n"
-                            "MailDelete=1\nMailFrom=buero@x.de\nSmtpServer=" +
-                            peer.url() + "\nPDFFolder=" + pdfFolder + "\n[PDevice]\nPrinter0=e-Mail\n")
-                               .toLocal8Bit());
-    TempFolders::writeFile(dirs.appData() + "/lieferschein.txt", "Lieferschein 4711\n"); // on drive D:
     const QString dosDrive = dirs.root() + "/dos";
+    const QString pdfFolder = dirs.root() + "/pdf", firmaFolder = dirs.root() + "/firma";
+    for (const QString& folder : {pdfFolder, firmaFolder})
+        QDir().mkpath(folder);
+    // Jobs mailed unseen after 300 ms; the job's settings file keeps its PDF in a folder
+    // of its own.
+    const QByteArray mailing = "[Pserver]\nAutoStart=1\nHideMode=1\nAutoStartDelay=300\nMailDirect=1\n"
+                               "MailFrom=buero@x.de\nPdfMailAnhang=1\nSmtpServer=" +
+                               peer.url().toLocal8Bit() + "\n";
+    TempFolders::writeFile(dirs.settingsFile(), mailing + "TrustPrintFiles=1\nPDFFolder=" + pdfFolder.toLocal8Bit() +
+                                                    "\n[Laufwerke]\nC=" + dosDrive.toLocal8Bit() + "\n");
+    TempFolders::writeFile(dirs.appData() + "/firma.ini",
+                           mailing + "PDFFolder=" + firmaFolder.toLocal8Bit() + "\n[PDevice]\nPrinter0=e-Mail\n");
+    TempFolders::writeFile(dirs.appData() + "/texte/mail.txt", "Guten Tag,\r\nanbei der Bon.\r\n");
+    TempFolders::writePicture(dirs.appData() + "/logo.bmp", 60, 40, Qt::blue, "BMP");
+    TempFolders::writeFile(dosDrive + "/lieferschein.txt", "Lieferschein 4711\n");
     // Code page 437: "Frühstück" with 0x81 in a frame of double and single lines.
     const QByteArray doubles(12, '\xcd'), singles(12, '\xc4');
-    TempFolders::writeFile(dosDrive + "/BON.TXT",
-                           "@EMAIL kunde@x.de\r\n@CCEMAIL buchhaltung@x.de\r\n@BETREFF Bon 4711\r\n"
-                           "@ANHANG D:\\LIEFERSCHEIN.TXT\r\n\xc9" +
-                               doubles + "\xbb\r\n\xba Fr\x81hst\x81\x63k  \xba\r\n\xc7" + singles +
-                               "\xb6\r\n\xba 3,50 Euro  \xba\r\n\xc8" + doubles + "\xbc\r\n");
+    TempFolders::writeFile(
+        dosDrive + "/BON.TXT",
+        "@EMAIL kunde@x.de\r\n@CCEMAIL buchhaltung@x.de\r\n@BETREFF Bon 4711\r\n@INI D:\\FIRMA.INI\r\n"
+        "@TXTEMAIL D:\\TEXTE\\MAIL.TXT\r\n@ANHANG D:\\LOGO.BMP\r\n@ANHANG C:\\LIEFERSCHEIN.TXT\r\n"
+        "@ANHANG D:\\FEHLT.TXT\r\n\xc9" +
+            doubles + "\xbb\r\n\xba Fr\x81hst\x81\x63k  \xba\r\n\xc7" + singles +
+            "\xb6\r\n\xba 3,50 Euro  \xba\r\n\xc8" + doubles + "\xbc\r\n");
     const QString config = TempFolders::writeFile(
         dirs.root() + "/dosbox.conf", "[sdl]\noutput=surface\n[cpu]\ncycles=max\n[autoexec]\nmount c \"" +
                                           dosDrive.toLocal8Bit() + "\"\nmount d \"" + dirs.appData().toLocal8Bit() +
@@ -130,16 +144,20 @@ TEST(EndToEnd, ADosProgramUnderDosBoxPrintsAMailJobThatArrivesAsOneMailWithItsPd
     ASSERT_TRUE(dosbox.ok()) << "dosbox: " << dosbox.err.toStdString();
 
     ASSERT_TRUE(peer.waitForMails(1, 20000)) << server.errors().toStdString();
-    // MailDelete removes the PDF once the output is over; no second mail by then.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return QDir(pdfFolder).isEmpty(); }, 5000));
     EXPECT_TRUE(filesIn(dirs.appData(), "*.DAT").isEmpty());
     ASSERT_EQ(peer.mails().size(), 1);
     const SmtpPeer::Mail mail = peer.mails().first();
     EXPECT_EQ(mail.mailFrom, "buero@x.de");
     EXPECT_EQ(mail.rcptTos, QStringList({"kunde@x.de", "buchhaltung@x.de"}));
     EXPECT_EQ(mail.headers["subject"], "Bon 4711");
-    ASSERT_EQ(mail.attachments.size(), 2);
-    EXPECT_EQ(mail.attachments[1].fileName, "lieferschein.txt");
+    EXPECT_TRUE(mail.body.startsWith("Guten Tag,\r\nanbei der Bon.")) << mail.body.toStdString();
+    ASSERT_EQ(mail.attachments.size(), 3);
+    EXPECT_EQ(mail.attachments[1].fileName, "logo.bmp");
+    EXPECT_EQ(mail.attachments[2].fileName, "lieferschein.txt");
+    EXPECT_EQ(pdftools::infoOf(mail.attachments[0].path, "Pages"), "3")
+        << "the picture's page, a blank one for the text";
+    EXPECT_EQ(filesIn(firmaFolder, "*.pdf").size(), 1) << "the job's own PDF folder, kept by its MailDelete=0";
+    EXPECT_EQ(server.errors().count("@ANHANG \"D:\\FEHLT.TXT\": nicht gefunden"), 1) << server.errors().toStdString();
     const QString text = pdftools::text(mail.attachments[0].path).out;
     EXPECT_TRUE(text.contains("Frühstück") && text.contains("3,50 Euro")) << text.toStdString();
     // The frame is drawn, not written: the ink's bounding box is closed on all four sides.

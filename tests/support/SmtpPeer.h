@@ -11,7 +11,8 @@
 
 // A real SMTP server for the mail tests: aiosmtpd (Debian's python3-aiosmtpd, run with
 // /usr/bin/python3) as a child process on a free port, keeping every mail it accepts as
-// Python's email package reads it. Recipients at "unknown.test" are refused with 550.
+// Python's email package reads it. Recipients at "unknown.test" are refused with 550; a mail
+// to one at "drop.test" loses its connection once the mail was handed over.
 class SmtpPeer
 {
 public:

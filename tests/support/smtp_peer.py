@@ -16,6 +16,9 @@ class Keeper:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
+        if any(address.endswith("@drop.test") for address in envelope.rcpt_tos):
+            server.transport.abort()  # the line goes dead after the mail was handed over
+            return "250 OK"
         self.count += 1
         base = os.path.join(args.out, str(self.count))
         msg = email.message_from_bytes(envelope.original_content, policy=email.policy.default)
