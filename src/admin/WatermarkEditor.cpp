@@ -1,6 +1,7 @@
 #include "WatermarkEditor.h"
 
 #include "Canvas.h"
+#include "FontFamilyList.h"
 #include "MessagePump.h"
 #include "PaletteColourPicker.h"
 #include "ReadingRules.h"
@@ -38,7 +39,7 @@ WatermarkEditor::WatermarkEditor(QWidget* parent) : QWidget(parent)
     buildControls();
     // What a first definition starts from when there is none to copy.
     const WatermarkDefinition first;
-    Combo2->setEditText(first.fontName);
+    Combo2->setFamily(first.fontName);
     Text10->setText(first.size);
 }
 
@@ -49,7 +50,7 @@ void WatermarkEditor::load(const QString& file)
 {
     List1->setEnabled(false);
     Text11->setEnabled(false);
-    m_look->setEnabled(false);
+    m_lookControls->setEnabled(false);
     const QSignalBlocker block(List1);
     List1->clear();
     m_table.clear();
@@ -120,7 +121,7 @@ void WatermarkEditor::List1_Click(int row)
 void WatermarkEditor::enterViewState()
 {
     Text11->setReadOnly(true);
-    m_look->setEnabled(false);
+    m_lookControls->setEnabled(false);
     setListCommandsEnabled(true);
 }
 
@@ -141,7 +142,7 @@ void WatermarkEditor::parseCurrent()
     const WatermarkDefinition d = WatermarkDefinition::parse(m_table.at(m_current), shown());
     Text11->setText(d.text);
     m_textShown = d.text;
-    Combo2->setEditText(d.fontName);
+    Combo2->setFamily(d.fontName);
     Text10->setText(d.size);
     const QList<QAction*> styles = Toolbar2->actions();
     styles[0]->setChecked(d.bold);
@@ -164,7 +165,7 @@ WatermarkDefinition WatermarkEditor::shown() const
     const QList<QAction*> styles = Toolbar2->actions();
     WatermarkDefinition d;
     d.text = Text11->text();
-    d.fontName = Combo2->currentText();
+    d.fontName = Combo2->family();
     d.size = Text10->text();
     d.bold = styles[0]->isChecked();
     d.italic = styles[1]->isChecked();
@@ -260,14 +261,14 @@ void WatermarkEditor::Toolbar1_ButtonClick(int button)
         Text11->clear();
         Text11->setEnabled(true);
         Text11->setReadOnly(false);
-        m_look->setEnabled(true);
+        m_lookControls->setEnabled(true);
         setListCommandsEnabled(false);
         Text11->setFocus();
         break;
     }
     case 2: // "bearbeiten"
         setListCommandsEnabled(false);
-        m_look->setEnabled(true);
+        m_lookControls->setEnabled(true);
         Text11->setReadOnly(false);
         Text11->setFocus();
         Text11->end(false);

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QWidget>
 
+class FontFamilyList;
 class PaletteColourPicker;
 class QAction;
 class QComboBox;
@@ -25,9 +26,10 @@ class UpDownButtons;
 // definition on view back into its table entry before the preview is drawn. Nothing is
 // written until save(); the settings window calls it on "Speichern" only.
 //
-// States: view (an entry chosen, text read-only, "Darstellung" disabled, the list
-// commands enabled) and edit (after "Neu" or "bearbeiten": text editable, "Darstellung"
-// enabled, the list commands disabled until an entry is chosen again).
+// States: view (an entry chosen, text read-only, the controls of "Darstellung" disabled,
+// the list commands enabled) and edit (after "Neu" or "bearbeiten": text editable, the
+// controls of "Darstellung" enabled, the list commands disabled until an entry is chosen
+// again). The preview shows the definition in its real colours in both.
 class WatermarkEditor : public QWidget
 {
     Q_OBJECT
@@ -91,8 +93,9 @@ private:
     QListWidget* List1 = nullptr;
     QLineEdit* Text11 = nullptr;
     QToolBar* Toolbar1 = nullptr;
-    QGroupBox* m_look = nullptr; // "Darstellung"
-    QComboBox* Combo2 = nullptr;
+    QGroupBox* m_look = nullptr;       // "Darstellung": the controls and the preview
+    QWidget* m_lookControls = nullptr; // its controls, enabled only while editing
+    FontFamilyList* Combo2 = nullptr;
     QLineEdit* Text10 = nullptr;
     UpDownButtons* UpDown10 = nullptr;
     QToolBar* Toolbar2 = nullptr;

@@ -3,7 +3,7 @@
 // preview on the right.
 #include "WatermarkEditor.h"
 
-#include "FontFamilies.h"
+#include "FontFamilyList.h"
 #include "PaletteColourPicker.h"
 #include "UpDownButtons.h"
 
@@ -84,18 +84,19 @@ QGroupBox* WatermarkEditor::buildLookFrame()
     m_look = new QGroupBox(QStringLiteral("Darstellung"), this);
     m_look->setObjectName(QStringLiteral("Darstellung"));
     auto* layout = new QHBoxLayout(m_look);
-    auto* column = new QVBoxLayout;
-    layout->addLayout(column, 1);
+    // The controls sit on a page of their own, so view mode can disable them while the
+    // preview beside them keeps showing the definition in its real colours.
+    m_lookControls = new QWidget(m_look);
+    m_lookControls->setObjectName(QStringLiteral("lookControls"));
+    auto* column = new QVBoxLayout(m_lookControls);
+    column->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_lookControls, 1);
 
     // "Font": family, size and the four styles.
-    auto* fontFrame = new QGroupBox(QStringLiteral("Font"), m_look);
+    auto* fontFrame = new QGroupBox(QStringLiteral("Font"), m_lookControls);
     auto* fontGrid = new QGridLayout(fontFrame);
-    Combo2 = new QComboBox(fontFrame);
+    Combo2 = new FontFamilyList(fonts::Pitch::Variable, fontFrame);
     Combo2->setObjectName(QStringLiteral("Combo2"));
-    Combo2->setEditable(true);
-    Combo2->setInsertPolicy(QComboBox::NoInsert);
-    Combo2->addItems(fonts::variablePitchFamilies());
-    Combo2->setCurrentIndex(-1);
     connect(Combo2, &QComboBox::currentTextChanged, this, [this] { drawPreview(); });
     fontGrid->addWidget(Combo2, 0, 0, 1, 3);
     Text10 = new QLineEdit(fontFrame);
@@ -130,7 +131,7 @@ QGroupBox* WatermarkEditor::buildLookFrame()
     column->addWidget(fontFrame);
 
     // "Ausrichtung": position and rotation in steps of 50.
-    auto* alignFrame = new QGroupBox(QStringLiteral("Ausrichtung"), m_look);
+    auto* alignFrame = new QGroupBox(QStringLiteral("Ausrichtung"), m_lookControls);
     auto* alignLayout = new QHBoxLayout(alignFrame);
     Toolbar3 = makeToolbar(alignFrame, "Toolbar3");
     const QStringList moves{QStringLiteral("nach unten"),         QStringLiteral("nah links"),
@@ -146,7 +147,7 @@ QGroupBox* WatermarkEditor::buildLookFrame()
     column->addWidget(alignFrame);
 
     // "Farbe": palette colour, brightness and the colour that results.
-    auto* colourFrame = new QGroupBox(QStringLiteral("Farbe"), m_look);
+    auto* colourFrame = new QGroupBox(QStringLiteral("Farbe"), m_lookControls);
     auto* colourGrid = new QGridLayout(colourFrame);
     colourGrid->addWidget(new QLabel(QStringLiteral("Textfarbe"), colourFrame), 0, 0);
     mcclrstd1 = new PaletteColourPicker(colourFrame);
@@ -178,7 +179,7 @@ QGroupBox* WatermarkEditor::buildLookFrame()
     column->addWidget(colourFrame);
 
     // "Layer": applies to all watermarks, saved with the settings.
-    auto* layerFrame = new QGroupBox(QStringLiteral("Layer"), m_look);
+    auto* layerFrame = new QGroupBox(QStringLiteral("Layer"), m_lookControls);
     auto* layerLayout = new QHBoxLayout(layerFrame);
     Combo3 = new QComboBox(layerFrame);
     Combo3->setObjectName(QStringLiteral("Combo3"));

@@ -3,6 +3,7 @@
 #include "Autostart.h"
 #include "FolderChooser.h"
 #include "Folders.h"
+#include "FontFamilyList.h"
 #include "JobFiles.h"
 #include "MessageBox.h"
 #include "Profile.h"
@@ -15,8 +16,11 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QShowEvent>
 #include <QTableWidget>
 
 #include <cstdlib>
@@ -24,8 +28,8 @@
 namespace {
 
 // The mail text this window offers when the settings file has none; "|" ends a line.
-const QString DefaultMailText =
-    QStringLiteral("1 Anlage||Der Acrobatreader ist unter|  https://get.adobe.com/de/reader/|erhältlich !");
+// Any desktop opens the attached PDF, so the text only names the attachment.
+const QString DefaultMailText = QStringLiteral("1 Anlage||Mit freundlichen Grüßen");
 
 QString file()
 {
@@ -114,7 +118,7 @@ void frmVerwaltung::Form_Load()
     m_autoLandscape->setText(shownNumber(keys::AutoLandscape));
     m_signPitch->setText(shownNumber(keys::SignPitch));
     m_barcodePitch->setText(shownNumber(keys::BarCodePitch));
-    m_fontname->setEditText(keys::readString(file(), keys::Fontname));
+    m_fontname->setFamily(keys::readString(file(), keys::Fontname));
     m_autoStartSeconds->setText(QString::number(storedNumber(keys::AutoStartDelay) / 1000.0, 'g', 15));
 
     m_autoStart->setChecked(keys::readFlag(file(), keys::AutoStart));
@@ -171,7 +175,7 @@ bool frmVerwaltung::writeKeys(const QString& file) const
     w.writeNumber(keys::SignPitch, m_signPitch->text());
     w.writeNumber(keys::BarCodePitch, m_barcodePitch->text());
 
-    w.write(keys::Fontname, m_fontname->currentText());
+    w.write(keys::Fontname, m_fontname->family());
     w.writeFlag(keys::AutoStart, m_autoStart);
     w.writeFlag(keys::HideMode, m_hideMode);
 
@@ -285,6 +289,26 @@ void frmVerwaltung::Stop_Click()
 {
     tray::DELETETRAYICON();
     endProcessHook()();
+}
+
+void frmVerwaltung::keyPressEvent(QKeyEvent* event)
+{
+    // Escape leaves the window as "Abbruch" does, as in any dialog; a key a control
+    // inside uses (a list's open popup) never gets here.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        Abbruch_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmVerwaltung::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Large enough for every control at its natural size, known only once shown: a new
+    // window gets at most two thirds of the screen, which cut the font list's text short.
+    if (const QScreen* screen = this->screen(); screen && !event->spontaneous())
+        resize(size().expandedTo(sizeHint()).boundedTo(screen->availableGeometry().size()));
 }
 
 void frmVerwaltung::closeEvent(QCloseEvent* event)

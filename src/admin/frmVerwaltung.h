@@ -6,8 +6,8 @@
 #include <functional>
 
 class FolderChooser;
+class FontFamilyList;
 class QCheckBox;
-class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QTableWidget;
@@ -22,8 +22,8 @@ class WatermarkEditor;
 // files waiting; closing the window in any way clears it. The window reads everything
 // afresh when it opens. "Speichern" writes every key, the autostart entry and the
 // watermark file, closes and makes the running server reload (`initPS`, then
-// LoadServerSettings on the default file); "Abbruch" writes nothing; "Stop" removes the
-// tray icon and ends the process.
+// LoadServerSettings on the default file); "Abbruch" and Escape write nothing; "Stop"
+// removes the tray icon and ends the process.
 //
 // Controls carry object names: the key they edit ("LinesPerPage", "MailText", ...), and
 // saveButton, cancelButton, stopButton, startWithSystem, tabs.
@@ -47,6 +47,8 @@ public:
     static std::function<void()>& endProcessHook();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -76,7 +78,7 @@ private:
     QCheckBox* m_autoStart = nullptr;
     QLineEdit* m_autoStartSeconds = nullptr;
     QCheckBox* m_hideMode = nullptr;
-    QComboBox* m_fontname = nullptr;
+    FontFamilyList* m_fontname = nullptr;
     QLineEdit* m_signPitch = nullptr;
     QLineEdit* m_barcodePitch = nullptr;
     QLineEdit* m_linesPerPage = nullptr;

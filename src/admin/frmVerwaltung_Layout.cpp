@@ -3,7 +3,7 @@
 #include "frmVerwaltung.h"
 
 #include "FolderChooser.h"
-#include "FontFamilies.h"
+#include "FontFamilyList.h"
 #include "ReadingRules.h"
 #include "SettingsKeys.h"
 #include "UpDownButtons.h"
@@ -120,12 +120,9 @@ QWidget* frmVerwaltung::buildPrintTab()
     auto* fontFrame = frame(QStringLiteral("Schrifthöhe"), page);
     auto* fontGrid = new QGridLayout(fontFrame);
     label(QStringLiteral("Fontauswahl"), fontGrid, 0, 0);
-    m_fontname = new QComboBox(fontFrame);
+    m_fontname = new FontFamilyList(fonts::Pitch::Fixed, fontFrame);
     m_fontname->setObjectName(QStringLiteral("Fontname"));
     m_fontname->setToolTip(QStringLiteral("Fontfamilie für Ausdruck"));
-    m_fontname->setEditable(true);
-    m_fontname->setInsertPolicy(QComboBox::NoInsert);
-    m_fontname->addItems(fonts::fixedPitchFamilies());
     fontGrid->addWidget(m_fontname, 0, 1, 1, 2);
     label(QStringLiteral("Höhe in Punkten"), fontGrid, 1, 0);
     m_signPitch = numberBox("SignPitch", 8, 24, fontGrid, 1, 1, QStringLiteral("Schrifthöhe - 1 Punkt = 1/72 Zoll"));
@@ -280,8 +277,7 @@ QWidget* frmVerwaltung::buildPdfTab()
     m_pdfDlg = checkBox("PDFDLG", QStringLiteral("Dialog für pdf-Dateinamen zeigen"), after);
     m_pdfMsg = checkBox("PDFMSG", QStringLiteral("Nachricht nach Dokumenterzeugung"), after);
     m_mailDelete = checkBox("MailDelete", QStringLiteral("Mailanhänge nach Versand löschen"), after);
-    m_pdfShow =
-        checkBox("PDFShow", QStringLiteral("mit Adobe anzeigen (erfordert installierten Reader / Writer)"), after);
+    m_pdfShow = checkBox("PDFShow", QStringLiteral("PDF nach dem Erstellen anzeigen"), after);
     for (QCheckBox* box : {m_pdfDlg, m_pdfMsg, m_mailDelete, m_pdfShow})
         afterLayout->addWidget(box);
 
@@ -332,7 +328,7 @@ QWidget* frmVerwaltung::buildBottom()
 
     auto* start = frame(QStringLiteral("Start"), bottom);
     auto* startLayout = new QHBoxLayout(start);
-    m_startWithSystem = checkBox("startWithSystem", QStringLiteral("Mit Windows starten"), start);
+    m_startWithSystem = checkBox("startWithSystem", QStringLiteral("Beim Anmelden starten"), start);
     startLayout->addWidget(m_startWithSystem);
     layout->addWidget(start);
     layout->addStretch(1);
@@ -344,10 +340,10 @@ QWidget* frmVerwaltung::buildBottom()
         layout->addWidget(b, 0, Qt::AlignBottom);
         return b;
     };
-    m_cancel = button("cancelButton", QStringLiteral("Abbruch"), QStringLiteral("Bricht den Setup-Mode ab"));
-    m_save = button("saveButton", QStringLiteral("Speichern"),
+    m_cancel = button("cancelButton", QStringLiteral("&Abbruch"), QStringLiteral("Bricht den Setup-Mode ab"));
+    m_save = button("saveButton", QStringLiteral("&Speichern"),
                     QStringLiteral("Speichert die Werte und beendet den Setup-Mode"));
-    m_stop = button("stopButton", QStringLiteral("Stop"), QStringLiteral("Beendet den Druckserver"));
+    m_stop = button("stopButton", QStringLiteral("S&top"), QStringLiteral("Beendet den Druckserver"));
     connect(m_cancel, &QPushButton::clicked, this, &frmVerwaltung::Abbruch_Click);
     connect(m_save, &QPushButton::clicked, this, &frmVerwaltung::Speichern_Click);
     connect(m_stop, &QPushButton::clicked, this, &frmVerwaltung::Stop_Click);

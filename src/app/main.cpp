@@ -1,3 +1,4 @@
+#include "ApplicationIcon.h"
 #include "FreedMemory.h"
 #include "PrintServer.h"
 #include "frmVerwaltung.h"
@@ -20,6 +21,8 @@ int main(int argc, char** argv)
     freedmemory::keepLargeBlocksForReuse();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Druckserver"));
+    app.setDesktopFileName(QStringLiteral("druckserver"));
+    app.setWindowIcon(applicationIcon());
     app.setQuitOnLastWindowClosed(false);
 
     // A request to end the session ends the server at once.

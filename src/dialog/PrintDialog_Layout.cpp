@@ -1,6 +1,7 @@
 // The controls of the print dialog and where they stand: a client area of 535 x 406
 // pixels, the job's options in the left column, the destination and what belongs to it in
-// the right one, the buttons and the countdown strip along the bottom.
+// the right one, the buttons and the countdown strip along the bottom. Without the strip
+// the form ends below the buttons.
 #include "PrintDialog.h"
 
 #include "Job.h"
@@ -10,6 +11,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -22,6 +24,7 @@ namespace {
 
 constexpr int clientWidth = 535;
 constexpr int clientHeight = 406;
+constexpr int countdownTop = 378; // the countdown strip runs from here to the bottom
 
 template <typename W, typename... Args>
 W* make(QWidget* parent, const char* name, const QRect& geometry, Args&&... args)
@@ -60,6 +63,31 @@ UpDownButtons* makeSpinButtons(QWidget* parent, const char* name, const QRect& g
     buttons->setBuddy(buddy);
     return buttons;
 }
+
+// The form ends below the countdown strip while the strip is shown and below the buttons
+// otherwise, so a stopped or absent countdown leaves no empty band.
+class FitToCountdownStrip : public QObject
+{
+public:
+    FitToCountdownStrip(QWidget* form, QWidget* strip) : QObject(form), m_form(form), m_strip(strip)
+    {
+        strip->installEventFilter(this);
+        fit();
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_strip && (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent))
+            fit();
+        return false;
+    }
+
+private:
+    void fit() { m_form->setFixedSize(clientWidth, m_strip->isVisibleTo(m_form) ? clientHeight : countdownTop); }
+
+    QWidget* m_form;
+    QWidget* m_strip;
+};
 
 } // namespace
 
@@ -175,7 +203,7 @@ void PrintDialog::buildBottom()
     startButton->setDefault(true);
     cancelButton = make<QPushButton>(this, "cancelButton", {403, 346, 124, 28}, QStringLiteral("&Abbruch (Esc)"));
 
-    countdownStrip = make<QFrame>(this, "countdownStrip", {0, 378, clientWidth, clientHeight - 378});
+    countdownStrip = make<QFrame>(this, "countdownStrip", {0, countdownTop, clientWidth, clientHeight - countdownTop});
     countdownStrip->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     // The bar counts in milliseconds so that a delay like 1500 shows as 1.5 seconds.
     countdownBar = makeProgressBar(countdownStrip, "countdownBar", {8, 5, 387, 18});
@@ -183,6 +211,7 @@ void PrintDialog::buildBottom()
         make<QPushButton>(countdownStrip, "stopCountdownButton", {403, 2, 124, 24}, QStringLiteral("AbbruchAutostart"));
     stopCountdownButton->setAutoDefault(false);
     countdownStrip->hide();
+    new FitToCountdownStrip(this, countdownStrip);
 }
 
 void PrintDialog::connectControls()

@@ -1,5 +1,7 @@
 #include "GlyphCache.h"
 
+#include "FontFamilies.h"
+
 #include <QFont>
 
 namespace {
@@ -62,8 +64,8 @@ QRawFont GlyphCache::baseFont(const QString& family, bool bold, bool italic)
     auto it = m_baseFonts.constFind(key);
     if (it != m_baseFonts.constEnd())
         return *it;
-    QFont font(family);
-    font.setStyleHint(QFont::TypeWriter);
+    // The same font the settings window names as the family in use.
+    QFont font = fonts::fontFor(family, fonts::Pitch::Fixed);
     font.setBold(bold);
     font.setItalic(italic);
     font.setPixelSize(100);

@@ -30,7 +30,7 @@ public:
     {
     public:
         QRawFont font;
-        QRawFont fallbackFont; // may be invalid
+        QRawFont fallbackFont;       // may be invalid
         double referenceAdvance = 0; // advance of "0": the font's cell
         double ascent = 0;
         double descent = 0;
@@ -50,7 +50,8 @@ public:
     static GlyphCache& forThisThread();
 
     // The face of `family` (resolved through the system's font matching, so "Courier New"
-    // may come out as a metric-compatible substitute) at `pixelSize` device pixels.
+    // may come out as a metric-compatible substitute: fonts::familyInUse with fixed
+    // pitch names it) at `pixelSize` device pixels.
     // Never null; a family that does not exist gives the default fixed-pitch font. The
     // caller shares ownership, so a face stays usable while the cache makes room.
     std::shared_ptr<Face> face(const QString& family, bool bold, bool italic, double pixelSize);

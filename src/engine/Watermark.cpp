@@ -1,6 +1,7 @@
 #include "Watermark.h"
 
 #include "Canvas.h"
+#include "FontFamilies.h"
 #include "WatermarkDefinition.h"
 
 #include <QFont>
@@ -39,7 +40,7 @@ void drawWatermark(Canvas& dc, const QString& definition)
     // a mistyped size from asking the font engine for glyphs far larger than any page.
     const double longestSide = std::max({width, height, 64.0});
     const double pixels = std::clamp(wm.pointSize() * dpiX / 72.0, 1.0, std::min(4.0 * longestSide, 20000.0));
-    QFont font(wm.fontName);
+    QFont font = fonts::fontFor(wm.fontName, fonts::Pitch::Variable);
     font.setPixelSize(std::max(1, qRound(pixels)));
     font.setBold(wm.bold);
     font.setItalic(wm.italic);

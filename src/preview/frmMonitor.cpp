@@ -3,6 +3,7 @@
 #include "Canvas.h"
 #include "Job.h"
 #include "LineMeasurer.h"
+#include "MessageBox.h"
 #include "PageDrawing.h"
 #include "PageSizes.h"
 #include "PictureBox.h"
@@ -12,12 +13,18 @@
 #include "RendererState.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QRegularExpression>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
+#include <QTimer>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -33,6 +40,8 @@ frmMonitor::frmMonitor(const Job& job, const OutputRequest& request, QWidget* pa
     // Topmost whenever it is shown, so the page stays in front of the print dialogs.
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    setSizeGripEnabled(true);
     buildControls();
     connectControls();
 }
@@ -62,10 +71,7 @@ QSize frmMonitor::sheetTwips() const
 void frmMonitor::Form_Load()
 {
     placeControls();
-    const QSize sheet = sheetTwips();
-    Picture1->setTwips(sheet);
-    HScroll1->setRange(0, sheet.width());
-    VScroll1->setRange(0, sheet.height());
+    Picture1->setTwips(sheetTwips());
 
     // The outputs hand the widest line of the whole job to the canvas; so does the
     // preview, so a page shows the horizontal scale it prints with. Like an output, the
@@ -73,16 +79,38 @@ void frmMonitor::Form_Load()
     m_state.fontName = m_job.settings.fontName;
     m_widestLine = pages::widestLineInches(m_job);
     CurrentPage = Firstpage_M;
+    // Printing needs a printer to print on; the button says so by being disabled.
+    m_button[7]->setEnabled(!printers::currentPrinter().isEmpty());
 
-    // The zoom at which the sheet's height fits the viewport; applying it draws the page.
-    const int fit = qRound(double(Picture2->height()) * PictureBox::TwipsPerPixel / sheet.height() * 100);
-    const bool unchanged = std::clamp(fit, Slider1->minimum(), Slider1->maximum()) == Slider1->value();
-    Slider1->setValue(fit);
+    // The whole sheet in view; applying the zoom draws the page.
+    m_fittedZoom = fittingZoom();
+    const bool unchanged = m_fittedZoom == Slider1->value();
+    Slider1->setValue(m_fittedZoom);
     if (unchanged)
         Slider1_Change();
 
     updateButtons();
     writePageDisplay();
+    // The wheel and the arrow keys move the page from the start.
+    Picture2->setFocus();
+}
+
+int frmMonitor::fittingZoom() const
+{
+    // The area without scroll bars, as none is needed once the sheet fits.
+    const QSize area = Picture2->maximumViewportSize();
+    const QSize sheet = sheetTwips();
+    const double fit = std::min(double(area.width()) / sheet.width(), double(area.height()) / sheet.height());
+    return std::clamp(int(fit * PictureBox::TwipsPerPixel * 100), Slider1->minimum(), Slider1->maximum());
+}
+
+void frmMonitor::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (!m_loaded || Slider1->value() != m_fittedZoom)
+        return;
+    m_fittedZoom = fittingZoom();
+    Slider1->setValue(m_fittedZoom);
 }
 
 void frmMonitor::Form_Unload()
@@ -121,16 +149,16 @@ void frmMonitor::ShowPage(qint32 page)
     Picture1->update();
 }
 
-bool frmMonitor::PrintCurrentPage()
+OutputOutcome frmMonitor::PrintCurrentPage()
 {
     const QString name = printers::currentPrinter();
     if (name.isEmpty())
-        return false;
+        return OutputOutcome::failure(QStringLiteral("Es ist kein Drucker eingerichtet."));
     QPrinter printer(QPrinter::HighResolution);
     printers::preparePrinter(printer, name, Orientation == 2, pages::documentTitle());
     Canvas dc(&printer);
     if (!beginDocument(dc, printer.docName()))
-        return false;
+        return OutputOutcome::failure(QStringLiteral("Der Drucker \"%1\" kann nicht drucken.").arg(name));
     // The page prints as it is shown: same scale, and the print modes the pages before
     // it left in force (the document's first-line reset does not apply to it).
     dc.setWidestLineInches(m_widestLine);
@@ -139,7 +167,10 @@ bool frmMonitor::PrintCurrentPage()
     withoutWatermark.watermark.clear();
     pages::drawJobPage(dc, m_job, m_pages->page(CurrentPage), withoutWatermark, {dc.widthPixels(), dc.heightPixels()},
                        0, m_state);
-    return endDocument(dc);
+    if (!endDocument(dc))
+        return OutputOutcome::failure(
+            QStringLiteral("Der Druckauftrag für \"%1\" konnte nicht an den Drucker übergeben werden.").arg(name));
+    return OutputOutcome::done();
 }
 
 RendererModes frmMonitor::modesAtStartOf(qint32 page)
@@ -185,7 +216,8 @@ void frmMonitor::Toolbar1_ButtonClick(int index)
             ShowPage(CurrentPage);
             break;
         case 7:
-            PrintCurrentPage();
+            if (const OutputOutcome outcome = PrintCurrentPage(); outcome.failed())
+                msgbox::show(outcome.message, QStringLiteral("Fehler!"), msgbox::Icon::Critical);
             break;
         case 9:
             close();
@@ -215,28 +247,85 @@ void frmMonitor::writePageDisplay()
                    rules::signedNumber(PageCounter));
 }
 
+void frmMonitor::goToTypedPage()
+{
+    static const QRegularExpression number(QStringLiteral("\\d+"));
+    const QRegularExpressionMatch typed = number.match(Text1->text());
+    if ((Range == 0 || Range == 1) && typed.hasMatch()) {
+        bool ok = false;
+        const qint64 page = typed.captured().toLongLong(&ok);
+        CurrentPage = ok ? qint32(std::clamp<qint64>(page, Firstpage_M, Lastpage_M)) : Lastpage_M;
+        ShowPage(CurrentPage);
+        updateButtons();
+    }
+    writePageDisplay();
+    Text1->selectAll();
+}
+
 void frmMonitor::Slider1_Change()
 {
-    // The picture and the scroll bars follow the zoom; the page is drawn again at the
-    // zoom's resolution.
+    // The picture follows the zoom and is drawn again at the zoom's resolution. The point
+    // of the sheet under the anchor (the mouse for Ctrl+wheel, else the middle of the
+    // page area) stays where it is.
+    const QWidget* area = Picture2->viewport();
+    const QPointF anchor = std::exchange(m_zoomAnchor, std::nullopt).value_or(QRectF(area->rect()).center());
+    const double across = Picture1->width() > 0 ? (anchor.x() - Picture1->x()) / Picture1->width() : 0.5;
+    const double down = Picture1->height() > 0 ? (anchor.y() - Picture1->y()) / Picture1->height() : 0.5;
     const QSize sheet = sheetTwips();
     const int zoom = Slider1->value();
     Picture1->setTwips(QSize(zoom * sheet.width() / 100, zoom * sheet.height() / 100));
-    for (QScrollBar* bar : {HScroll1, VScroll1}) {
-        const int maximum = bar == HScroll1 ? Picture1->twips().width() : Picture1->twips().height();
-        bar->setMaximum(maximum);
-        bar->setPageStep(qRound(maximum / 10.0));
-        bar->setSingleStep(qRound(maximum / 50.0));
-    }
+    HScroll1->setSingleStep(std::max(1, qRound(Picture1->width() / 50.0)));
+    VScroll1->setSingleStep(std::max(1, qRound(Picture1->height() / 50.0)));
+    HScroll1->setValue(qRound(across * Picture1->width() - anchor.x()));
+    VScroll1->setValue(qRound(down * Picture1->height() - anchor.y()));
     ShowPage(CurrentPage);
 }
 
-void frmMonitor::HScroll1_Change()
+bool frmMonitor::eventFilter(QObject* watched, QEvent* event)
 {
-    Picture1->move(-qRound(double(HScroll1->value()) / PictureBox::TwipsPerPixel), Picture1->y());
-}
-
-void frmMonitor::VScroll1_Change()
-{
-    Picture1->move(Picture1->x(), -qRound(double(VScroll1->value()) / PictureBox::TwipsPerPixel));
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        // The page keys turn pages whichever control has the focus: the slider, the page
+        // display and the scroll area would otherwise take them for themselves.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            break;
+        const int button = key->key() == Qt::Key_PageDown ? 4
+                           : key->key() == Qt::Key_PageUp ? 2
+                           : key->key() == Qt::Key_Home   ? 1
+                           : key->key() == Qt::Key_End    ? 5
+                                                          : 0;
+        if (button == 0)
+            break;
+        Toolbar1_ButtonClick(button);
+        return true;
+    }
+    case QEvent::Wheel: {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (watched != Picture2->viewport() || !(wheel->modifiers() & Qt::ControlModifier))
+            break;
+        // A notch of the wheel is 120; a touchpad sends parts of one.
+        m_wheelRemainder += wheel->angleDelta().y();
+        const int steps = m_wheelRemainder / 120;
+        m_wheelRemainder %= 120;
+        if (steps != 0) {
+            m_zoomAnchor = wheel->position();
+            Slider1->setValue(Slider1->value() + steps * Slider1->singleStep());
+            m_zoomAnchor.reset();
+        }
+        return true;
+    }
+    case QEvent::FocusIn:
+        // Clicked into, the page display is ready for a page number to be typed over it.
+        if (watched == Text1)
+            QTimer::singleShot(0, Text1, &QLineEdit::selectAll);
+        break;
+    case QEvent::FocusOut:
+        if (watched == Text1)
+            writePageDisplay();
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
 }

@@ -6,11 +6,13 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QPointF>
 #include <QString>
 #include <QtGlobal>
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Job;
@@ -19,6 +21,7 @@ class LineMeasurer;
 class PictureBox;
 class QAction;
 class QLineEdit;
+class QScrollArea;
 class QScrollBar;
 class QSlider;
 class QToolBar;
@@ -38,6 +41,13 @@ class QWidget;
 // Sizes follow a sheet of 12240 x 17280 twips (17280 x 12240 in landscape), 15 twips to
 // the screen pixel at zoom 100. The page drawn on it is the A4 page the PDF output draws,
 // as large as fits the sheet; the sheet shows white around it.
+//
+// A viewer as people know it: the window can be resized and maximised, and the page area
+// (a scroll area whose bars show the visible part of the sheet) follows it. It opens
+// with the whole sheet in view and keeps fitting it to the window until the zoom is
+// changed. The wheel scrolls, Ctrl+wheel zooms in steps of the slider; PgDn, PgUp,
+// Home and End turn the pages like the toolbar, whichever control has the focus; a
+// number typed into the page display and Enter go to that page.
 class frmMonitor : public QDialog
 {
     Q_OBJECT
@@ -57,10 +67,12 @@ public:
     void ShowPage(qint32 page);
     // Prints the page on view on the current (default) printer: one spooler document with
     // the document title of the outputs, background picture and lines, no watermark.
-    // False when there is no printer or it refused the document; nothing is reported.
-    bool PrintCurrentPage();
+    // Failed, with a German message naming the printer, when there is no printer or it
+    // refused the document; the caller decides what the user sees.
+    OutputOutcome PrintCurrentPage();
     // The toolbar's buttons by index: 1 first, 2 previous, 4 next, 5 last page, 7 print
-    // the page, 9 close; 3, 6 and 8 are spacers.
+    // the page (a failure is shown in a message box), 9 close; 3, 6 and 8 are spacers.
+    // The print button is disabled when there is no printer.
     void Toolbar1_ButtonClick(int index);
 
     qint32 currentPage() const { return CurrentPage; }
@@ -70,6 +82,8 @@ public:
 protected:
     void setVisible(bool visible) override;
     void done(int result) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // frmMonitor_Layout.cpp
@@ -80,13 +94,15 @@ private:
     // frmMonitor.cpp
     void Form_Load();
     void Slider1_Change();
-    void HScroll1_Change();
-    void VScroll1_Change();
     void Form_Unload();
     void updateButtons();
     void writePageDisplay();
     QSize sheetTwips() const;
     RendererModes modesAtStartOf(qint32 page);
+    // The zoom at which the whole sheet fits the page area, within the slider's range.
+    int fittingZoom() const;
+    // Goes to the page whose number the page display holds, within the pages allowed.
+    void goToTypedPage();
 
     qint32 CurrentPage = 0;
 
@@ -94,13 +110,18 @@ private:
     std::array<QAction*, 10> m_button{}; // by index 1 to 9
     QLineEdit* Text1 = nullptr;
     QSlider* Slider1 = nullptr;
-    QWidget* Picture2 = nullptr;
+    QScrollArea* Picture2 = nullptr; // the page area
     PictureBox* Picture1 = nullptr;
-    QScrollBar* HScroll1 = nullptr;
+    QScrollBar* HScroll1 = nullptr; // Picture2's bars
     QScrollBar* VScroll1 = nullptr;
 
     QImage m_buffer;
     bool m_loaded = false;
+    // The zoom last chosen to fit the sheet to the window: while the slider shows it, a
+    // resized window fits the sheet again; another zoom stays as the user chose it.
+    int m_fittedZoom = -1;
+    int m_wheelRemainder = 0;            // Ctrl+wheel turns not yet a whole zoom step
+    std::optional<QPointF> m_zoomAnchor; // where the next zoom keeps the sheet in place
     double m_widestLine = 0;
     const Job& m_job;
     OutputRequest m_request;

@@ -1,20 +1,23 @@
-// The controls of the preview window and where they stand. The form takes 0.92 of the
-// screen height and the width the root of two gives it for the orientation; the viewport
-// takes 0.9 of the form height below a strip with the toolbar, the page display and the
-// zoom slider, with its scroll bars at its right and bottom edges.
+// The controls of the preview window and where they stand: a strip with the toolbar, the
+// page display and the zoom slider above the page area, which takes the rest of the
+// window whatever its size. The window opens 0.92 of the screen high and as wide as the
+// root of two makes it for the orientation.
 #include "frmMonitor.h"
 
 #include "PictureBox.h"
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStyle>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -76,11 +79,12 @@ void frmMonitor::buildControls()
         m_button[next++] = action;
     }
 
+    // The page display; a page number typed into it and Enter go to that page.
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setReadOnly(true);
     Text1->setAlignment(Qt::AlignCenter);
-    Text1->setFocusPolicy(Qt::NoFocus);
+    Text1->setToolTip(QStringLiteral("Seitenzahl eingeben und Enter drücken"));
+    Text1->setFixedWidth(Text1->fontMetrics().horizontalAdvance(QStringLiteral("Seite 00000 von 00000")) + 16);
 
     Slider1 = new QSlider(Qt::Horizontal, this);
     Slider1->setObjectName(QStringLiteral("Slider1"));
@@ -91,26 +95,41 @@ void frmMonitor::buildControls()
     Slider1->setTickPosition(QSlider::TicksBelow);
     Slider1->setToolTip(QStringLiteral("Zoom"));
 
-    Picture2 = new QWidget(this);
+    // The page area: its bars show which part of the sheet is in view, and a sheet
+    // smaller than the area stands in its middle.
+    Picture2 = new QScrollArea(this);
     Picture2->setObjectName(QStringLiteral("Picture2"));
-    Picture2->setAutoFillBackground(true);
     Picture2->setBackgroundRole(QPalette::Dark);
-    Picture1 = new PictureBox(Picture2);
+    Picture2->setAlignment(Qt::AlignCenter);
+    Picture2->setFocusPolicy(Qt::StrongFocus);
+    Picture1 = new PictureBox;
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setPicture(&m_buffer);
-
-    HScroll1 = new QScrollBar(Qt::Horizontal, this);
+    Picture2->setWidget(Picture1);
+    HScroll1 = Picture2->horizontalScrollBar();
     HScroll1->setObjectName(QStringLiteral("HScroll1"));
-    VScroll1 = new QScrollBar(Qt::Vertical, this);
+    VScroll1 = Picture2->verticalScrollBar();
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
+
+    auto* strip = new QHBoxLayout;
+    strip->addWidget(Toolbar1);
+    strip->addWidget(Text1);
+    strip->addSpacing(8);
+    strip->addWidget(Slider1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(strip);
+    layout->addWidget(Picture2, 1);
 }
 
 void frmMonitor::connectControls()
 {
     connect(Slider1, &QSlider::valueChanged, this, &frmMonitor::Slider1_Change);
-    connect(Slider1, &QSlider::sliderReleased, this, [this] { HScroll1->setFocus(); });
-    connect(HScroll1, &QScrollBar::valueChanged, this, &frmMonitor::HScroll1_Change);
-    connect(VScroll1, &QScrollBar::valueChanged, this, &frmMonitor::VScroll1_Change);
+    connect(Slider1, &QSlider::sliderReleased, this, [this] { Picture2->setFocus(); });
+    connect(Text1, &QLineEdit::returnPressed, this, &frmMonitor::goToTypedPage);
+    // The page keys, Ctrl+wheel and the page display's focus pass through eventFilter.
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
 }
 
 void frmMonitor::placeControls()
@@ -119,36 +138,17 @@ void frmMonitor::placeControls()
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect available = screen->availableGeometry();
 
-    // A landscape form on a narrow screen would reach beyond its right edge; it is made
+    // A landscape window on a narrow screen would reach beyond its right edge; it is made
     // lower until it fits.
-    double height = 0.92 * screen->geometry().height();
+    double height = std::min(0.92 * screen->geometry().height(), double(available.height()));
     double width = landscape ? height * M_SQRT2 : height / M_SQRT2;
     if (width > available.width()) {
         height *= available.width() / width;
         width = available.width();
     }
-    const int viewportHeight = qRound(0.9 * height);
-    const int viewportWidth = qRound(landscape ? viewportHeight * M_SQRT2 : viewportHeight / M_SQRT2);
-    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const int stripHeight = qRound(height) - viewportHeight;
-    const int left = std::max(0, (qRound(width) - viewportWidth - bar) / 2);
-    setFixedSize(qRound(width), qRound(height) + bar);
-
-    Picture2->setGeometry(left, stripHeight, viewportWidth, viewportHeight);
-    VScroll1->setGeometry(left + viewportWidth, stripHeight, bar, viewportHeight);
-    HScroll1->setGeometry(left, stripHeight + viewportHeight, viewportWidth, bar);
-
-    // The strip: toolbar on the left, then the page display, the zoom slider to the right.
-    const QSize toolbar = Toolbar1->sizeHint();
-    const int middle = stripHeight / 2;
-    Toolbar1->setGeometry(left, middle - toolbar.height() / 2, toolbar.width(), toolbar.height());
-    const int textLeft = left + toolbar.width() + 8;
-    const int textWidth = Text1->fontMetrics().horizontalAdvance(QStringLiteral("Seite 00000 von 00000")) + 16;
-    Text1->setGeometry(textLeft, middle - Text1->sizeHint().height() / 2, textWidth, Text1->sizeHint().height());
-    const int sliderLeft = textLeft + textWidth + 12;
-    const int sliderHeight = Slider1->sizeHint().height();
-    Slider1->setGeometry(sliderLeft, middle - sliderHeight / 2, std::max(60, left + viewportWidth + bar - sliderLeft),
-                         sliderHeight);
-
+    setMinimumSize(320, 240);
+    resize(qRound(width), qRound(height));
+    // The page area's size is known from here on, so the first zoom can fit the sheet.
+    layout()->activate();
     move(available.center() - QPoint(this->width() / 2, this->height() / 2));
 }

@@ -1,6 +1,8 @@
 // The settings window and its watermark editor, driven by the controls' names.
 #include "Controls.h"
 #include "FolderChooser.h"
+#include "FontFamilyList.h"
+#include "GlyphCache.h"
 #include "Ink.h"
 #include "MessageBox.h"
 #include "PaletteColourPicker.h"
@@ -18,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -66,7 +69,7 @@ TEST(SettingsWindow, AFirstStartShowsTheDefaults)
     const QStringList numbers{win.text("LinesPerPage"), win.text("LinesPerPageQ"), win.text("AutoLandscape"),
                               win.text("SignPitch"),    win.text("BarcodePitch"),  win.text("AutoStartDelay")};
     EXPECT_EQ(numbers, QStringList({"65", "48", "138", "12", "12", "3"}));
-    EXPECT_EQ(win.control<QComboBox>("Fontname")->currentText(), "Courier New");
+    EXPECT_EQ(win.control<FontFamilyList>("Fontname")->family(), "Courier New");
     QStringList checked;
     for (const QCheckBox* box : win.w->findChildren<QCheckBox*>())
         if (box->isChecked())
@@ -74,7 +77,7 @@ TEST(SettingsWindow, AFirstStartShowsTheDefaults)
     EXPECT_EQ(checked, QStringList{"Drucken"});
     EXPECT_EQ(win.text("PDFFolder"), QDir::homePath());
     EXPECT_EQ(win.control<QComboBox>("Combo3")->currentText(), "Hinter dem Text");
-    EXPECT_EQ(win.control<QPlainTextEdit>("MailText")->toPlainText().split('\n').size(), 5);
+    EXPECT_EQ(win.control<QPlainTextEdit>("MailText")->toPlainText(), "1 Anlage\n\nMit freundlichen Grüßen");
     EXPECT_FALSE(win.control<QListWidget>("List1")->isEnabled()) << "no Wasser.txt yet";
 }
 
@@ -184,6 +187,37 @@ TEST(SettingsWindow, AbbruchLeavesBothFilesUntouched)
     EXPECT_EQ(bytesOf(dirs.settingsFile()), ini);
     EXPECT_EQ(bytesOf(dirs.program() + "/Wasser.txt"), marks);
     EXPECT_EQ(win.reloads, 0);
+}
+
+TEST(SettingsWindow, EscapeClosesLikeAbbruchWritingNothing)
+{
+    TempFolders dirs;
+    Window win;
+    win.w->show();
+    win.type("LinesPerPage", "20");
+    QTest::keyClick(win.control<QLineEdit>("LinesPerPage"), Qt::Key_Escape);
+    EXPECT_FALSE(SettingsWindowOpen());
+    EXPECT_FALSE(QFile::exists(dirs.settingsFile()));
+}
+
+TEST(SettingsWindow, FontListsNameEachFamilyOnceAndTheFamilyTheOutputsDrawInstead)
+{
+    TempFolders dirs;
+    watermarkFile(dirs, "Kopie|Arial|120| 1\r\n");
+    Window win;
+    for (const char* name : {"Fontname", "Combo2"}) {
+        const auto* list = win.control<QComboBox>(name);
+        QStringList shown;
+        for (int i = 0; i < list->count(); ++i)
+            shown << list->itemText(i);
+        EXPECT_TRUE(shown.filter("[").isEmpty()) << shown.join(", ").toStdString();
+        EXPECT_EQ(shown.removeDuplicates(), 0) << name;
+    }
+    EXPECT_EQ(win.control<QComboBox>("Fontname")->currentText(), "Courier New (→ Liberation Mono)");
+    EXPECT_EQ(win.control<QComboBox>("Combo2")->currentText(), "Arial (→ Liberation Sans)");
+    EXPECT_EQ(GlyphCache::forThisThread().face("Courier New", false, false, 20)->font.familyName(), "Liberation Mono");
+    win.w->Speichern_Click();
+    EXPECT_TRUE(bytesOf(dirs.settingsFile()).contains("Fontname=Courier New\n")) << "stored as chosen";
 }
 
 TEST(SettingsWindow, APrintFileWaitsWhileTheWindowIsOpenAndPrintsAfterSpeichernWithTheNewLineCount)
@@ -323,4 +357,14 @@ TEST(WatermarkEditor, AnEmptyLineOrDeletingTheLastLeavesAListThatNeuCanFill)
     EXPECT_EQ(QFileInfo(file).size(), 0);
     editor.load(file);
     EXPECT_TRUE(list->isEnabled()) << "an empty file is a list without entries";
+}
+
+TEST(WatermarkEditor, ViewModeShowsTheDefinitionInItsRealColour)
+{
+    TempFolders dirs;
+    WatermarkEditor editor;
+    editor.load(watermarkFile(dirs, "Kopie|Arial|120| 1| 0| 0| 0| 0| 0| 0| 12| 0\r\n"));
+    ASSERT_FALSE(control<QWidget>(&editor, "lookControls")->isEnabled()) << "view mode";
+    const QImage shown = control<QLabel>(&editor, "Picture1")->grab().toImage();
+    EXPECT_GT(colourShare(shown, QColor(255, 0, 0), 40), 0.01) << "red, not greyed";
 }

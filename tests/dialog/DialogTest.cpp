@@ -1,7 +1,9 @@
 // The print dialog driven by its controls' names: the choices it restores and Start and
 // Cancel save, the lists it fills, what it shows of the job, and the countdown of the
 // automatic start.
+#include "DestinationIcons.h"
 #include "DialogTestSupport.h"
+#include "Ink.h"
 #include "MessageBox.h"
 #include "ReadingRules.h"
 #include "UpDownButtons.h"
@@ -170,6 +172,15 @@ TEST(DialogLists, DestinationsAreThePdfThenMailThenThePrintersWithTheirKinds)
                                   kind(Destination::Printer), kind(Destination::Pdf)}));
 }
 
+TEST(DialogLists, DestinationIconsAreDrawnAtTheScreensScale)
+{
+    // On a screen of twice the scale a 16 pixel icon takes 32 device pixels, drawn at
+    // that size rather than enlarged.
+    const QImage pdf = destinationIcon(5).pixmap(QSize(16, 16), 2.0).toImage();
+    EXPECT_EQ(pdf.size(), QSize(32, 32));
+    EXPECT_GT(colourShare(pdf, QColor(200, 30, 30), 10), 0.15) << "the red band";
+}
+
 TEST(DialogLists, PictureFilesAreListedInUpperCaseByPatternAndLoadedWhenChosen)
 {
     TempFolders dirs;
@@ -281,9 +292,12 @@ TEST(DialogCountdown, StoppingTheCountdownKeepsTheDialogForManualUse)
     PrintDialog& dialog = f->dialog;
     dialog.showOnTop();
     ASSERT_TRUE(dialog.countdownRunning());
+    auto* strip = control<QFrame>(&dialog, "countdownStrip");
+    EXPECT_GE(dialog.height(), strip->geometry().bottom());
     control<QPushButton>(&dialog, "stopCountdownButton")->click();
     EXPECT_FALSE(dialog.countdownRunning());
-    EXPECT_TRUE(control<QFrame>(&dialog, "countdownStrip")->isHidden());
+    EXPECT_TRUE(strip->isHidden());
+    EXPECT_LE(dialog.height(), strip->y()) << "no empty band where the strip was";
     clickStart(dialog);
     EXPECT_EQ(hooks.calls.size(), 1u);
     EXPECT_TRUE(f->closed);

@@ -1,3 +1,4 @@
+#include "ApplicationIcon.h"
 #include "Printers.h"
 #include "Profile.h"
 #include "RegistryStore.h"
@@ -157,4 +158,10 @@ TEST(Printers, SpoolerTitlesAreShortCleanUtf8)
     const QString umlauts = printers::spoolerTitle(QString(200, QChar(0xE4)));
     EXPECT_EQ(umlauts.size(), 127) << "cut on a character boundary: 254 bytes";
     EXPECT_EQ(printers::spoolerTitle("Fax an Müller GmbH – €"), "Fax an Müller GmbH – €");
+}
+
+TEST(ApplicationIcon, TheBuiltInPictureStandsInWhenNoIconThemeHasIt)
+{
+    // Test runs have no installed icon, so this is the copy built into the program.
+    EXPECT_FALSE(applicationIcon().pixmap(QSize(32, 32)).isNull());
 }

@@ -1,9 +1,11 @@
 #include "CupsSpooler.h"
 #include "Ink.h"
+#include "MessageBox.h"
 #include "PdfOutput.h"
 #include "PdfTools.h"
 #include "PictureBox.h"
 #include "PrintDialog.h"
+#include "Printers.h"
 #include "TestJobs.h"
 #include "frmMonitor.h"
 
@@ -12,11 +14,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -118,16 +122,86 @@ TEST(PreviewWindow, ToolbarKeepsToThePagesAndRangeTwoIgnoresEveryButtonButEsc)
     EXPECT_FALSE(fixed.m.isVisible());
 }
 
-TEST(PreviewWindow, Zoom180OnLandscapeDrawsThePageAt31104TwipsAcross)
+TEST(PreviewWindow, Zoom180OnLandscapeDrawsThePageAt31104TwipsAcrossAndScrollsNoFurtherThanItsEdge)
 {
     Preview p(1, true);
     p.m.show();
     p.zoom(180);
     const auto* picture = p.m.findChild<PictureBox*>("Picture1");
     EXPECT_EQ(picture->twips().width(), 31104);
-    EXPECT_EQ(p.m.findChild<QScrollBar*>("HScroll1")->maximum(), 31104);
     // Drawn at the zoom's resolution: the page fills the picture, pixel for pixel.
     EXPECT_NEAR(p.m.pBuffer().width(), picture->width(), picture->width() / 50);
+    // The bar's thumb is the part in view; at its end the sheet's right edge meets the
+    // area's right edge.
+    auto* bar = p.m.findChild<QScrollBar*>("HScroll1");
+    EXPECT_EQ(bar->maximum() + bar->pageStep(), picture->width());
+    bar->setValue(bar->maximum());
+    EXPECT_EQ(picture->geometry().right(), picture->parentWidget()->rect().right());
+}
+
+TEST(PreviewWindow, ResizingTheWindowFitsTheSheetAgainUntilTheUserZooms)
+{
+    Preview p(1);
+    p.m.show();
+    auto* slider = p.m.findChild<QSlider*>("Slider1");
+    const int opened = slider->value();
+    p.m.resize(p.m.width() / 2, p.m.height() / 2);
+    EXPECT_LT(slider->value(), opened);
+    p.zoom(100);
+    p.m.resize(p.m.width() * 2, p.m.height() * 2);
+    EXPECT_EQ(slider->value(), 100);
+}
+
+TEST(PreviewWindow, CtrlWheelZoomsByTheSlidersStep)
+{
+    Preview p(1);
+    p.m.show();
+    auto* slider = p.m.findChild<QSlider*>("Slider1");
+    p.zoom(100);
+    QWidget* area = p.m.findChild<QScrollArea*>("Picture2")->viewport();
+    QWheelEvent up(QPointF(10, 10), area->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 240), Qt::NoButton,
+                   Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(area, &up);
+    EXPECT_EQ(slider->value(), 120);
+}
+
+TEST(PreviewWindow, PageKeysTurnPagesWhileTheZoomSliderHasTheFocus)
+{
+    Preview p(3);
+    p.m.show();
+    auto* slider = p.m.findChild<QSlider*>("Slider1");
+    const int zoom = slider->value();
+    QTest::keyClick(slider, Qt::Key_PageDown);
+    EXPECT_EQ(p.display(), "Seite 2 von 3");
+    QTest::keyClick(slider, Qt::Key_End);
+    EXPECT_EQ(p.m.currentPage(), 3);
+    EXPECT_EQ(slider->value(), zoom);
+}
+
+TEST(PreviewWindow, APageNumberTypedIntoThePageDisplayGoesThere)
+{
+    Preview p(5);
+    p.m.show();
+    auto* display = p.m.findChild<QLineEdit*>("Text1");
+    display->selectAll();
+    QTest::keyClicks(display, "4");
+    QTest::keyClick(display, Qt::Key_Return);
+    EXPECT_EQ(p.m.currentPage(), 4);
+    EXPECT_EQ(p.display(), "Seite 4 von 5");
+}
+
+TEST(PreviewWindow, PrintIsOfferedOnlyWithAPrinterAndAFailedPrintIsShown)
+{
+    printers::setCurrentPrinter(QString());
+    Preview none(1);
+    none.m.show();
+    EXPECT_FALSE(none.button("Druckt die aktuelle Seite auf den Standarddrucker")->isEnabled());
+    printers::setCurrentPrinter("Nirgendwo");
+    Preview p(1);
+    p.m.show();
+    p.button("Druckt die aktuelle Seite auf den Standarddrucker")->trigger();
+    ASSERT_FALSE(msgbox::history().isEmpty());
+    EXPECT_EQ(msgbox::history().last().text, "Der Drucker \"Nirgendwo\" kann nicht drucken.");
 }
 
 TEST(PreviewWindow, PictureOnFirstPageOnlyWithARangeFromPageThreeShowsOnNoPage)

@@ -1,0 +1,6 @@
+#include "ApplicationIcon.h"
+
+QIcon applicationIcon()
+{
+    return QIcon::fromTheme(QStringLiteral("druckserver"), QIcon(QStringLiteral(":/druckserver/druckserver.svg")));
+}
