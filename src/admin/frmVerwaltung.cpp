@@ -9,7 +9,7 @@
 #include "Profile.h"
 #include "ReadingRules.h"
 #include "SettingsKeys.h"
-#include "TrayLibrary.h"
+#include "TrayIcon.h"
 #include "WatermarkEditor.h"
 
 #include <QCheckBox>
@@ -287,7 +287,7 @@ void frmVerwaltung::Abbruch_Click()
 
 void frmVerwaltung::Stop_Click()
 {
-    tray::DELETETRAYICON();
+    tray::remove();
     endProcessHook()();
 }
 

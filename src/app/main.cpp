@@ -1,11 +1,15 @@
 #include "ApplicationIcon.h"
+#include "ControlChannel.h"
+#include "Folders.h"
 #include "FreedMemory.h"
+#include "MessageBox.h"
 #include "PrintServer.h"
 #include "frmVerwaltung.h"
 
 #include <QApplication>
 
 #include <csignal>
+#include <cstdio>
 
 namespace {
 
@@ -13,6 +17,11 @@ extern "C" void endAtOnce(int)
 {
     PrintServer::endAtOnce();
 }
+
+const char* const Usage =
+    "Aufruf: druckserver [--einstellungen | --beenden]\n"
+    "  --einstellungen  öffnet die Einstellungen des laufenden Druckservers (startet ihn, wenn nötig)\n"
+    "  --beenden        beendet den laufenden Druckserver\n";
 
 } // namespace
 
@@ -25,6 +34,22 @@ int main(int argc, char** argv)
     app.setWindowIcon(applicationIcon());
     app.setQuitOnLastWindowClosed(false);
 
+    // A later start reaches the running server through its control channel.
+    const QStringList options = app.arguments().mid(1);
+    const QString appData = folders::appDataFolder();
+    if (options == QStringList{QStringLiteral("--beenden")}) {
+        if (!ControlChannel::send(ControlChannel::Request::Quit, appData))
+            msgbox::log(QStringLiteral("Hinweis"), QStringLiteral("Der Druckserver läuft nicht."));
+        return 0;
+    }
+    const bool openSettings = options == QStringList{QStringLiteral("--einstellungen")};
+    if (!options.isEmpty() && !openSettings) {
+        std::fputs(Usage, stderr);
+        return 1;
+    }
+    if (openSettings && ControlChannel::send(ControlChannel::Request::OpenSettings, appData))
+        return 0;
+
     // A request to end the session ends the server at once.
     std::signal(SIGTERM, endAtOnce);
     std::signal(SIGHUP, endAtOnce);
@@ -34,5 +59,7 @@ int main(int argc, char** argv)
     server.setSettingsWindowOpener([&server] { frmVerwaltung::showWindow([&server] { server.readSettings(); }); });
     if (!server.start())
         return 0;
+    if (openSettings)
+        server.openSettingsWindow();
     return app.exec();
 }

@@ -212,7 +212,9 @@ void PrintDialog::saveChoices()
     write(QStringLiteral("Exemplare0"), copiesEdit->text());
     write(keys::Repeat.key(), rules::signedNumber(repeatCheck->isChecked() ? 1 : 0));
     write(QStringLiteral("Water0"), watermarkCombo->currentText());
-    write(keys::Picture.key(), pictureCombo->currentText());
+    // A remembered picture that is not there at the moment stays remembered.
+    write(keys::Picture.key(),
+          pictureCombo->currentIndex() >= 0 ? pictureCombo->currentText() : m_job.settings.picture);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -225,4 +225,13 @@ void PrintDialog::connectControls()
     connect(stopCountdownButton, &QPushButton::clicked, this, &PrintDialog::stopCountdown);
     connect(&m_autoStartTimer, &QTimer::timeout, this, &PrintDialog::countdownEnded);
     connect(&m_countdownTick, &QTimer::timeout, this, &PrintDialog::countdownTick);
+    // The range's spin buttons belong to "von Seite"; typing a page into a box chooses it.
+    connect(pageRangeOption, &QRadioButton::toggled, this, [this](bool range) {
+        fromPageSpin->setEnabled(range);
+        toPageSpin->setEnabled(range);
+    });
+    for (QLineEdit* box : {fromPageEdit, toPageEdit})
+        connect(box, &QLineEdit::textEdited, pageRangeOption, [this] { pageRangeOption->setChecked(true); });
+    fromPageSpin->setEnabled(pageRangeOption->isChecked());
+    toPageSpin->setEnabled(pageRangeOption->isChecked());
 }

@@ -48,7 +48,7 @@ OutputOutcome PrinterOutput::run(const Job& job, const OutputRequest& request, O
     JobPages pages(job);
     for (qint32 copy = 1; copy <= copies; ++copy) {
         QPrinter printer(QPrinter::HighResolution);
-        printers::preparePrinter(printer, printerName, job.landscape, pages::documentTitle());
+        printers::preparePrinter(printer, printerName, job.landscape, pages::documentTitle(job));
         if (fax && !job.settings.faxOption.isEmpty())
             printers::setJobOption(printer, job.settings.faxOption, request.faxNumber);
         Canvas dc(&printer);

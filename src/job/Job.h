@@ -44,6 +44,7 @@ public:
     QStringList watermarks;
     QStringList watermarkNames;
 
+    qint32 number = 0;  // the job's number in the print dialog's caption; 0 outside the server
     QString sourceFile; // the print file the pages are read back from
     int codePage = 437;
 

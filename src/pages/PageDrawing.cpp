@@ -64,11 +64,11 @@ double widestLineInches(const Job& job)
     return measurer.widestInches();
 }
 
-QString documentTitle()
+QString documentTitle(const Job& job)
 {
-    QString folder = folders::appDataFolder();
-    folder.replace(QDir::separator(), u'_').replace(u'\\', u'_');
-    return folder + QStringLiteral("DOS_Job");
+    if (!job.documentName.isEmpty())
+        return job.documentName;
+    return job.number > 0 ? QStringLiteral("Druckserver Job %1").arg(job.number) : QStringLiteral("Druckserver Job");
 }
 
 } // namespace pages

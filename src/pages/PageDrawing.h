@@ -37,8 +37,9 @@ void drawJobPage(Canvas& dc, const Job& job, const PageText& page, const OutputR
 // scale holds for the whole document.
 double widestLineInches(const Job& job);
 
-// The spooler and PDF document title: the AppData folder with every separator replaced
-// by "_", followed by "DOS_Job".
-QString documentTitle();
+// The title the spooler shows for a job's documents: the job's document name ("@DATEI")
+// when it has one, else "Druckserver Job" and the job's number, as the print dialog's
+// caption numbers it.
+QString documentTitle(const Job& job);
 
 } // namespace pages

@@ -155,7 +155,7 @@ OutputOutcome frmMonitor::PrintCurrentPage()
     if (name.isEmpty())
         return OutputOutcome::failure(QStringLiteral("Es ist kein Drucker eingerichtet."));
     QPrinter printer(QPrinter::HighResolution);
-    printers::preparePrinter(printer, name, Orientation == 2, pages::documentTitle());
+    printers::preparePrinter(printer, name, Orientation == 2, pages::documentTitle(m_job));
     Canvas dc(&printer);
     if (!beginDocument(dc, printer.docName()))
         return OutputOutcome::failure(QStringLiteral("Der Drucker \"%1\" kann nicht drucken.").arg(name));

@@ -12,8 +12,8 @@
 #include "SingleInstance.h"
 #include "TempJournal.h"
 #include "TrayIcons.h"
-#include "TrayLibrary.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -108,9 +108,12 @@ bool PrintServer::start()
         return false;
     }
     // From here on a failing step is ignored and the next one runs.
-    tray::TRAYINIT([this](int message) { trayMessage(message); }, 100, 512, m_idleIcon,
-                   QStringLiteral("Bereit") + QChar(u'\0'));
-    tray::ADDICONTOTRAY();
+    tray::show(m_idleIcon, QStringLiteral("Bereit"), [this](tray::Click click) { trayClicked(click); },
+               {[this] { openSettingsWindow(); }, [this] { quit(); }});
+    connect(&m_control, &ControlChannel::requested, this, [this](ControlChannel::Request request) {
+        request == ControlChannel::Request::Quit ? quit() : openSettingsWindow();
+    });
+    m_control.listen(folders::appDataFolder());
     readSettings();
     m_jobCounter = 1;
     recoverSpool();
@@ -118,12 +121,22 @@ bool PrintServer::start()
     return true;
 }
 
-void PrintServer::trayMessage(int message)
+void PrintServer::trayClicked(tray::Click click)
 {
-    if (message != tray::LeftButtonDown || isPrintDialogOpen())
-        return;
+    if (click == tray::Click::Left && !isPrintDialogOpen())
+        openSettingsWindow();
+}
+
+void PrintServer::openSettingsWindow()
+{
     if (m_openSettingsWindow)
         m_openSettingsWindow();
+}
+
+void PrintServer::quit()
+{
+    tray::remove();
+    QCoreApplication::quit();
 }
 
 void PrintServer::endAtOnce()
@@ -178,14 +191,14 @@ void PrintServer::applyTimer()
 
 void PrintServer::showTrayIdle()
 {
-    tray::MODIFYTRAYICON(m_idleIcon);
-    tray::MODIFYTRAYTOOLTIP(QStringLiteral("Bereit") + QChar(u'\0'));
+    tray::setIcon(m_idleIcon);
+    tray::setTooltip(QStringLiteral("Bereit"));
 }
 
 void PrintServer::showTrayReading()
 {
-    tray::MODIFYTRAYICON(m_readingIcon);
-    tray::MODIFYTRAYTOOLTIP(QStringLiteral("Druckt !") + QChar(u'\0'));
+    tray::setIcon(m_readingIcon);
+    tray::setTooltip(QStringLiteral("Druckt !"));
 }
 
 void PrintServer::pollOnce()
@@ -335,6 +348,7 @@ void PrintServer::readJob(const QString& entry)
                        QStringLiteral("Interpretationsfehler!"));
         return;
     case LoadResult::Status::Loaded: {
+        loaded.job.number = m_jobCounter;
         auto* job = new ServedJob(std::move(loaded.job), entry, caption, m_spool, this);
         m_jobs.append(job);
         job->start();

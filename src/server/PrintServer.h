@@ -1,7 +1,9 @@
 #pragma once
 
+#include "ControlChannel.h"
 #include "PrintFileWatch.h"
 #include "PrintSpool.h"
+#include "TrayIcon.h"
 
 #include <QDeadlineTimer>
 #include <QIcon>
@@ -53,9 +55,16 @@ public:
     // One polling tick.
     void pollOnce();
 
-    // A mouse message of the tray icon; a left click opens the settings window unless a
-    // print dialog is open.
-    void trayMessage(int message);
+    // A click on the tray icon: a left click opens the settings window unless a print
+    // dialog is open; the others do nothing (the right click opens the icon's menu).
+    void trayClicked(tray::Click click);
+
+    // Opens the settings window (the tray menu's "Einstellungen", "druckserver
+    // --einstellungen").
+    void openSettingsWindow();
+    // Ends the server cleanly (the tray menu's "Beenden", "druckserver --beenden"): jobs not
+    // output yet stay in the spool for the next start.
+    void quit();
 
     // Any request to close the server ends the process at once (logoff, shutdown).
     [[noreturn]] static void endAtOnce();
@@ -86,6 +95,7 @@ private:
     void reportClaimProblem(const QString& problem);
 
     std::unique_ptr<SingleInstance> m_instance;
+    ControlChannel m_control;
     std::function<void()> m_openSettingsWindow;
     QList<QPointer<ServedJob>> m_jobs;
     PrintSpool m_spool;

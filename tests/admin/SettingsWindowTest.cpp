@@ -10,7 +10,7 @@
 #include "PrintServer.h"
 #include "SettingsKeys.h"
 #include "TempFolders.h"
-#include "TrayLibrary.h"
+#include "TrayIcon.h"
 #include "WatermarkEditor.h"
 #include "frmVerwaltung.h"
 
@@ -226,7 +226,7 @@ TEST(SettingsWindow, APrintFileWaitsWhileTheWindowIsOpenAndPrintsAfterSpeichernW
     PrintServer ps;
     ASSERT_TRUE(ps.start());
     ps.setSettingsWindowOpener([&ps] { frmVerwaltung::showWindow([&ps] { ps.readSettings(); }); });
-    tray::simulateMouse(tray::LeftButtonDown);
+    tray::simulateClick(tray::Click::Left);
     QPointer<frmVerwaltung> w;
     for (QWidget* top : QApplication::topLevelWidgets())
         if (auto* found = qobject_cast<frmVerwaltung*>(top))

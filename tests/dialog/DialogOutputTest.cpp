@@ -174,6 +174,7 @@ TEST(PdfDispatch, TheNewFileIsOpenedOrReportedUnlessTheJobRunsUnseen)
 TEST_F(PrinterOutputTest, RangeTwoToThreeWithTwoCopiesGivesTwoTitledDocumentsOfPagesTwoAndThree)
 {
     load(5, "PDF");
+    f->job.number = 7;
     control<QLineEdit>(&f->dialog, "copiesEdit")->setText("2");
     control<QRadioButton>(&f->dialog, "pageRangeOption")->setChecked(true);
     control<QLineEdit>(&f->dialog, "fromPageEdit")->setText("2");
@@ -184,7 +185,7 @@ TEST_F(PrinterOutputTest, RangeTwoToThreeWithTwoCopiesGivesTwoTitledDocumentsOfP
     const auto jobs = spooler.jobs("PDF");
     ASSERT_EQ(jobs.size(), 2);
     for (const auto& job : jobs) {
-        EXPECT_EQ(job.meta.value("title"), QString(dirs.appData()).replace('/', '_') + "DOS_Job");
+        EXPECT_EQ(job.meta.value("title"), "Druckserver Job 7") << "the name the user knows the job by";
         const QStringList pages = pdftools::pageTexts(job.documentPath);
         ASSERT_EQ(pages.size(), 2);
         EXPECT_TRUE(pages[0].contains("Seite 2 Zeile 1") && pages[0].contains("Seite 2 Zeile 10"));
@@ -198,10 +199,12 @@ TEST_F(PrinterOutputTest, RangeTwoToThreeWithTwoCopiesGivesTwoTitledDocumentsOfP
 TEST_F(PrinterOutputTest, TheFaxQueueGetsTheJobWithItsNumber)
 {
     load(1, "FRITZfax");
+    f->job.documentName = "Angebot Müller";
     control<QLineEdit>(&f->dialog, "faxEdit")->setText("0301234567");
     ASSERT_EQ(start().status, OutputOutcome::Status::Done);
     ASSERT_TRUE(spooler.waitForJobs("FRITZfax", 1));
     const CupsSpooler::SpooledJob fax = spooler.jobs("FRITZfax").first();
+    EXPECT_EQ(fax.meta.value("title"), "Angebot Müller");
     EXPECT_TRUE(fax.meta.value("options").split(' ').contains("phone=0301234567"))
         << fax.meta.value("options").toStdString();
     EXPECT_TRUE(pdftools::pageTexts(fax.documentPath).join("").contains("Seite 1 Zeile 1"));

@@ -54,6 +54,8 @@ void clickStart(PrintDialog& dialog)
 
 } // namespace
 
+// The remembered picture is looked for in the program folder, which need not be the
+// folder of the settings file.
 TEST(DialogSettings, TheRememberedChoicesComeBackAndValuesThatNoLongerFitLeaveTheFirstEntries)
 {
     JobFolders s;
@@ -81,6 +83,8 @@ TEST(DialogSettings, TheRememberedChoicesComeBackAndValuesThatNoLongerFitLeaveTh
     EXPECT_EQ(control<QComboBox>(&g->dialog, "watermarkCombo")->currentText(), "Ohne");
     EXPECT_EQ(request.pictureMode, 0);
     EXPECT_EQ(control<QLineEdit>(&g->dialog, "copiesEdit")->text(), "zwei") << "kept as typed, trimmed";
+    g->dialog.cancel();
+    EXPECT_EQ(s.saved("Picture"), "fehlt.bmp") << "a picture not there now stays remembered";
 }
 
 TEST(DialogSettings, CancelSavesLikeStartAndTheNextJobShowsItAgain)
@@ -227,7 +231,13 @@ TEST(DialogLists, TheJobsPagesAddressAndFaxNumberAreShownAndTheSpinsStayInRange)
     EXPECT_EQ(control<QLineEdit>(&dialog, "emailEdit")->text(), "kunde@example.com");
     EXPECT_EQ(control<QLineEdit>(&dialog, "faxEdit")->text(), "091112345");
 
-    // The spins step from what the box shows and stay within the pages.
+    // Typing a page chooses "von Seite", whose spin buttons step from what the box shows
+    // and stay within the pages.
+    EXPECT_FALSE(control<UpDownButtons>(&dialog, "toPageSpin")->isEnabled()) << "not with \"alles\"";
+    control<QLineEdit>(&dialog, "fromPageEdit")->selectAll();
+    QTest::keyClicks(control<QLineEdit>(&dialog, "fromPageEdit"), "2");
+    EXPECT_TRUE(control<QRadioButton>(&dialog, "pageRangeOption")->isChecked());
+    EXPECT_EQ(dialog.request().fromPage, 2);
     toPage->setText("2");
     control<UpDownButtons>(&dialog, "toPageSpin")->stepUp();
     control<UpDownButtons>(&dialog, "toPageSpin")->stepUp();

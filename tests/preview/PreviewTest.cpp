@@ -268,7 +268,7 @@ TEST(PreviewWindow, PrintCurrentPageSpoolsExactlyThePageOnViewWithoutWatermark)
     ASSERT_TRUE(spooler.waitForJobs("PDF", 1));
     const auto jobs = spooler.jobs("PDF");
     ASSERT_EQ(jobs.size(), 1);
-    EXPECT_EQ(jobs[0].meta.value("title"), QString(p.dirs.appData()).replace('/', '_') + "DOS_Job");
+    EXPECT_EQ(jobs[0].meta.value("title"), "Druckserver Job");
     const QStringList pages = pdftools::pageTexts(jobs[0].documentPath);
     ASSERT_EQ(pages.size(), 1);
     EXPECT_TRUE(pages[0].contains("P2Z1") && pages[0].contains("P2Z10")) << pages[0].toStdString();

@@ -4,7 +4,7 @@
 #include "ServerProcess.h"
 #include "SingleInstance.h"
 #include "TempFolders.h"
-#include "TrayLibrary.h"
+#include "TrayIcon.h"
 #include "XDisplay.h"
 
 #include <QDir>
@@ -34,15 +34,46 @@ TEST(Startup, PollingZeroStopsTheTimerAndOnlyALeftClickOpensTheSettingsWindowWhi
     TempFolders::writeAged(dirs.printFile(), "Hallo\r\n");
     server.pollOnce();
     ASSERT_EQ(server.jobs().size(), 1);
-    tray::simulateMouse(tray::LeftButtonDown);
+    tray::simulateClick(tray::Click::Left);
     EXPECT_EQ(opened, 0) << "a print dialog is open";
     server.jobs().first()->dialog()->cancel();
     QTest::qWait(0);
-    tray::simulateMouse(tray::RightButtonDown);
-    tray::simulateMouse(tray::LeftDoubleClick);
+    tray::simulateClick(tray::Click::Right);
+    tray::simulateClick(tray::Click::Double);
     EXPECT_EQ(opened, 0) << "right click and double click do nothing";
-    tray::simulateMouse(tray::LeftButtonDown);
+    tray::simulateClick(tray::Click::Left);
     EXPECT_EQ(opened, 1);
+    // The icon's menu opens the settings and ends the server.
+    tray::triggerMenu("Einstellungen");
+    EXPECT_EQ(opened, 2);
+    tray::triggerMenu("Beenden");
+    EXPECT_FALSE(tray::isShown());
+}
+
+// Without a notification area the settings are still in reach: a later start with
+// "--einstellungen" opens the running server's settings window, "--beenden" ends it; a plain
+// second start only says that the server runs. The log says how, once.
+TEST(Startup, WithoutATrayALaterStartOpensTheSettingsOrEndsTheServer)
+{
+    TempFolders dirs;
+    XDisplay display;
+    ASSERT_TRUE(display.isRunning()) << "Xvfb";
+    QProcessEnvironment env = dirs.serverEnvironment();
+    display.addTo(env);
+    ServerProcess server(env);
+    const auto later = [&](const QStringList& options) {
+        ChildProcess start;
+        start.setProcessEnvironment(env);
+        start.start(ServerProcess::executable(), options);
+        return start.waitForFinished(10000) && start.exitCode() == 0;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.errors().contains("--einstellungen"); }, 15000))
+        << "the hint in the log";
+    ASSERT_TRUE(later({"--einstellungen"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !display.windows().filter("Druckserververwaltung").isEmpty(); }, 10000));
+    EXPECT_EQ(server.errors().count("--einstellungen"), 1);
+    ASSERT_TRUE(later({"--beenden"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !server.running(); }, 10000)) << "ended by the second start";
 }
 
 // Started at login, the server may come up before the desktop's notification area.

@@ -32,7 +32,7 @@ int renderJobPages(const Job& job, const QString& outDir, int dpi, QString& erro
     for (qint32 page = 1; page <= job.pageCount(); ++page) {
         image.fill(Qt::white);
         if (page == 1)
-            beginDocument(canvas, pages::documentTitle());
+            beginDocument(canvas, pages::documentTitle(job));
         else
             canvas.begin();
         pages::drawJobPage(canvas, job, pages.page(page), request, geometry, page == 1 ? 1 : 0, state);
