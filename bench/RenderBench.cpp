@@ -3,8 +3,8 @@
 
 #include "Job.h"
 #include "JobLoader.h"
+#include "PreviewWindow.h"
 #include "PrintEngine.h"
-#include "frmMonitor.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -163,12 +163,12 @@ PageTimes msPerPreviewPage(int rounds)
     const Job& job = loaded.job;
     OutputRequest request;
     request.toPage = job.pageCount();
-    frmMonitor preview(job, request);
-    preview.Firstpage_M = 1;
-    preview.Lastpage_M = preview.PageCounter = job.pageCount();
+    PreviewWindow preview(job, request);
+    preview.firstPage = 1;
+    preview.lastPage = job.pageCount();
     preview.show();
-    preview.findChild<QSlider*>(u"Slider1"_s)->setValue(180);
-    QWidget* picture = preview.findChild<QWidget*>(u"Picture1"_s);
+    preview.findChild<QSlider*>(u"zoomSlider"_s)->setValue(180);
+    QWidget* picture = preview.findChild<QWidget*>(u"pageView"_s);
 
     std::vector<double> times;
     std::vector<double> cpuTimes;
@@ -176,7 +176,7 @@ PageTimes msPerPreviewPage(int rounds)
         QElapsedTimer timer;
         timer.start();
         const double cpuStart = threadCpuMs();
-        preview.Toolbar1_ButtonClick(4); // "1 Seite vorwärts"
+        preview.toolbarClicked(PreviewWindow::Button::Next);
         picture->repaint();
         times.push_back(timer.nsecsElapsed() / 1e6);
         cpuTimes.push_back(threadCpuMs() - cpuStart);

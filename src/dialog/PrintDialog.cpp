@@ -6,10 +6,10 @@
 #include "MessageBox.h"
 #include "OutputDispatch.h"
 #include "PictureFiles.h"
+#include "PreviewWindow.h"
 #include "ReadingRules.h"
 #include "SettingsKeys.h"
 #include "UpDownButtons.h"
-#include "frmMonitor.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -354,12 +354,9 @@ void PrintDialog::openPreview()
     // job cannot be output, and the dialog closed, under the open preview.
     stopCountdown();
     const OutputRequest pages = request();
-    frmMonitor preview(m_job, pages, this);
-    preview.Range = qint16(allPagesOption->isChecked() ? 0 : 1);
-    preview.Orientation = m_job.landscape ? 2 : 1;
-    preview.PageCounter = m_job.pageCount();
-    preview.Firstpage_M = pages.fromPage;
-    preview.Lastpage_M = pages.toPage;
+    PreviewWindow preview(m_job, pages, this);
+    preview.firstPage = pages.fromPage;
+    preview.lastPage = pages.toPage;
     preview.exec();
 }
 

@@ -4,10 +4,10 @@
 #include "PdfOutput.h"
 #include "PdfTools.h"
 #include "PictureBox.h"
+#include "PreviewWindow.h"
 #include "PrintDialog.h"
 #include "Printers.h"
 #include "TestJobs.h"
-#include "frmMonitor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -48,25 +48,23 @@ struct Preview
 {
     TempFolders dirs;
     Job job;
-    frmMonitor m;
+    PreviewWindow m;
     explicit Preview(int pages, bool landscape = false, const OutputRequest& request = {})
         : job(landscapeIf(landscape, pagesJob(dirs, pages, 10))), m(job, request)
     {
-        m.PageCounter = pages;
-        m.Firstpage_M = 1;
-        m.Lastpage_M = pages;
-        m.Orientation = landscape ? 2 : 1;
+        m.firstPage = 1;
+        m.lastPage = pages;
     }
     QAction* button(const char* tip)
     {
-        for (QAction* action : m.findChild<QToolBar*>("Toolbar1")->actions())
+        for (QAction* action : m.findChild<QToolBar*>("toolbar")->actions())
             if (action->toolTip() == QString::fromUtf8(tip))
                 return action;
         ADD_FAILURE() << tip;
         return new QAction(&m);
     }
-    QString display() const { return m.findChild<QLineEdit*>("Text1")->text(); }
-    void zoom(int percent) { m.findChild<QSlider*>("Slider1")->setValue(percent); }
+    QString display() const { return m.findChild<QLineEdit*>("pageDisplay")->text(); }
+    void zoom(int percent) { m.findChild<QSlider*>("zoomSlider")->setValue(percent); }
 };
 
 } // namespace
@@ -82,17 +80,17 @@ TEST(PreviewWindow, VorschauOpensTheChosenRangeModallyAndEscClosesIt)
     QStringList seen;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* m = qobject_cast<frmMonitor*>(QApplication::activeModalWidget())) {
-            seen << QStringLiteral("%1 %2-%3").arg(m->Range).arg(m->Firstpage_M).arg(m->Lastpage_M);
+        if (auto* m = qobject_cast<PreviewWindow*>(QApplication::activeModalWidget())) {
+            seen << QStringLiteral("%1-%2").arg(m->firstPage).arg(m->lastPage);
             QTest::keyClick(m, Qt::Key_Escape);
         }
     });
     poll.start(10);
     dialog.findChild<QPushButton*>("previewButton")->click(); // returns once the modal preview closed
-    EXPECT_EQ(seen, QStringList{"1 2-4"}) << "shown once: Esc closed it";
+    EXPECT_EQ(seen, QStringList{"2-4"}) << "shown once: Esc closed it";
 }
 
-TEST(PreviewWindow, ToolbarKeepsToThePagesAndRangeTwoIgnoresEveryButtonButEsc)
+TEST(PreviewWindow, ToolbarKeepsToThePages)
 {
     // A one-page job opens with next and last disabled.
     Preview one(1);
@@ -107,19 +105,10 @@ TEST(PreviewWindow, ToolbarKeepsToThePagesAndRangeTwoIgnoresEveryButtonButEsc)
     p.button("1 Seite vorwärts")->trigger();
     EXPECT_EQ(p.display(), "Seite 2 von 3");
     p.button("1 Seite rückwärts")->trigger();
-    const qint64 drawn = p.m.pBuffer().cacheKey();
-    p.m.Toolbar1_ButtonClick(2); // the button itself is disabled on the first page
+    const qint64 drawn = p.m.pageImage().cacheKey();
+    p.m.toolbarClicked(PreviewWindow::Button::Previous); // the button itself is disabled on the first page
     EXPECT_EQ(p.display(), "Seite 1 von 3");
-    EXPECT_NE(p.m.pBuffer().cacheKey(), drawn);
-    Preview fixed(3);
-    fixed.m.Range = 2;
-    fixed.m.show();
-    for (QAction* action : fixed.m.findChild<QToolBar*>("Toolbar1")->actions())
-        action->trigger();
-    EXPECT_EQ(fixed.m.currentPage(), 1);
-    EXPECT_TRUE(fixed.m.isVisible()) << "not even the close button acts";
-    QTest::keyClick(&fixed.m, Qt::Key_Escape);
-    EXPECT_FALSE(fixed.m.isVisible());
+    EXPECT_NE(p.m.pageImage().cacheKey(), drawn);
 }
 
 TEST(PreviewWindow, Zoom180OnLandscapeDrawsThePageAt31104TwipsAcrossAndScrollsNoFurtherThanItsEdge)
@@ -127,13 +116,13 @@ TEST(PreviewWindow, Zoom180OnLandscapeDrawsThePageAt31104TwipsAcrossAndScrollsNo
     Preview p(1, true);
     p.m.show();
     p.zoom(180);
-    const auto* picture = p.m.findChild<PictureBox*>("Picture1");
+    const auto* picture = p.m.findChild<PictureBox*>("pageView");
     EXPECT_EQ(picture->twips().width(), 31104);
     // Drawn at the zoom's resolution: the page fills the picture, pixel for pixel.
-    EXPECT_NEAR(p.m.pBuffer().width(), picture->width(), picture->width() / 50);
+    EXPECT_NEAR(p.m.pageImage().width(), picture->width(), picture->width() / 50);
     // The bar's thumb is the part in view; at its end the sheet's right edge meets the
     // area's right edge.
-    auto* bar = p.m.findChild<QScrollBar*>("HScroll1");
+    auto* bar = p.m.findChild<QScrollBar*>("horizontalBar");
     EXPECT_EQ(bar->maximum() + bar->pageStep(), picture->width());
     bar->setValue(bar->maximum());
     EXPECT_EQ(picture->geometry().right(), picture->parentWidget()->rect().right());
@@ -143,7 +132,7 @@ TEST(PreviewWindow, ResizingTheWindowFitsTheSheetAgainUntilTheUserZooms)
 {
     Preview p(1);
     p.m.show();
-    auto* slider = p.m.findChild<QSlider*>("Slider1");
+    auto* slider = p.m.findChild<QSlider*>("zoomSlider");
     const int opened = slider->value();
     p.m.resize(p.m.width() / 2, p.m.height() / 2);
     EXPECT_LT(slider->value(), opened);
@@ -156,9 +145,9 @@ TEST(PreviewWindow, CtrlWheelZoomsByTheSlidersStep)
 {
     Preview p(1);
     p.m.show();
-    auto* slider = p.m.findChild<QSlider*>("Slider1");
+    auto* slider = p.m.findChild<QSlider*>("zoomSlider");
     p.zoom(100);
-    QWidget* area = p.m.findChild<QScrollArea*>("Picture2")->viewport();
+    QWidget* area = p.m.findChild<QScrollArea*>("pageArea")->viewport();
     QWheelEvent up(QPointF(10, 10), area->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 240), Qt::NoButton,
                    Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(area, &up);
@@ -169,7 +158,7 @@ TEST(PreviewWindow, PageKeysTurnPagesWhileTheZoomSliderHasTheFocus)
 {
     Preview p(3);
     p.m.show();
-    auto* slider = p.m.findChild<QSlider*>("Slider1");
+    auto* slider = p.m.findChild<QSlider*>("zoomSlider");
     const int zoom = slider->value();
     QTest::keyClick(slider, Qt::Key_PageDown);
     EXPECT_EQ(p.display(), "Seite 2 von 3");
@@ -182,7 +171,7 @@ TEST(PreviewWindow, APageNumberTypedIntoThePageDisplayGoesThere)
 {
     Preview p(5);
     p.m.show();
-    auto* display = p.m.findChild<QLineEdit*>("Text1");
+    auto* display = p.m.findChild<QLineEdit*>("pageDisplay");
     display->selectAll();
     QTest::keyClicks(display, "4");
     QTest::keyClick(display, Qt::Key_Return);
@@ -211,19 +200,18 @@ TEST(PreviewWindow, PictureOnFirstPageOnlyWithARangeFromPageThreeShowsOnNoPage)
     request.picture.fill(Qt::red);
     request.pictureMode = 1; // "nur 1.Seite"
     Preview p(5, false, request);
-    p.m.Range = 1;
-    p.m.Firstpage_M = 3;
+    p.m.firstPage = 3;
     p.m.show();
     for (int page = 3; page <= 5; ++page) {
         EXPECT_EQ(p.m.currentPage(), page);
-        EXPECT_LT(colourShare(p.m.pBuffer(), Qt::red, 0), 0.01) << "page " << page;
+        EXPECT_LT(colourShare(p.m.pageImage(), Qt::red, 0), 0.01) << "page " << page;
         p.button("1 Seite vorwärts")->trigger();
     }
     request.pictureMode = 2; // "alle Seiten"
     Preview every(5, false, request);
-    every.m.Firstpage_M = 3;
+    every.m.firstPage = 3;
     every.m.show();
-    EXPECT_GT(colourShare(every.m.pBuffer(), Qt::red, 0), 0.5);
+    EXPECT_GT(colourShare(every.m.pageImage(), Qt::red, 0), 0.5);
 }
 
 // The page on view and the PDF of the same page, rasterised at the same resolution.
@@ -242,14 +230,13 @@ TEST(PreviewWindow, ShowsThePageAsThePdfHasIt)
         const QString pdf = dirs.root() + "/" + sample + ".pdf";
         OutputProgress progress;
         ASSERT_TRUE(writeJobPdf(job, request, progress, pdf, PdfVariant::File).ok());
-        frmMonitor m(job, request);
-        m.Firstpage_M = 1;
-        m.Lastpage_M = m.PageCounter = job.pageCount();
-        m.Orientation = job.landscape ? 2 : 1;
+        PreviewWindow m(job, request);
+        m.firstPage = 1;
+        m.lastPage = job.pageCount();
         m.show();
-        m.findChild<QSlider*>("Slider1")->setValue(150);
-        const int dpi = qRound(m.pBuffer().dotsPerMeterX() * 0.0254);
-        const QImage shown = m.findChild<PictureBox*>("Picture1")->grab().toImage();
+        m.findChild<QSlider*>("zoomSlider")->setValue(150);
+        const int dpi = qRound(m.pageImage().dotsPerMeterX() * 0.0254);
+        const QImage shown = m.findChild<PictureBox*>("pageView")->grab().toImage();
         const QImage printed = pdftools::pageImages(pdf, dpi).value(0);
         ASSERT_FALSE(printed.isNull());
         EXPECT_LT(differingShare(shown, printed), 0.01) << sample << " at " << dpi << " dpi";

@@ -32,11 +32,10 @@ class QWidget;
 // watermark, lines through the line renderer, with the job's widest line handed to the
 // canvas), at the resolution of the zoom, so text stays sharp at every zoom.
 //
-// Use: construct, set the public members, show it (the print dialog shows it modal).
-// The members are read when the window is first shown (Form_Load). The job and the
-// request (picture mode, picture, watermark) come with the constructor; the job must
-// outlive the window. Closing the window (toolbar button 9, Esc, the title bar) releases
-// the page pictures.
+// Use: construct, set the page range, show it (the print dialog shows it modal). The
+// range is read when the window is first shown. The job and the request (picture mode,
+// picture, watermark) come with the constructor; the job must outlive the window.
+// Closing the window (the close button, Esc, the title bar) releases the page pictures.
 //
 // Sizes follow a sheet of 12240 x 17280 twips (17280 x 12240 in landscape), 15 twips to
 // the screen pixel at zoom 100. The page drawn on it is the A4 page the PDF output draws,
@@ -48,36 +47,45 @@ class QWidget;
 // changed. The wheel scrolls, Ctrl+wheel zooms in steps of the slider; PgDn, PgUp,
 // Home and End turn the pages like the toolbar, whichever control has the focus; a
 // number typed into the page display and Enter go to that page.
-class frmMonitor : public QDialog
+class PreviewWindow : public QDialog
 {
     Q_OBJECT
 
 public:
-    frmMonitor(const Job& job, const OutputRequest& request, QWidget* parent = nullptr);
-    ~frmMonitor() override;
+    PreviewWindow(const Job& job, const OutputRequest& request, QWidget* parent = nullptr);
+    ~PreviewWindow() override;
 
-    // Set by the opener before the window is shown.
-    qint32 Firstpage_M = 0; // first page that may be shown
-    qint32 Lastpage_M = 0;  // last page that may be shown
-    qint16 Range = 0;       // 0 all pages, 1 a page range, 2 neither: the toolbar acts only for 0 and 1
-    qint32 Orientation = 1; // 1 portrait, 2 landscape
-    qint32 PageCounter = 0; // pages of the job, for the page display
+    // The pages that may be shown (the output's range); set by the opener before the
+    // window is shown.
+    qint32 firstPage = 0;
+    qint32 lastPage = 0;
 
-    // Draws `page` into pBuffer at the zoom's resolution and shows it in Picture1.
-    void ShowPage(qint32 page);
+    // The toolbar's buttons; the numbers keep the place of the separators between them.
+    enum class Button
+    {
+        First = 1,
+        Previous = 2,
+        Next = 4,
+        Last = 5,
+        Print = 7,
+        Close = 9,
+    };
+
+    // Draws `page` into pageImage at the zoom's resolution and shows it in pageView.
+    void showPage(qint32 page);
     // Prints the page on view on the current (default) printer: one spooler document with
     // the document title of the outputs, background picture and lines, no watermark.
     // Failed, with a German message naming the printer, when there is no printer or it
     // refused the document; the caller decides what the user sees.
-    OutputOutcome PrintCurrentPage();
-    // The toolbar's buttons by index: 1 first, 2 previous, 4 next, 5 last page, 7 print
-    // the page (a failure is shown in a message box), 9 close; 3, 6 and 8 are spacers.
-    // The print button is disabled when there is no printer.
-    void Toolbar1_ButtonClick(int index);
+    OutputOutcome printCurrentPage();
+    // A toolbar button as the user presses it: turn pages, print the page on view (a
+    // failure is shown in a message box; the button is disabled when there is no
+    // printer), close.
+    void toolbarClicked(Button button);
 
-    qint32 currentPage() const { return CurrentPage; }
+    qint32 currentPage() const { return m_currentPage; }
     // The page as last drawn, at the zoom's resolution (its dots per metre tell which).
-    const QImage& pBuffer() const { return m_buffer; }
+    const QImage& pageImage() const { return m_buffer; }
 
 protected:
     void setVisible(bool visible) override;
@@ -86,15 +94,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // frmMonitor_Layout.cpp
+    // PreviewWindow_Layout.cpp
     void buildControls();
     void connectControls();
     void placeControls();
 
-    // frmMonitor.cpp
-    void Form_Load();
-    void Slider1_Change();
-    void Form_Unload();
+    // PreviewWindow.cpp
+    void load();
+    void zoomChanged();
+    void unload();
     void updateButtons();
     void writePageDisplay();
     QSize sheetTwips() const;
@@ -104,16 +112,16 @@ private:
     // Goes to the page whose number the page display holds, within the pages allowed.
     void goToTypedPage();
 
-    qint32 CurrentPage = 0;
+    qint32 m_currentPage = 0;
 
-    QToolBar* Toolbar1 = nullptr;
-    std::array<QAction*, 10> m_button{}; // by index 1 to 9
-    QLineEdit* Text1 = nullptr;
-    QSlider* Slider1 = nullptr;
-    QScrollArea* Picture2 = nullptr; // the page area
-    PictureBox* Picture1 = nullptr;
-    QScrollBar* HScroll1 = nullptr; // Picture2's bars
-    QScrollBar* VScroll1 = nullptr;
+    QToolBar* toolbar = nullptr;
+    std::array<QAction*, 10> m_buttons{}; // by Button, separators between
+    QLineEdit* pageDisplay = nullptr;
+    QSlider* zoomSlider = nullptr;
+    QScrollArea* pageArea = nullptr; // the page area
+    PictureBox* pageView = nullptr;
+    QScrollBar* horizontalBar = nullptr; // pageArea's bars
+    QScrollBar* verticalBar = nullptr;
 
     QImage m_buffer;
     bool m_loaded = false;
@@ -127,7 +135,7 @@ private:
     OutputRequest m_request;
     std::unique_ptr<JobPages> m_pages;
     pages::DocumentState m_state; // the page drawing writes the font back
-    // The print modes in force where each page begins (index 0 is Firstpage_M), measured
+    // The print modes in force where each page begins (index 0 is firstPage), measured
     // as far as a page on view needed them.
     std::vector<RendererModes> m_pageModes;
     std::unique_ptr<LineMeasurer> m_modeMeasurer;

@@ -1,4 +1,4 @@
-#include "frmMonitor.h"
+#include "PreviewWindow.h"
 
 #include "Canvas.h"
 #include "Job.h"
@@ -13,6 +13,7 @@
 #include "RendererState.h"
 
 #include <QAction>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPrinter>
@@ -32,10 +33,10 @@ constexpr double TwipsPerInch = 1440.0;
 
 } // namespace
 
-frmMonitor::frmMonitor(const Job& job, const OutputRequest& request, QWidget* parent)
+PreviewWindow::PreviewWindow(const Job& job, const OutputRequest& request, QWidget* parent)
     : QDialog(parent), m_job(job), m_request(request), m_pages(std::make_unique<JobPages>(job))
 {
-    setObjectName(QStringLiteral("frmMonitor"));
+    setObjectName(QStringLiteral("PreviewWindow"));
     setWindowTitle(QStringLiteral("Druckvorschau"));
     // Topmost whenever it is shown, so the page stays in front of the print dialogs.
     setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -46,90 +47,90 @@ frmMonitor::frmMonitor(const Job& job, const OutputRequest& request, QWidget* pa
     connectControls();
 }
 
-frmMonitor::~frmMonitor() = default;
+PreviewWindow::~PreviewWindow() = default;
 
-void frmMonitor::setVisible(bool visible)
+void PreviewWindow::setVisible(bool visible)
 {
     if (visible && !m_loaded) {
         m_loaded = true;
-        Form_Load();
+        load();
     }
     QDialog::setVisible(visible);
 }
 
-void frmMonitor::done(int result)
+void PreviewWindow::done(int result)
 {
-    Form_Unload();
+    unload();
     QDialog::done(result);
 }
 
-QSize frmMonitor::sheetTwips() const
+QSize PreviewWindow::sheetTwips() const
 {
-    return Orientation == 2 ? QSize(17280, 12240) : QSize(12240, 17280);
+    return m_job.landscape ? QSize(17280, 12240) : QSize(12240, 17280);
 }
 
-void frmMonitor::Form_Load()
+void PreviewWindow::load()
 {
     placeControls();
-    Picture1->setTwips(sheetTwips());
+    pageView->setTwips(sheetTwips());
 
     // The outputs hand the widest line of the whole job to the canvas; so does the
     // preview, so a page shows the horizontal scale it prints with. Like an output, the
     // preview keeps the settings in force when it opened, whatever another job loads.
     m_state.fontName = m_job.settings.fontName;
     m_widestLine = pages::widestLineInches(m_job);
-    CurrentPage = Firstpage_M;
+    m_currentPage = firstPage;
     // Printing needs a printer to print on; the button says so by being disabled.
-    m_button[7]->setEnabled(!printers::currentPrinter().isEmpty());
+    m_buttons[int(Button::Print)]->setEnabled(!printers::currentPrinter().isEmpty());
 
     // The whole sheet in view; applying the zoom draws the page.
     m_fittedZoom = fittingZoom();
-    const bool unchanged = m_fittedZoom == Slider1->value();
-    Slider1->setValue(m_fittedZoom);
+    const bool unchanged = m_fittedZoom == zoomSlider->value();
+    zoomSlider->setValue(m_fittedZoom);
     if (unchanged)
-        Slider1_Change();
+        zoomChanged();
 
     updateButtons();
     writePageDisplay();
     // The wheel and the arrow keys move the page from the start.
-    Picture2->setFocus();
+    pageArea->setFocus();
 }
 
-int frmMonitor::fittingZoom() const
+int PreviewWindow::fittingZoom() const
 {
     // The area without scroll bars, as none is needed once the sheet fits.
-    const QSize area = Picture2->maximumViewportSize();
+    const QSize area = pageArea->maximumViewportSize();
     const QSize sheet = sheetTwips();
     const double fit = std::min(double(area.width()) / sheet.width(), double(area.height()) / sheet.height());
-    return std::clamp(int(fit * PictureBox::TwipsPerPixel * 100), Slider1->minimum(), Slider1->maximum());
+    return std::clamp(int(fit * PictureBox::TwipsPerPixel * 100), zoomSlider->minimum(), zoomSlider->maximum());
 }
 
-void frmMonitor::resizeEvent(QResizeEvent* event)
+void PreviewWindow::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    if (!m_loaded || Slider1->value() != m_fittedZoom)
+    if (!m_loaded || zoomSlider->value() != m_fittedZoom)
         return;
     m_fittedZoom = fittingZoom();
-    Slider1->setValue(m_fittedZoom);
+    zoomSlider->setValue(m_fittedZoom);
 }
 
-void frmMonitor::Form_Unload()
+void PreviewWindow::unload()
 {
-    Picture1->setPicture(nullptr);
+    pageView->setPicture(nullptr);
     m_buffer = QImage();
 }
 
-void frmMonitor::ShowPage(qint32 page)
+void PreviewWindow::showPage(qint32 page)
 {
     // The A4 page of the PDF output, as large as fits the sheet at this zoom, in pixels
     // of the screen; drawn at that resolution, not scaled from another.
-    const bool landscape = Orientation == 2;
+    const bool landscape = m_job.landscape;
     const qreal ratio = devicePixelRatioF();
     const pagesizes::Twips a4 = pagesizes::pageTwips(pagesizes::PdfVariant::File);
     const double across = landscape ? a4.longSide : a4.shortSide;
     const double down = landscape ? a4.shortSide : a4.longSide;
-    const int dpi = std::max(1, int(std::min(Picture1->width() * ratio * TwipsPerInch / across,
-                                             Picture1->height() * ratio * TwipsPerInch / down)));
+    const int dpi = std::max(1, int(std::min(pageView->width() * ratio * TwipsPerInch / across,
+                                             pageView->height() * ratio * TwipsPerInch / down)));
     const QSize size = pagesizes::pagePixels(pagesizes::PdfVariant::File, landscape, dpi, dpi);
     if (m_buffer.size() != size)
         m_buffer = QImage(size, QImage::Format_RGB32);
@@ -143,29 +144,29 @@ void frmMonitor::ShowPage(qint32 page)
         dc.setWidestLineInches(m_widestLine);
         dc.rendererState().modes = modesAtStartOf(page);
         pages::drawJobPage(dc, m_job, m_pages->page(page), m_request, {size.width(), size.height()},
-                           page == Firstpage_M ? 1 : 0, m_state);
+                           page == firstPage ? 1 : 0, m_state);
     }
     m_buffer.setDevicePixelRatio(ratio);
-    Picture1->update();
+    pageView->update();
 }
 
-OutputOutcome frmMonitor::PrintCurrentPage()
+OutputOutcome PreviewWindow::printCurrentPage()
 {
     const QString name = printers::currentPrinter();
     if (name.isEmpty())
         return OutputOutcome::failure(QStringLiteral("Es ist kein Drucker eingerichtet."));
     QPrinter printer(QPrinter::HighResolution);
-    printers::preparePrinter(printer, name, Orientation == 2, pages::documentTitle(m_job));
+    printers::preparePrinter(printer, name, m_job.landscape, pages::documentTitle(m_job));
     Canvas dc(&printer);
     if (!beginDocument(dc, printer.docName()))
         return OutputOutcome::failure(QStringLiteral("Der Drucker \"%1\" kann nicht drucken.").arg(name));
     // The page prints as it is shown: same scale, and the print modes the pages before
     // it left in force (the document's first-line reset does not apply to it).
     dc.setWidestLineInches(m_widestLine);
-    dc.rendererState().modes = modesAtStartOf(CurrentPage);
+    dc.rendererState().modes = modesAtStartOf(m_currentPage);
     OutputRequest withoutWatermark = m_request;
     withoutWatermark.watermark.clear();
-    pages::drawJobPage(dc, m_job, m_pages->page(CurrentPage), withoutWatermark, {dc.widthPixels(), dc.heightPixels()},
+    pages::drawJobPage(dc, m_job, m_pages->page(m_currentPage), withoutWatermark, {dc.widthPixels(), dc.heightPixels()},
                        0, m_state);
     if (!endDocument(dc))
         return OutputOutcome::failure(
@@ -173,11 +174,11 @@ OutputOutcome frmMonitor::PrintCurrentPage()
     return OutputOutcome::done();
 }
 
-RendererModes frmMonitor::modesAtStartOf(qint32 page)
+RendererModes PreviewWindow::modesAtStartOf(qint32 page)
 {
     // The printer draws from the first page on, with the print modes carrying from page
     // to page; a page shown on its own starts with the modes the pages before it left.
-    const qint32 index = page - Firstpage_M;
+    const qint32 index = page - firstPage;
     if (index <= 0 || page > m_job.pageCount())
         return {};
     if (!m_modeMeasurer) {
@@ -186,7 +187,7 @@ RendererModes frmMonitor::modesAtStartOf(qint32 page)
     }
     const qint32 lines = m_job.linesPerPage();
     while (qint32(m_pageModes.size()) <= index) {
-        const qint32 measured = Firstpage_M + qint32(m_pageModes.size()) - 1;
+        const qint32 measured = firstPage + qint32(m_pageModes.size()) - 1;
         const PageText& text = m_pages->page(measured);
         for (qint32 line = 1; line <= lines; ++line)
             m_modeMeasurer->add(text.line(line));
@@ -195,93 +196,88 @@ RendererModes frmMonitor::modesAtStartOf(qint32 page)
     return m_pageModes[index];
 }
 
-void frmMonitor::Toolbar1_ButtonClick(int index)
+void PreviewWindow::toolbarClicked(Button button)
 {
-    if (Range == 0 || Range == 1) {
-        switch (index) {
-        case 1:
-            CurrentPage = Firstpage_M;
-            ShowPage(CurrentPage);
-            break;
-        case 2:
-            CurrentPage = std::max(CurrentPage - 1, Firstpage_M);
-            ShowPage(CurrentPage);
-            break;
-        case 4:
-            CurrentPage = std::min(CurrentPage + 1, Lastpage_M);
-            ShowPage(CurrentPage);
-            break;
-        case 5:
-            CurrentPage = Lastpage_M;
-            ShowPage(CurrentPage);
-            break;
-        case 7:
-            if (const OutputOutcome outcome = PrintCurrentPage(); outcome.failed())
-                msgbox::show(outcome.message, QStringLiteral("Fehler!"), msgbox::Icon::Critical);
-            break;
-        case 9:
-            close();
-            return;
-        default:
-            break;
-        }
-        updateButtons();
+    switch (button) {
+    case Button::First:
+        m_currentPage = firstPage;
+        showPage(m_currentPage);
+        break;
+    case Button::Previous:
+        m_currentPage = std::max(m_currentPage - 1, firstPage);
+        showPage(m_currentPage);
+        break;
+    case Button::Next:
+        m_currentPage = std::min(m_currentPage + 1, lastPage);
+        showPage(m_currentPage);
+        break;
+    case Button::Last:
+        m_currentPage = lastPage;
+        showPage(m_currentPage);
+        break;
+    case Button::Print:
+        if (const OutputOutcome outcome = printCurrentPage(); outcome.failed())
+            msgbox::show(outcome.message, QStringLiteral("Fehler!"), msgbox::Icon::Critical);
+        break;
+    case Button::Close:
+        close();
+        return;
     }
-    if (index != 9)
-        writePageDisplay();
+    updateButtons();
+    writePageDisplay();
 }
 
-void frmMonitor::updateButtons()
+void PreviewWindow::updateButtons()
 {
-    const bool atFirst = CurrentPage == Firstpage_M;
-    const bool atLast = CurrentPage == Lastpage_M;
-    m_button[1]->setEnabled(!atFirst);
-    m_button[2]->setEnabled(!atFirst);
-    m_button[4]->setEnabled(!atLast);
-    m_button[5]->setEnabled(!atLast);
+    const bool atFirst = m_currentPage == firstPage;
+    const bool atLast = m_currentPage == lastPage;
+    m_buttons[int(Button::First)]->setEnabled(!atFirst);
+    m_buttons[int(Button::Previous)]->setEnabled(!atFirst);
+    m_buttons[int(Button::Next)]->setEnabled(!atLast);
+    m_buttons[int(Button::Last)]->setEnabled(!atLast);
 }
 
-void frmMonitor::writePageDisplay()
+void PreviewWindow::writePageDisplay()
 {
-    Text1->setText(QStringLiteral("Seite") + rules::signedNumber(CurrentPage) + QStringLiteral(" von") +
-                   rules::signedNumber(PageCounter));
+    pageDisplay->setText(QStringLiteral("Seite") + rules::signedNumber(m_currentPage) + QStringLiteral(" von") +
+                         rules::signedNumber(m_job.pageCount()));
 }
 
-void frmMonitor::goToTypedPage()
+void PreviewWindow::goToTypedPage()
 {
     static const QRegularExpression number(QStringLiteral("\\d+"));
-    const QRegularExpressionMatch typed = number.match(Text1->text());
-    if ((Range == 0 || Range == 1) && typed.hasMatch()) {
+    const QRegularExpressionMatch typed = number.match(pageDisplay->text());
+    if (typed.hasMatch()) {
         bool ok = false;
         const qint64 page = typed.captured().toLongLong(&ok);
-        CurrentPage = ok ? qint32(std::clamp<qint64>(page, Firstpage_M, Lastpage_M)) : Lastpage_M;
-        ShowPage(CurrentPage);
+        m_currentPage = ok ? qint32(std::clamp<qint64>(page, firstPage, lastPage)) : lastPage;
+        showPage(m_currentPage);
         updateButtons();
     }
     writePageDisplay();
-    Text1->selectAll();
+    pageDisplay->selectAll();
 }
 
-void frmMonitor::Slider1_Change()
+void PreviewWindow::zoomChanged()
 {
     // The picture follows the zoom and is drawn again at the zoom's resolution. The point
     // of the sheet under the anchor (the mouse for Ctrl+wheel, else the middle of the
     // page area) stays where it is.
-    const QWidget* area = Picture2->viewport();
+    const QWidget* area = pageArea->viewport();
     const QPointF anchor = std::exchange(m_zoomAnchor, std::nullopt).value_or(QRectF(area->rect()).center());
-    const double across = Picture1->width() > 0 ? (anchor.x() - Picture1->x()) / Picture1->width() : 0.5;
-    const double down = Picture1->height() > 0 ? (anchor.y() - Picture1->y()) / Picture1->height() : 0.5;
+    const double across = pageView->width() > 0 ? (anchor.x() - pageView->x()) / pageView->width() : 0.5;
+    const double down = pageView->height() > 0 ? (anchor.y() - pageView->y()) / pageView->height() : 0.5;
     const QSize sheet = sheetTwips();
-    const int zoom = Slider1->value();
-    Picture1->setTwips(QSize(zoom * sheet.width() / 100, zoom * sheet.height() / 100));
-    HScroll1->setSingleStep(std::max(1, qRound(Picture1->width() / 50.0)));
-    VScroll1->setSingleStep(std::max(1, qRound(Picture1->height() / 50.0)));
-    HScroll1->setValue(qRound(across * Picture1->width() - anchor.x()));
-    VScroll1->setValue(qRound(down * Picture1->height() - anchor.y()));
-    ShowPage(CurrentPage);
+    const int zoom = zoomSlider->value();
+    pageView->setTwips(QSize(zoom * sheet.width() / 100, zoom * sheet.height() / 100));
+    horizontalBar->setSingleStep(std::max(1, qRound(pageView->width() / 50.0)));
+    verticalBar->setSingleStep(std::max(1, qRound(pageView->height() / 50.0)));
+    horizontalBar->setValue(qRound(across * pageView->width() - anchor.x()));
+    verticalBar->setValue(qRound(down * pageView->height() - anchor.y()));
+    showPage(m_currentPage);
 }
 
-bool frmMonitor::eventFilter(QObject* watched, QEvent* event)
+bool PreviewWindow::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress: {
@@ -290,19 +286,19 @@ bool frmMonitor::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
             break;
-        const int button = key->key() == Qt::Key_PageDown ? 4
-                           : key->key() == Qt::Key_PageUp ? 2
-                           : key->key() == Qt::Key_Home   ? 1
-                           : key->key() == Qt::Key_End    ? 5
-                                                          : 0;
-        if (button == 0)
+        static const QHash<int, Button> pageKeys{{Qt::Key_PageDown, Button::Next},
+                                                 {Qt::Key_PageUp, Button::Previous},
+                                                 {Qt::Key_Home, Button::First},
+                                                 {Qt::Key_End, Button::Last}};
+        const auto found = pageKeys.find(key->key());
+        if (found == pageKeys.end())
             break;
-        Toolbar1_ButtonClick(button);
+        toolbarClicked(*found);
         return true;
     }
     case QEvent::Wheel: {
         const auto* wheel = static_cast<QWheelEvent*>(event);
-        if (watched != Picture2->viewport() || !(wheel->modifiers() & Qt::ControlModifier))
+        if (watched != pageArea->viewport() || !(wheel->modifiers() & Qt::ControlModifier))
             break;
         // A notch of the wheel is 120; a touchpad sends parts of one.
         m_wheelRemainder += wheel->angleDelta().y();
@@ -310,18 +306,18 @@ bool frmMonitor::eventFilter(QObject* watched, QEvent* event)
         m_wheelRemainder %= 120;
         if (steps != 0) {
             m_zoomAnchor = wheel->position();
-            Slider1->setValue(Slider1->value() + steps * Slider1->singleStep());
+            zoomSlider->setValue(zoomSlider->value() + steps * zoomSlider->singleStep());
             m_zoomAnchor.reset();
         }
         return true;
     }
     case QEvent::FocusIn:
         // Clicked into, the page display is ready for a page number to be typed over it.
-        if (watched == Text1)
-            QTimer::singleShot(0, Text1, &QLineEdit::selectAll);
+        if (watched == pageDisplay)
+            QTimer::singleShot(0, pageDisplay, &QLineEdit::selectAll);
         break;
     case QEvent::FocusOut:
-        if (watched == Text1)
+        if (watched == pageDisplay)
             writePageDisplay();
         break;
     default:
