@@ -39,8 +39,8 @@ WatermarkEditor::WatermarkEditor(QWidget* parent) : QWidget(parent)
     buildControls();
     // What a first definition starts from when there is none to copy.
     const WatermarkDefinition first;
-    Combo2->setFamily(first.fontName);
-    Text10->setText(first.size);
+    fontList->setFamily(first.fontName);
+    sizeEdit->setText(first.size);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -48,11 +48,11 @@ WatermarkEditor::WatermarkEditor(QWidget* parent) : QWidget(parent)
 
 void WatermarkEditor::load(const QString& file)
 {
-    List1->setEnabled(false);
-    Text11->setEnabled(false);
+    definitionList->setEnabled(false);
+    textEdit->setEnabled(false);
     m_lookControls->setEnabled(false);
-    const QSignalBlocker block(List1);
-    List1->clear();
+    const QSignalBlocker block(definitionList);
+    definitionList->clear();
     m_table.clear();
     m_current = -1;
 
@@ -70,19 +70,19 @@ void WatermarkEditor::load(const QString& file)
         if (bar < 0)
             return; // a line without "|" ends the loading; the list stays disabled
         m_table.append(line);
-        List1->addItem(line.left(bar));
+        definitionList->addItem(line.left(bar));
     }
-    List1->setEnabled(true);
-    Text11->setEnabled(true);
-    Text11->setReadOnly(true);
-    if (List1->count() > 0)
-        List1_Click(0);
+    definitionList->setEnabled(true);
+    textEdit->setEnabled(true);
+    textEdit->setReadOnly(true);
+    if (definitionList->count() > 0)
+        choose(0);
 }
 
 bool WatermarkEditor::save(const QString& file) const
 {
     QByteArray bytes;
-    for (int i = 0; i < List1->count() && i < m_table.size(); ++i)
+    for (int i = 0; i < definitionList->count() && i < m_table.size(); ++i)
         bytes += m_table.at(i).toLocal8Bit() + "\r\n";
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
@@ -93,41 +93,41 @@ bool WatermarkEditor::save(const QString& file) const
 
 int WatermarkEditor::layer() const
 {
-    return Combo3->currentIndex();
+    return layerCombo->currentIndex();
 }
 
 void WatermarkEditor::setLayer(int position)
 {
-    Combo3->setCurrentIndex(position >= 0 && position < Combo3->count() ? position : -1);
+    layerCombo->setCurrentIndex(position >= 0 && position < layerCombo->count() ? position : -1);
 }
 
 // ---------------------------------------------------------------------------------------
 // Choosing, parsing, composing
 
-void WatermarkEditor::List1_Click(int row)
+void WatermarkEditor::choose(int row)
 {
-    if (row < 0 || row >= List1->count())
+    if (row < 0 || row >= definitionList->count())
         return;
-    if (List1->currentRow() != row) {
-        const QSignalBlocker block(List1);
-        List1->setCurrentRow(row);
+    if (definitionList->currentRow() != row) {
+        const QSignalBlocker block(definitionList);
+        definitionList->setCurrentRow(row);
     }
     m_current = row;
     parseCurrent();
-    Text11->setText(List1->item(row)->text());
+    textEdit->setText(definitionList->item(row)->text());
     enterViewState();
 }
 
 void WatermarkEditor::enterViewState()
 {
-    Text11->setReadOnly(true);
+    textEdit->setReadOnly(true);
     m_lookControls->setEnabled(false);
     setListCommandsEnabled(true);
 }
 
 void WatermarkEditor::setListCommandsEnabled(bool enabled)
 {
-    const QList<QAction*> buttons = Toolbar1->actions();
+    const QList<QAction*> buttons = listCommands->actions();
     buttons[0]->setEnabled(enabled);
     // Editing and deleting need a definition to act on.
     buttons[1]->setEnabled(enabled && m_current >= 0);
@@ -140,11 +140,11 @@ void WatermarkEditor::parseCurrent()
         return; // a new, still empty definition keeps what the controls show
     m_loading = true;
     const WatermarkDefinition d = WatermarkDefinition::parse(m_table.at(m_current), shown());
-    Text11->setText(d.text);
+    textEdit->setText(d.text);
     m_textShown = d.text;
-    Combo2->setFamily(d.fontName);
-    Text10->setText(d.size);
-    const QList<QAction*> styles = Toolbar2->actions();
+    fontList->setFamily(d.fontName);
+    sizeEdit->setText(d.size);
+    const QList<QAction*> styles = styleButtons->actions();
     styles[0]->setChecked(d.bold);
     styles[1]->setChecked(d.italic);
     styles[2]->setChecked(d.underline);
@@ -152,9 +152,9 @@ void WatermarkEditor::parseCurrent()
     m_horizontalOffset = d.horizontalOffset;
     m_verticalOffset = d.verticalOffset;
     m_rotation = d.rotation;
-    mcclrstd1->setColourIndex(d.colourIndex);
+    colourPicker->setColourIndex(d.colourIndex);
     colourChanged();
-    Slider1->setValue(d.brightness);
+    brightnessSlider->setValue(d.brightness);
     brightnessChanged();
     m_loading = false;
     drawPreview();
@@ -162,11 +162,11 @@ void WatermarkEditor::parseCurrent()
 
 WatermarkDefinition WatermarkEditor::shown() const
 {
-    const QList<QAction*> styles = Toolbar2->actions();
+    const QList<QAction*> styles = styleButtons->actions();
     WatermarkDefinition d;
-    d.text = Text11->text();
-    d.fontName = Combo2->family();
-    d.size = Text10->text();
+    d.text = textEdit->text();
+    d.fontName = fontList->family();
+    d.size = sizeEdit->text();
     d.bold = styles[0]->isChecked();
     d.italic = styles[1]->isChecked();
     d.underline = styles[2]->isChecked();
@@ -174,8 +174,8 @@ WatermarkDefinition WatermarkEditor::shown() const
     d.horizontalOffset = m_horizontalOffset;
     d.verticalOffset = m_verticalOffset;
     d.rotation = m_rotation;
-    d.colourIndex = qint16(mcclrstd1->colourIndex());
-    d.brightness = qint16(Slider1->value());
+    d.colourIndex = qint16(colourPicker->colourIndex());
+    d.brightness = qint16(brightnessSlider->value());
     return d;
 }
 
@@ -191,8 +191,8 @@ void WatermarkEditor::drawPreview()
         drawWatermark(dc, m_table.at(m_current));
     }
     pump::letMessagesRunNow();
-    Picture1->setPixmap(QPixmap::fromImage(
-        m_surface.scaled(Picture1->contentsRect().size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    previewLabel->setPixmap(QPixmap::fromImage(
+        m_surface.scaled(previewLabel->contentsRect().size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -200,102 +200,98 @@ void WatermarkEditor::drawPreview()
 
 void WatermarkEditor::textChanged()
 {
-    const QString text = Text11->text();
+    const QString text = textEdit->text();
     if (m_loading || text == m_textShown)
         return;
     m_textShown = text;
-    if (QListWidgetItem* item = List1->item(m_current))
+    if (QListWidgetItem* item = definitionList->item(m_current))
         item->setText(text);
     drawPreview();
 }
 
 void WatermarkEditor::colourChanged()
 {
-    m_paletteColour = WatermarkDefinition::paletteColour(mcclrstd1->colourIndex());
+    m_paletteColour = WatermarkDefinition::paletteColour(colourPicker->colourIndex());
     brightnessChanged();
 }
 
 void WatermarkEditor::brightnessChanged()
 {
-    m_shownColour = WatermarkDefinition::shownColour(mcclrstd1->colourIndex(), Slider1->value());
+    m_shownColour = WatermarkDefinition::shownColour(colourPicker->colourIndex(), brightnessSlider->value());
     m_swatch->setStyleSheet(
         QStringLiteral("background-color: %1; border: 1px solid #5a5a5a;").arg(m_shownColour.name()));
     drawPreview();
 }
 
-void WatermarkEditor::Toolbar3_ButtonClick(int button)
+void WatermarkEditor::move(Move step)
 {
-    switch (button) {
-    case 1:
+    switch (step) {
+    case Move::Down:
         m_verticalOffset += StepSize;
         break;
-    case 2:
+    case Move::Left:
         m_horizontalOffset -= StepSize;
         break;
-    case 3:
+    case Move::Right:
         m_horizontalOffset += StepSize;
         break;
-    case 4:
+    case Move::Up:
         m_verticalOffset -= StepSize;
         break;
-    case 5:
+    case Move::TurnRight:
         m_rotation -= StepSize;
         break;
-    case 6:
+    case Move::TurnLeft:
         m_rotation += StepSize;
         break;
-    default:
-        return;
     }
     drawPreview();
 }
 
-void WatermarkEditor::Toolbar1_ButtonClick(int button)
+void WatermarkEditor::listCommand(ListCommand command)
 {
-    switch (button) {
-    case 1: { // "Neu": a copy of the attributes on view, with an empty text
-        List1->setEnabled(true);
-        List1->addItem(QString());
-        m_table.resize(List1->count());
-        List1_Click(List1->count() - 1);
-        Text11->clear();
-        Text11->setEnabled(true);
-        Text11->setReadOnly(false);
+    switch (command) {
+    case ListCommand::New: {
+        definitionList->setEnabled(true);
+        definitionList->addItem(QString());
+        m_table.resize(definitionList->count());
+        choose(definitionList->count() - 1);
+        textEdit->clear();
+        textEdit->setEnabled(true);
+        textEdit->setReadOnly(false);
         m_lookControls->setEnabled(true);
         setListCommandsEnabled(false);
-        Text11->setFocus();
+        textEdit->setFocus();
         break;
     }
-    case 2: // "bearbeiten"
+    case ListCommand::Edit:
         setListCommandsEnabled(false);
         m_lookControls->setEnabled(true);
-        Text11->setReadOnly(false);
-        Text11->setFocus();
-        Text11->end(false);
+        textEdit->setReadOnly(false);
+        textEdit->setFocus();
+        textEdit->end(false);
         break;
-    case 3: { // "löschen"
+    case ListCommand::Delete: {
         setListCommandsEnabled(false);
-        if (m_current < 0 || m_current >= List1->count())
+        if (m_current < 0 || m_current >= definitionList->count())
             break;
         m_table.removeAt(m_current);
         {
-            const QSignalBlocker block(List1);
-            delete List1->takeItem(m_current);
+            const QSignalBlocker block(definitionList);
+            delete definitionList->takeItem(m_current);
         }
-        m_table.resize(List1->count());
+        m_table.resize(definitionList->count());
         m_current = -1;
-        if (List1->count() > 0) {
-            List1_Click(0);
+        if (definitionList->count() > 0) {
+            choose(0);
         } else {
             // Nothing left to show: only a new definition can be made.
-            const QSignalBlocker block(Text11);
-            Text11->clear();
+            const QSignalBlocker block(textEdit);
+            textEdit->clear();
             m_textShown.clear();
             setListCommandsEnabled(true);
         }
         break;
     }
-    default:
-        break;
     }
 }

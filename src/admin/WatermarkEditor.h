@@ -57,9 +57,25 @@ public:
     const QImage& surface() const { return m_surface; }
 
     // The list commands and buttons as a user presses them.
-    void Toolbar1_ButtonClick(int button); // 1 "Neu", 2 "bearbeiten", 3 "löschen"
-    void Toolbar3_ButtonClick(int button); // 1 down, 2 left, 3 right, 4 up, 5 turn right, 6 turn left
-    void List1_Click(int row);
+    enum class ListCommand
+    {
+        New,    // "Neu": a copy of the attributes on view, with an empty text
+        Edit,   // "bearbeiten"
+        Delete, // "löschen"
+    };
+    enum class Move
+    {
+        Down,
+        Left,
+        Right,
+        Up,
+        TurnRight,
+        TurnLeft,
+    };
+    void listCommand(ListCommand command);
+    void move(Move step);
+    // Chooses the definition in that row of the list.
+    void choose(int row);
 
 private:
     void buildControls();
@@ -90,19 +106,19 @@ private:
     QString m_textShown; // the text box's text at its last change
     QImage m_surface;    // Picture2: the off-screen page
 
-    QListWidget* List1 = nullptr;
-    QLineEdit* Text11 = nullptr;
-    QToolBar* Toolbar1 = nullptr;
+    QListWidget* definitionList = nullptr;
+    QLineEdit* textEdit = nullptr;
+    QToolBar* listCommands = nullptr;
     QGroupBox* m_look = nullptr;       // "Darstellung": the controls and the preview
     QWidget* m_lookControls = nullptr; // its controls, enabled only while editing
-    FontFamilyList* Combo2 = nullptr;
-    QLineEdit* Text10 = nullptr;
-    UpDownButtons* UpDown10 = nullptr;
-    QToolBar* Toolbar2 = nullptr;
-    QToolBar* Toolbar3 = nullptr;
-    PaletteColourPicker* mcclrstd1 = nullptr;
-    QSlider* Slider1 = nullptr;
+    FontFamilyList* fontList = nullptr;
+    QLineEdit* sizeEdit = nullptr;
+    UpDownButtons* sizeSpin = nullptr;
+    QToolBar* styleButtons = nullptr;
+    QToolBar* moveButtons = nullptr;
+    PaletteColourPicker* colourPicker = nullptr;
+    QSlider* brightnessSlider = nullptr;
     QLabel* m_swatch = nullptr;
-    QComboBox* Combo3 = nullptr;
-    QLabel* Picture1 = nullptr;
+    QComboBox* layerCombo = nullptr;
+    QLabel* previewLabel = nullptr;
 };

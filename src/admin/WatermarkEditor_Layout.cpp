@@ -57,25 +57,26 @@ QGroupBox* WatermarkEditor::buildTextFrame()
     frame->setObjectName(QStringLiteral("TextsFrame"));
     auto* layout = new QVBoxLayout(frame);
 
-    List1 = new QListWidget(frame);
-    List1->setObjectName(QStringLiteral("List1"));
-    connect(List1, &QListWidget::currentRowChanged, this, [this](int row) { List1_Click(row); });
-    connect(List1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { List1_Click(List1->row(item)); });
-    layout->addWidget(List1, 1);
+    definitionList = new QListWidget(frame);
+    definitionList->setObjectName(QStringLiteral("definitionList"));
+    connect(definitionList, &QListWidget::currentRowChanged, this, [this](int row) { choose(row); });
+    connect(definitionList, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { choose(definitionList->row(item)); });
+    layout->addWidget(definitionList, 1);
 
-    Text11 = new QLineEdit(frame);
-    Text11->setObjectName(QStringLiteral("Text11"));
-    connect(Text11, &QLineEdit::textChanged, this, [this] { textChanged(); });
-    layout->addWidget(Text11);
+    textEdit = new QLineEdit(frame);
+    textEdit->setObjectName(QStringLiteral("textEdit"));
+    connect(textEdit, &QLineEdit::textChanged, this, [this] { textChanged(); });
+    layout->addWidget(textEdit);
 
-    Toolbar1 = makeToolbar(frame, "Toolbar1");
+    listCommands = makeToolbar(frame, "listCommands");
     const QStringList commands{QStringLiteral("Neu"), QStringLiteral("bearbeiten"), QStringLiteral("löschen")};
     const QStringList symbols{QStringLiteral("+"), QStringLiteral("✎"), QStringLiteral("✕")};
     for (int i = 0; i < 3; ++i) {
-        QAction* action = addButton(Toolbar1, symbols[i], commands[i]);
-        connect(action, &QAction::triggered, this, [this, i] { Toolbar1_ButtonClick(i + 1); });
+        QAction* action = addButton(listCommands, symbols[i], commands[i]);
+        connect(action, &QAction::triggered, this, [this, i] { listCommand(ListCommand(i)); });
     }
-    layout->addWidget(Toolbar1);
+    layout->addWidget(listCommands);
     return frame;
 }
 
@@ -95,31 +96,31 @@ QGroupBox* WatermarkEditor::buildLookFrame()
     // "Font": family, size and the four styles.
     auto* fontFrame = new QGroupBox(QStringLiteral("Font"), m_lookControls);
     auto* fontGrid = new QGridLayout(fontFrame);
-    Combo2 = new FontFamilyList(fonts::Pitch::Variable, fontFrame);
-    Combo2->setObjectName(QStringLiteral("Combo2"));
-    connect(Combo2, &QComboBox::currentTextChanged, this, [this] { drawPreview(); });
-    fontGrid->addWidget(Combo2, 0, 0, 1, 3);
-    Text10 = new QLineEdit(fontFrame);
-    Text10->setObjectName(QStringLiteral("Text10"));
-    Text10->setToolTip(QStringLiteral("Schriftgrösse in Punkten"));
-    Text10->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Text10->setMaximumWidth(60);
-    connect(Text10, &QLineEdit::textChanged, this, [this] { drawPreview(); });
-    UpDown10 = new UpDownButtons(fontFrame);
-    UpDown10->setObjectName(QStringLiteral("UpDown10"));
-    UpDown10->setBuddy(Text10);
-    UpDown10->setRange(6, 1200);
-    UpDown10->setFixedSize(16, 24);
-    fontGrid->addWidget(Text10, 1, 0);
-    fontGrid->addWidget(UpDown10, 1, 1);
-    Toolbar2 = makeToolbar(fontFrame, "Toolbar2");
+    fontList = new FontFamilyList(fonts::Pitch::Variable, fontFrame);
+    fontList->setObjectName(QStringLiteral("fontList"));
+    connect(fontList, &QComboBox::currentTextChanged, this, [this] { drawPreview(); });
+    fontGrid->addWidget(fontList, 0, 0, 1, 3);
+    sizeEdit = new QLineEdit(fontFrame);
+    sizeEdit->setObjectName(QStringLiteral("sizeEdit"));
+    sizeEdit->setToolTip(QStringLiteral("Schriftgrösse in Punkten"));
+    sizeEdit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    sizeEdit->setMaximumWidth(60);
+    connect(sizeEdit, &QLineEdit::textChanged, this, [this] { drawPreview(); });
+    sizeSpin = new UpDownButtons(fontFrame);
+    sizeSpin->setObjectName(QStringLiteral("sizeSpin"));
+    sizeSpin->setBuddy(sizeEdit);
+    sizeSpin->setRange(6, 1200);
+    sizeSpin->setFixedSize(16, 24);
+    fontGrid->addWidget(sizeEdit, 1, 0);
+    fontGrid->addWidget(sizeSpin, 1, 1);
+    styleButtons = makeToolbar(fontFrame, "styleButtons");
     const QStringList styleNames{QStringLiteral("fett"), QStringLiteral("kursiv"), QStringLiteral("unterstrichen"),
                                  QStringLiteral("durchgestrichen")};
     const QStringList styleLetters{QStringLiteral("F"), QStringLiteral("K"), QStringLiteral("U"), QStringLiteral("S")};
     for (int i = 0; i < 4; ++i) {
-        QAction* action = addButton(Toolbar2, styleLetters[i], styleNames[i]);
+        QAction* action = addButton(styleButtons, styleLetters[i], styleNames[i]);
         action->setCheckable(true);
-        QFont font = Toolbar2->font();
+        QFont font = styleButtons->font();
         font.setBold(i == 0);
         font.setItalic(i == 1);
         font.setUnderline(i == 2);
@@ -127,43 +128,43 @@ QGroupBox* WatermarkEditor::buildLookFrame()
         action->setFont(font);
         connect(action, &QAction::toggled, this, [this] { drawPreview(); });
     }
-    fontGrid->addWidget(Toolbar2, 1, 2);
+    fontGrid->addWidget(styleButtons, 1, 2);
     column->addWidget(fontFrame);
 
     // "Ausrichtung": position and rotation in steps of 50.
     auto* alignFrame = new QGroupBox(QStringLiteral("Ausrichtung"), m_lookControls);
     auto* alignLayout = new QHBoxLayout(alignFrame);
-    Toolbar3 = makeToolbar(alignFrame, "Toolbar3");
+    moveButtons = makeToolbar(alignFrame, "moveButtons");
     const QStringList moves{QStringLiteral("nach unten"),         QStringLiteral("nah links"),
                             QStringLiteral("nach rechts"),        QStringLiteral("nach oben"),
                             QStringLiteral("nach rechts drehen"), QStringLiteral("nach links drehen")};
     const QStringList arrows{QStringLiteral("↓"), QStringLiteral("←"), QStringLiteral("→"),
                              QStringLiteral("↑"), QStringLiteral("↻"), QStringLiteral("↺")};
     for (int i = 0; i < 6; ++i) {
-        QAction* action = addButton(Toolbar3, arrows[i], moves[i]);
-        connect(action, &QAction::triggered, this, [this, i] { Toolbar3_ButtonClick(i + 1); });
+        QAction* action = addButton(moveButtons, arrows[i], moves[i]);
+        connect(action, &QAction::triggered, this, [this, i] { move(Move(i)); });
     }
-    alignLayout->addWidget(Toolbar3);
+    alignLayout->addWidget(moveButtons);
     column->addWidget(alignFrame);
 
     // "Farbe": palette colour, brightness and the colour that results.
     auto* colourFrame = new QGroupBox(QStringLiteral("Farbe"), m_lookControls);
     auto* colourGrid = new QGridLayout(colourFrame);
     colourGrid->addWidget(new QLabel(QStringLiteral("Textfarbe"), colourFrame), 0, 0);
-    mcclrstd1 = new PaletteColourPicker(colourFrame);
-    mcclrstd1->setObjectName(QStringLiteral("mcclrstd1"));
-    mcclrstd1->setToolTip(QStringLiteral("Grundfarbe des Wasserzeichens"));
-    connect(mcclrstd1, &PaletteColourPicker::colourIndexChanged, this, [this] { colourChanged(); });
-    colourGrid->addWidget(mcclrstd1, 0, 1);
+    colourPicker = new PaletteColourPicker(colourFrame);
+    colourPicker->setObjectName(QStringLiteral("colourPicker"));
+    colourPicker->setToolTip(QStringLiteral("Grundfarbe des Wasserzeichens"));
+    connect(colourPicker, &PaletteColourPicker::colourIndexChanged, this, [this] { colourChanged(); });
+    colourGrid->addWidget(colourPicker, 0, 1);
     colourGrid->addWidget(new QLabel(QStringLiteral("Helligkeit"), colourFrame), 1, 0);
-    Slider1 = new QSlider(Qt::Horizontal, colourFrame);
-    Slider1->setObjectName(QStringLiteral("Slider1"));
-    Slider1->setRange(0, 255);
-    Slider1->setSingleStep(1);
-    Slider1->setPageStep(10);
-    Slider1->setToolTip(QStringLiteral("Helligkeit der Farbe"));
-    connect(Slider1, &QSlider::valueChanged, this, [this] { brightnessChanged(); });
-    connect(Slider1, &QSlider::sliderReleased, this, [this] {
+    brightnessSlider = new QSlider(Qt::Horizontal, colourFrame);
+    brightnessSlider->setObjectName(QStringLiteral("brightnessSlider"));
+    brightnessSlider->setRange(0, 255);
+    brightnessSlider->setSingleStep(1);
+    brightnessSlider->setPageStep(10);
+    brightnessSlider->setToolTip(QStringLiteral("Helligkeit der Farbe"));
+    connect(brightnessSlider, &QSlider::valueChanged, this, [this] { brightnessChanged(); });
+    connect(brightnessSlider, &QSlider::sliderReleased, this, [this] {
         for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
             if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
                 tabs->setFocus();
@@ -171,7 +172,7 @@ QGroupBox* WatermarkEditor::buildLookFrame()
             }
         }
     });
-    colourGrid->addWidget(Slider1, 1, 1);
+    colourGrid->addWidget(brightnessSlider, 1, 1);
     m_swatch = new QLabel(colourFrame);
     m_swatch->setObjectName(QStringLiteral("colourSwatch"));
     m_swatch->setFixedSize(32, 32);
@@ -181,20 +182,20 @@ QGroupBox* WatermarkEditor::buildLookFrame()
     // "Layer": applies to all watermarks, saved with the settings.
     auto* layerFrame = new QGroupBox(QStringLiteral("Layer"), m_lookControls);
     auto* layerLayout = new QHBoxLayout(layerFrame);
-    Combo3 = new QComboBox(layerFrame);
-    Combo3->setObjectName(QStringLiteral("Combo3"));
-    Combo3->setToolTip(QStringLiteral("Lager des Wasserzeichens"));
-    Combo3->addItems({QStringLiteral("Hinter dem Text"), QStringLiteral("Vor dem Text")});
-    layerLayout->addWidget(Combo3);
+    layerCombo = new QComboBox(layerFrame);
+    layerCombo->setObjectName(QStringLiteral("layerCombo"));
+    layerCombo->setToolTip(QStringLiteral("Lager des Wasserzeichens"));
+    layerCombo->addItems({QStringLiteral("Hinter dem Text"), QStringLiteral("Vor dem Text")});
+    layerLayout->addWidget(layerCombo);
     column->addWidget(layerFrame);
     column->addStretch(1);
 
     // The page preview keeps the surface's proportions.
-    Picture1 = new QLabel(m_look);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setFixedSize(170, 240);
-    Picture1->setFrameShape(QFrame::Box);
-    Picture1->setStyleSheet(QStringLiteral("background: white;"));
-    layout->addWidget(Picture1, 0, Qt::AlignTop);
+    previewLabel = new QLabel(m_look);
+    previewLabel->setObjectName(QStringLiteral("previewLabel"));
+    previewLabel->setFixedSize(170, 240);
+    previewLabel->setFrameShape(QFrame::Box);
+    previewLabel->setStyleSheet(QStringLiteral("background: white;"));
+    layout->addWidget(previewLabel, 0, Qt::AlignTop);
     return m_look;
 }

@@ -4,7 +4,7 @@
 #include "FreedMemory.h"
 #include "MessageBox.h"
 #include "PrintServer.h"
-#include "frmVerwaltung.h"
+#include "SettingsWindow.h"
 
 #include <QApplication>
 
@@ -56,7 +56,7 @@ int main(int argc, char** argv)
     QObject::connect(&app, &QGuiApplication::commitDataRequest, [] { PrintServer::endAtOnce(); });
 
     PrintServer server;
-    server.setSettingsWindowOpener([&server] { frmVerwaltung::showWindow([&server] { server.readSettings(); }); });
+    server.setSettingsWindowOpener([&server] { SettingsWindow::showWindow([&server] { server.readSettings(); }); });
     if (!server.start())
         return 0;
     if (openSettings)

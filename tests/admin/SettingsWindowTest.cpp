@@ -1,4 +1,5 @@
 // The settings window and its watermark editor, driven by the controls' names.
+#include "SettingsWindow.h"
 #include "Controls.h"
 #include "FolderChooser.h"
 #include "FontFamilyList.h"
@@ -12,7 +13,6 @@
 #include "TempFolders.h"
 #include "TrayIcon.h"
 #include "WatermarkEditor.h"
-#include "frmVerwaltung.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -46,7 +46,7 @@ QByteArray bytesOf(const QString& path)
 struct Window
 {
     int reloads = 0;
-    QPointer<frmVerwaltung> w = new frmVerwaltung([this] { ++reloads; });
+    QPointer<SettingsWindow> w = new SettingsWindow([this] { ++reloads; });
     ~Window() { delete w; }
     template <typename T> T* control(const char* name) const { return ::control<T>(w, name); }
     QString text(const char* name) const { return control<QLineEdit>(name)->text(); }
@@ -76,9 +76,9 @@ TEST(SettingsWindow, AFirstStartShowsTheDefaults)
             checked << box->text();
     EXPECT_EQ(checked, QStringList{"Drucken"});
     EXPECT_EQ(win.text("PDFFolder"), QDir::homePath());
-    EXPECT_EQ(win.control<QComboBox>("Combo3")->currentText(), "Hinter dem Text");
+    EXPECT_EQ(win.control<QComboBox>("layerCombo")->currentText(), "Hinter dem Text");
     EXPECT_EQ(win.control<QPlainTextEdit>("MailText")->toPlainText(), "1 Anlage\n\nMit freundlichen Grüßen");
-    EXPECT_FALSE(win.control<QListWidget>("List1")->isEnabled()) << "no Wasser.txt yet";
+    EXPECT_FALSE(win.control<QListWidget>("definitionList")->isEnabled()) << "no Wasser.txt yet";
 }
 
 TEST(SettingsWindow, ShowsNumbersAsUsedAndSpeichernWritesWhatTheBoxesHoldAndReloadsTheServer)
@@ -102,7 +102,7 @@ TEST(SettingsWindow, ShowsNumbersAsUsedAndSpeichernWritesWhatTheBoxesHoldAndRelo
     EXPECT_FALSE(win.box("HideMode")->isEnabled());
     EXPECT_TRUE(win.box("HideMode")->isChecked());
     win.box("startWithSystem")->setChecked(true);
-    win.w->Speichern_Click();
+    win.w->save();
     const QByteArray ini = bytesOf(dirs.settingsFile());
     EXPECT_TRUE(ini.contains("AutoStartDelay= 5000\n")) << ini.constData();
     EXPECT_TRUE(ini.contains("LinesPerPage=90\n")) << "saved unchanged, not touched";
@@ -119,7 +119,7 @@ TEST(SettingsWindow, ShowsNumbersAsUsedAndSpeichernWritesWhatTheBoxesHoldAndRelo
     EXPECT_EQ(again.control<QPlainTextEdit>("MailText")->toPlainText(), "Guten Tag,\nanbei die Rechnung.\nGruß");
     EXPECT_TRUE(again.box("startWithSystem")->isChecked());
     again.box("startWithSystem")->setChecked(false);
-    again.w->Speichern_Click();
+    again.w->save();
     EXPECT_FALSE(QFile::exists(entry));
 }
 
@@ -139,7 +139,7 @@ TEST(SettingsWindow, TheDriveTableShowsAndSavesTheMappedDrives)
     table->setItem(2, 0, new QTableWidgetItem("e"));
     table->setItem(2, 1, new QTableWidgetItem("/home/dos/e"));
     EXPECT_EQ(table->rowCount(), 4) << "another empty row to add one more";
-    win.w->Speichern_Click();
+    win.w->save();
     const QByteArray ini = bytesOf(dirs.settingsFile());
     for (const char* line : {"C=/home/neu/c\n", "E=/home/dos/e\n", "F=\n"})
         EXPECT_TRUE(ini.contains(line)) << line << " in " << ini.constData();
@@ -160,7 +160,7 @@ TEST(SettingsWindow, ASaveThatFailsLeavesTheOldFileAndSaysSo)
     struct rlimit small = old;
     small.rlim_cur = 200;
     ::setrlimit(RLIMIT_FSIZE, &small);
-    win.w->Speichern_Click();
+    win.w->save();
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(bytesOf(dirs.settingsFile()), before);
@@ -180,9 +180,9 @@ TEST(SettingsWindow, AbbruchLeavesBothFilesUntouched)
     Window win;
     win.type("LinesPerPage", "20");
     auto* editor = win.control<WatermarkEditor>("watermarkEditor");
-    editor->Toolbar1_ButtonClick(2); // "bearbeiten"
-    editor->Toolbar3_ButtonClick(6);
-    win.w->Abbruch_Click();
+    editor->listCommand(WatermarkEditor::ListCommand::Edit);
+    editor->move(WatermarkEditor::Move::TurnLeft);
+    win.w->cancel();
     EXPECT_FALSE(SettingsWindowOpen());
     EXPECT_EQ(bytesOf(dirs.settingsFile()), ini);
     EXPECT_EQ(bytesOf(dirs.program() + "/Wasser.txt"), marks);
@@ -205,7 +205,7 @@ TEST(SettingsWindow, FontListsNameEachFamilyOnceAndTheFamilyTheOutputsDrawInstea
     TempFolders dirs;
     watermarkFile(dirs, "Kopie|Arial|120| 1\r\n");
     Window win;
-    for (const char* name : {"Fontname", "Combo2"}) {
+    for (const char* name : {"Fontname", "fontList"}) {
         const auto* list = win.control<QComboBox>(name);
         QStringList shown;
         for (int i = 0; i < list->count(); ++i)
@@ -214,9 +214,9 @@ TEST(SettingsWindow, FontListsNameEachFamilyOnceAndTheFamilyTheOutputsDrawInstea
         EXPECT_EQ(shown.removeDuplicates(), 0) << name;
     }
     EXPECT_EQ(win.control<QComboBox>("Fontname")->currentText(), "Courier New (→ Liberation Mono)");
-    EXPECT_EQ(win.control<QComboBox>("Combo2")->currentText(), "Arial (→ Liberation Sans)");
+    EXPECT_EQ(win.control<QComboBox>("fontList")->currentText(), "Arial (→ Liberation Sans)");
     EXPECT_EQ(GlyphCache::forThisThread().face("Courier New", false, false, 20)->font.familyName(), "Liberation Mono");
-    win.w->Speichern_Click();
+    win.w->save();
     EXPECT_TRUE(bytesOf(dirs.settingsFile()).contains("Fontname=Courier New\n")) << "stored as chosen";
 }
 
@@ -225,11 +225,11 @@ TEST(SettingsWindow, APrintFileWaitsWhileTheWindowIsOpenAndPrintsAfterSpeichernW
     TempFolders dirs;
     PrintServer ps;
     ASSERT_TRUE(ps.start());
-    ps.setSettingsWindowOpener([&ps] { frmVerwaltung::showWindow([&ps] { ps.readSettings(); }); });
+    ps.setSettingsWindowOpener([&ps] { SettingsWindow::showWindow([&ps] { ps.readSettings(); }); });
     tray::simulateClick(tray::Click::Left);
-    QPointer<frmVerwaltung> w;
+    QPointer<SettingsWindow> w;
     for (QWidget* top : QApplication::topLevelWidgets())
-        if (auto* found = qobject_cast<frmVerwaltung*>(top))
+        if (auto* found = qobject_cast<SettingsWindow*>(top))
             w = found;
     ASSERT_TRUE(w);
     QByteArray lines;
@@ -247,7 +247,7 @@ TEST(SettingsWindow, APrintFileWaitsWhileTheWindowIsOpenAndPrintsAfterSpeichernW
     w->findChild<QCheckBox*>("HideMode")->setChecked(true);
     w->findChild<QLineEdit*>("AutoStartDelay")->setText("0");
     w->findChild<FolderChooser*>()->openFolder(pdfFolder);
-    w->Speichern_Click();
+    w->save();
     QStringList pdfs;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
@@ -264,11 +264,11 @@ TEST(SettingsWindow, StopRemovesTheTrayIconAndEndsAtOnceWritingNothing)
     PrintServer ps;
     ASSERT_TRUE(ps.start());
     int ended = 0;
-    frmVerwaltung::endProcessHook() = [&] { ++ended; };
+    SettingsWindow::endProcessHook() = [&] { ++ended; };
     Window win;
     win.type("LinesPerPage", "20");
-    win.w->Stop_Click();
-    frmVerwaltung::endProcessHook() = [] { std::_Exit(0); };
+    win.w->stop();
+    SettingsWindow::endProcessHook() = [] { std::_Exit(0); };
     EXPECT_EQ(ended, 1);
     EXPECT_FALSE(tray::isShown());
     EXPECT_FALSE(QFile::exists(dirs.settingsFile()));
@@ -287,7 +287,7 @@ TEST(SettingsWindow, AGonePdfFolderOpensItsDriveAndAnUnwritableWatermarkFileIsNa
     Window win;
     EXPECT_EQ(win.text("PDFFolder"), all[drive].rootPath);
     win.type("LinesPerPage", "20");
-    win.w->Speichern_Click();
+    win.w->save();
     ASSERT_FALSE(msgbox::history().isEmpty());
     EXPECT_TRUE(msgbox::history().last().text.contains(dirs.program() + "/Wasser.txt"));
     EXPECT_TRUE(SettingsWindowOpen());
@@ -301,15 +301,15 @@ TEST(WatermarkEditor, StepsRotateAndBrightnessLiftsTheColourDrawnAndSaved)
     const QString file = watermarkFile(dirs, "Kopie|Arial|120| 1| 0| 0| 0| 0| 0| 0| 0| 0\r\n");
     WatermarkEditor editor;
     editor.load(file);
-    editor.Toolbar1_ButtonClick(2); // "bearbeiten"
+    editor.listCommand(WatermarkEditor::ListCommand::Edit);
     for (int i = 0; i < 3; ++i)
-        editor.Toolbar3_ButtonClick(6); // "nach links drehen"
+        editor.move(WatermarkEditor::Move::TurnLeft);
     EXPECT_EQ(editor.table().at(0).section('|', 9, 9), " 150");
     for (int i = 0; i < 4; ++i)
-        editor.Toolbar3_ButtonClick(5); // "nach rechts drehen"
+        editor.move(WatermarkEditor::Move::TurnRight);
     EXPECT_EQ(editor.table().at(0).section('|', 9, 9), "-50");
-    editor.findChild<PaletteColourPicker*>("mcclrstd1")->setColourIndex(12);
-    editor.findChild<QSlider*>("Slider1")->setValue(200);
+    editor.findChild<PaletteColourPicker*>("colourPicker")->setColourIndex(12);
+    editor.findChild<QSlider*>("brightnessSlider")->setValue(200);
     EXPECT_EQ(editor.shownColour(), QColor(255, 200, 200));
     const QImage drawn = editor.surface();
     EXPECT_GT(colourShare(drawn, QColor(255, 200, 200), 0) * drawn.width() * drawn.height(), 500)
@@ -326,31 +326,31 @@ TEST(WatermarkEditor, AShortDefinitionKeepsTheAttributesShownBeforeAndNeuCopiesT
                                              "Kurz|DejaVu Sans|48| 0\r\n");
     WatermarkEditor editor;
     editor.load(file);
-    editor.List1_Click(1);
+    editor.choose(1);
     EXPECT_EQ(editor.table().at(1), "Kurz|DejaVu Sans|48| 1| 1| 0| 0| 100| 50| 450| 12| 0");
-    editor.Toolbar1_ButtonClick(1); // "Neu"
-    auto* text = editor.findChild<QLineEdit*>("Text11");
+    editor.listCommand(WatermarkEditor::ListCommand::New);
+    auto* text = editor.findChild<QLineEdit*>("textEdit");
     EXPECT_FALSE(text->isReadOnly());
     text->setText("Neu");
     EXPECT_EQ(editor.table().at(2), "Neu|DejaVu Sans|48| 1| 1| 0| 0| 100| 50| 450| 12| 0");
-    EXPECT_EQ(editor.findChild<QListWidget*>("List1")->item(2)->text(), "Neu");
+    EXPECT_EQ(editor.findChild<QListWidget*>("definitionList")->item(2)->text(), "Neu");
 }
 
 TEST(WatermarkEditor, AnEmptyLineOrDeletingTheLastLeavesAListThatNeuCanFill)
 {
     TempFolders dirs;
     WatermarkEditor editor;
-    auto* list = editor.findChild<QListWidget*>("List1");
+    auto* list = editor.findChild<QListWidget*>("definitionList");
     editor.load(watermarkFile(dirs, "A|Arial|72| 0| 0| 0| 0| 0| 0| 0| 0| 0\r\n\r\nB|Arial|72| 0\r\n"));
     EXPECT_EQ(list->count(), 1);
     EXPECT_FALSE(list->isEnabled());
     EXPECT_EQ(editor.currentIndex(), -1);
-    editor.Toolbar1_ButtonClick(1); // "Neu"
+    editor.listCommand(WatermarkEditor::ListCommand::New);
     EXPECT_TRUE(list->isEnabled());
     EXPECT_EQ(editor.currentIndex(), 1);
     const QString file = watermarkFile(dirs, "Kopie|Arial|120| 1| 0| 0| 0| 0| 0| 0| 0| 0\r\n");
     editor.load(file);
-    editor.Toolbar1_ButtonClick(3); // "löschen"
+    editor.listCommand(WatermarkEditor::ListCommand::Delete);
     EXPECT_EQ(list->count(), 0);
     EXPECT_EQ(editor.currentIndex(), -1);
     ASSERT_TRUE(editor.save(file));
@@ -365,6 +365,6 @@ TEST(WatermarkEditor, ViewModeShowsTheDefinitionInItsRealColour)
     WatermarkEditor editor;
     editor.load(watermarkFile(dirs, "Kopie|Arial|120| 1| 0| 0| 0| 0| 0| 0| 12| 0\r\n"));
     ASSERT_FALSE(control<QWidget>(&editor, "lookControls")->isEnabled()) << "view mode";
-    const QImage shown = control<QLabel>(&editor, "Picture1")->grab().toImage();
+    const QImage shown = control<QLabel>(&editor, "previewLabel")->grab().toImage();
     EXPECT_GT(colourShare(shown, QColor(255, 0, 0), 40), 0.01) << "red, not greyed";
 }

@@ -21,27 +21,27 @@ class WatermarkEditor;
 // While a window is open the settings-window-open flag is set and the poller leaves print
 // files waiting; closing the window in any way clears it. The window reads everything
 // afresh when it opens. "Speichern" writes every key, the autostart entry and the
-// watermark file, closes and makes the running server reload (`initPS`, then
+// watermark file, closes and makes the running server reload (`reloadServer`), then
 // LoadServerSettings on the default file); "Abbruch" and Escape write nothing; "Stop"
 // removes the tray icon and ends the process.
 //
 // Controls carry object names: the key they edit ("LinesPerPage", "MailText", ...), and
 // saveButton, cancelButton, stopButton, startWithSystem, tabs.
-class frmVerwaltung : public QWidget
+class SettingsWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit frmVerwaltung(std::function<void()> initPS, QWidget* parent = nullptr);
-    ~frmVerwaltung() override;
+    explicit SettingsWindow(std::function<void()> reloadServer, QWidget* parent = nullptr);
+    ~SettingsWindow() override;
 
     // Shows the one settings window, opening it when none is open.
-    static frmVerwaltung* showWindow(std::function<void()> initPS);
+    static SettingsWindow* showWindow(std::function<void()> reloadServer);
 
     // The buttons as a user presses them.
-    void Speichern_Click();
-    void Abbruch_Click();
-    void Stop_Click();
+    void save();
+    void cancel();
+    void stop();
 
     // How "Stop" ends the process (tests replace it); at once by default.
     static std::function<void()>& endProcessHook();
@@ -52,7 +52,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // frmVerwaltung_Layout.cpp
+    // SettingsWindow_Layout.cpp
     void buildControls();
     QWidget* buildPrintTab();
     QWidget* buildMailTab();
@@ -60,8 +60,8 @@ private:
     QWidget* buildWatermarkTab();
     QWidget* buildBottom();
 
-    // frmVerwaltung.cpp
-    void Form_Load();
+    // SettingsWindow.cpp
+    void load();
     // Writes every key into `file`; false when a write failed.
     bool writeKeys(const QString& file) const;
     // The drive table: the rows of [Laufwerke], and the keys to write for it (a letter no
@@ -69,7 +69,7 @@ private:
     void showDrives();
     QList<QPair<QString, QString>> driveKeys() const;
 
-    std::function<void()> m_initPS;
+    std::function<void()> m_reloadServer;
     bool m_registeredAtOpen = false;
     int m_layerAtOpen = 0;
 

@@ -1,4 +1,4 @@
-#include "frmVerwaltung.h"
+#include "SettingsWindow.h"
 
 #include "Autostart.h"
 #include "FolderChooser.h"
@@ -77,39 +77,39 @@ struct KeyWriter
 
 } // namespace
 
-frmVerwaltung::frmVerwaltung(std::function<void()> initPS, QWidget* parent)
-    : QWidget(parent), m_initPS(std::move(initPS))
+SettingsWindow::SettingsWindow(std::function<void()> reloadServer, QWidget* parent)
+    : QWidget(parent), m_reloadServer(std::move(reloadServer))
 {
-    setObjectName(QStringLiteral("frmVerwaltung"));
+    setObjectName(QStringLiteral("SettingsWindow"));
     setWindowTitle(QStringLiteral("Druckserververwaltung"));
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
-    Form_Load();
+    load();
 }
 
-frmVerwaltung::~frmVerwaltung()
+SettingsWindow::~SettingsWindow()
 {
     SettingsWindowOpen() = false;
 }
 
-frmVerwaltung* frmVerwaltung::showWindow(std::function<void()> initPS)
+SettingsWindow* SettingsWindow::showWindow(std::function<void()> reloadServer)
 {
-    static QPointer<frmVerwaltung> window;
+    static QPointer<SettingsWindow> window;
     if (!window)
-        window = new frmVerwaltung(std::move(initPS));
+        window = new SettingsWindow(std::move(reloadServer));
     window->show();
     window->raise();
     window->activateWindow();
     return window;
 }
 
-std::function<void()>& frmVerwaltung::endProcessHook()
+std::function<void()>& SettingsWindow::endProcessHook()
 {
     static std::function<void()> hook = [] { std::_Exit(0); };
     return hook;
 }
 
-void frmVerwaltung::Form_Load()
+void SettingsWindow::load()
 {
     SettingsWindowOpen() = true;
 
@@ -163,7 +163,7 @@ void frmVerwaltung::Form_Load()
     showDrives();
 }
 
-bool frmVerwaltung::writeKeys(const QString& file) const
+bool SettingsWindow::writeKeys(const QString& file) const
 {
     KeyWriter w{file};
     w.write(keys::LinesPerPage, m_linesPerPage->text());
@@ -213,7 +213,7 @@ bool frmVerwaltung::writeKeys(const QString& file) const
     return w.ok;
 }
 
-void frmVerwaltung::showDrives()
+void SettingsWindow::showDrives()
 {
     // The mapped drives, and an empty row to add one; D: without a row is the folder where
     // the print files arrive.
@@ -231,7 +231,7 @@ void frmVerwaltung::showDrives()
     m_drives->insertRow(m_drives->rowCount());
 }
 
-QList<QPair<QString, QString>> frmVerwaltung::driveKeys() const
+QList<QPair<QString, QString>> SettingsWindow::driveKeys() const
 {
     QList<QPair<QString, QString>> entries;
     QStringList written;
@@ -252,7 +252,7 @@ QList<QPair<QString, QString>> frmVerwaltung::driveKeys() const
     return entries;
 }
 
-void frmVerwaltung::Speichern_Click()
+void SettingsWindow::save()
 {
     // All keys or none: a disk that fills up half way leaves the old file as it was.
     if (!profile::editAtomically(file(), [this](const QString& copy) { return writeKeys(copy); })) {
@@ -272,37 +272,37 @@ void frmVerwaltung::Speichern_Click()
         close();
     // The settings file is written either way; the server and the jobs read afterwards
     // use it from now on.
-    if (m_initPS)
-        m_initPS();
+    if (m_reloadServer)
+        m_reloadServer();
     if (!watermarksSaved) {
         msgbox::show(QStringLiteral("Die Wasserzeichen konnten nicht gespeichert werden:\n") + watermarkFile(),
                      QStringLiteral("Fehler!"), msgbox::Icon::Critical);
     }
 }
 
-void frmVerwaltung::Abbruch_Click()
+void SettingsWindow::cancel()
 {
     close();
 }
 
-void frmVerwaltung::Stop_Click()
+void SettingsWindow::stop()
 {
     tray::remove();
     endProcessHook()();
 }
 
-void frmVerwaltung::keyPressEvent(QKeyEvent* event)
+void SettingsWindow::keyPressEvent(QKeyEvent* event)
 {
     // Escape leaves the window as "Abbruch" does, as in any dialog; a key a control
     // inside uses (a list's open popup) never gets here.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        Abbruch_Click();
+        cancel();
         return;
     }
     QWidget::keyPressEvent(event);
 }
 
-void frmVerwaltung::showEvent(QShowEvent* event)
+void SettingsWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     // Large enough for every control at its natural size, known only once shown: a new
@@ -311,7 +311,7 @@ void frmVerwaltung::showEvent(QShowEvent* event)
         resize(size().expandedTo(sizeHint()).boundedTo(screen->availableGeometry().size()));
 }
 
-void frmVerwaltung::closeEvent(QCloseEvent* event)
+void SettingsWindow::closeEvent(QCloseEvent* event)
 {
     SettingsWindowOpen() = false;
     event->accept();

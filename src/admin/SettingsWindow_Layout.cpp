@@ -1,6 +1,6 @@
 // The controls of the settings window: four tabs of captioned frames, the frame "Start"
 // and the three buttons below them.
-#include "frmVerwaltung.h"
+#include "SettingsWindow.h"
 
 #include "FolderChooser.h"
 #include "FontFamilyList.h"
@@ -85,7 +85,7 @@ QLabel* label(const QString& text, QGridLayout* grid, int row, int column)
 
 } // namespace
 
-void frmVerwaltung::buildControls()
+void SettingsWindow::buildControls()
 {
     auto* layout = new QVBoxLayout(this);
     m_tabs = new QTabWidget(this);
@@ -98,7 +98,7 @@ void frmVerwaltung::buildControls()
     layout->addWidget(buildBottom());
 }
 
-QWidget* frmVerwaltung::buildPrintTab()
+QWidget* SettingsWindow::buildPrintTab()
 {
     auto* page = new QWidget(this);
     auto* grid = new QGridLayout(page);
@@ -210,7 +210,7 @@ QWidget* frmVerwaltung::buildPrintTab()
     return page;
 }
 
-QWidget* frmVerwaltung::buildMailTab()
+QWidget* SettingsWindow::buildMailTab()
 {
     auto* page = new QWidget(this);
     auto* grid = new QGridLayout(page);
@@ -261,7 +261,7 @@ QWidget* frmVerwaltung::buildMailTab()
     return page;
 }
 
-QWidget* frmVerwaltung::buildPdfTab()
+QWidget* SettingsWindow::buildPdfTab()
 {
     auto* page = new QWidget(this);
     auto* grid = new QGridLayout(page);
@@ -313,14 +313,14 @@ QWidget* frmVerwaltung::buildPdfTab()
     return page;
 }
 
-QWidget* frmVerwaltung::buildWatermarkTab()
+QWidget* SettingsWindow::buildWatermarkTab()
 {
     m_watermarks = new WatermarkEditor(this);
     m_watermarks->setObjectName(QStringLiteral("watermarkEditor"));
     return m_watermarks;
 }
 
-QWidget* frmVerwaltung::buildBottom()
+QWidget* SettingsWindow::buildBottom()
 {
     auto* bottom = new QWidget(this);
     auto* layout = new QHBoxLayout(bottom);
@@ -344,8 +344,8 @@ QWidget* frmVerwaltung::buildBottom()
     m_save = button("saveButton", QStringLiteral("&Speichern"),
                     QStringLiteral("Speichert die Werte und beendet den Setup-Mode"));
     m_stop = button("stopButton", QStringLiteral("S&top"), QStringLiteral("Beendet den Druckserver"));
-    connect(m_cancel, &QPushButton::clicked, this, &frmVerwaltung::Abbruch_Click);
-    connect(m_save, &QPushButton::clicked, this, &frmVerwaltung::Speichern_Click);
-    connect(m_stop, &QPushButton::clicked, this, &frmVerwaltung::Stop_Click);
+    connect(m_cancel, &QPushButton::clicked, this, &SettingsWindow::cancel);
+    connect(m_save, &QPushButton::clicked, this, &SettingsWindow::save);
+    connect(m_stop, &QPushButton::clicked, this, &SettingsWindow::stop);
     return bottom;
 }
