@@ -43,7 +43,7 @@ const std::vector<SectionKey>& knownKeys()
         std::vector<SectionKey> list;
         for (const Key* k : serverKeys())
             list.push_back({Pserver, k->key()});
-        for (const Key* k : {&Printer, &Water, &PicPage, &OnOff, &Exemplare, &Repeat, &Picture}) {
+        for (const Key* k : {&Printer, &Water, &PicPage, &Exemplare, &Repeat, &Picture}) {
             for (char slot : {'0', '1', '2'})
                 list.push_back({PDevice, k->key() + QLatin1Char(slot)});
         }

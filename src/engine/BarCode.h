@@ -26,8 +26,6 @@ public:
     bool isValid() const { return !m_bars.empty(); }
     // Width of a module in inches, as the print data asked for.
     double moduleInches() const { return m_moduleDots / 180.0; }
-    // Whole width, quiet zones and human-readable text included, in modules.
-    double widthModules() const { return m_width; }
     double widthInches() const { return m_width * moduleInches(); }
     // Bar length the print data asked for, in inches; 0 when it left it to the printer.
     double requestedHeightInches() const { return m_requestedHeight / 180.0; }

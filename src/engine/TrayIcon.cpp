@@ -145,11 +145,6 @@ bool isShown()
     return state().shown;
 }
 
-QString tooltip()
-{
-    return state().tooltip;
-}
-
 void simulateClick(Click click)
 {
     if (state().clicked)

@@ -35,7 +35,6 @@ void setTooltip(const QString& tooltip);
 void remove();
 
 bool isShown();
-QString tooltip();
 // Delivers a click as the icon would (tests), and triggers a menu entry by its text.
 void simulateClick(Click click);
 void triggerMenu(const QString& entry);

@@ -106,16 +106,6 @@ void PdfComponent::stopEngine()
     m_started = false;
 }
 
-bool PdfComponent::hasDocument() const
-{
-    return m_doc != nullptr;
-}
-
-bool PdfComponent::hasPage() const
-{
-    return m_doc && m_doc->pageOpen;
-}
-
 OutputOutcome PdfComponent::beginDocument(const QString& path, int flags)
 {
     abandonDocument();

@@ -57,7 +57,6 @@ public:
     OutputOutcome beginDocument(const QString& path, int flags = 0);
     // Ends the document. Done means the file is complete at its path.
     OutputOutcome endDocument();
-    bool hasDocument() const;
 
     // Begins an A4 portrait page at the current resolution.
     void beginPage();
@@ -66,7 +65,6 @@ public:
     void beginPage(int widthPixels, int heightPixels, int flags = 0);
     // Ends the current page.
     void endPage();
-    bool hasPage() const;
 
     // The drawing surface of the current page, valid until the page ends. Its
     // logical dots per inch are the component's resolution. Without an open page it is

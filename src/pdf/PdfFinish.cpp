@@ -20,60 +20,6 @@
 
 namespace {
 
-// Hands the writer each page content stream decoded. The data is pulled from a copy of
-// the original stream, which still reads from the source file, when the writer reaches
-// the stream: nothing is decoded ahead of time and nothing is kept afterwards.
-class ContentInflater : public QPDFObjectHandle::StreamDataProvider
-{
-public:
-    // Arranges for `stream` to be written decoded, if its only filter is one the library
-    // decodes losslessly. Streams that are shared between pages are handled once.
-    void take(QPDFObjectHandle stream, const std::shared_ptr<ContentInflater>& self)
-    {
-        if (!stream.isStream())
-            return;
-        const QPDFObjGen og = stream.getObjGen();
-        if (m_sources.count(og))
-            return;
-        QPDFObjectHandle filter = stream.getDict().getKey("/Filter");
-        if (filter.isArray() && filter.getArrayNItems() == 1)
-            filter = filter.getArrayItem(0);
-        if (!filter.isName() || filter.getName() != "/FlateDecode")
-            return;
-        if (!stream.getDict().getKey("/DecodeParms").isNull())
-            return;
-        m_sources.emplace(og, stream.copyStream());
-        stream.replaceStreamData(self, QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
-    }
-
-    void provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) override
-    {
-        auto it = m_sources.find(og);
-        if (it == m_sources.end())
-            throw std::logic_error("content stream without source");
-        bool attempted = false;
-        if (!it->second.pipeStreamData(pipeline, &attempted, 0, qpdf_dl_generalized, true) || !attempted)
-            throw std::runtime_error("damaged content stream");
-    }
-
-private:
-    std::map<QPDFObjGen, QPDFObjectHandle> m_sources;
-};
-
-void uncompressContents(QPDF& pdf)
-{
-    auto inflater = std::make_shared<ContentInflater>();
-    for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
-        QPDFObjectHandle contents = page.getObjectHandle().getKey("/Contents");
-        if (contents.isArray()) {
-            for (int i = 0; i < contents.getArrayNItems(); ++i)
-                inflater->take(contents.getArrayItem(i), inflater);
-        } else {
-            inflater->take(contents, inflater);
-        }
-    }
-}
-
 QPDFObjectHandle flateStream(QPDF& pdf, const QByteArray& deflated)
 {
     QPDFObjectHandle stream = QPDFObjectHandle::newStream(&pdf);
@@ -254,8 +200,6 @@ QString finishPdf(const QString& source, const QString& target, const PdfFinishO
 
         if (options.text)
             addText(pdf, *options.text);
-        if (options.uncompressContent)
-            uncompressContents(pdf);
         if (options.creationDate.isValid())
             setCreationDate(pdf, options.creationDate);
         // The writer's XMP packet repeats the document information with its own dates;

@@ -23,10 +23,6 @@ struct PdfFinishOptions
     qint32 permissionCode = 0;
     // The document's creation date; an invalid value keeps the one the writer stored.
     QDateTime creationDate;
-    // Page content streams are decoded and stored without a filter, for reading a page's
-    // operators in a text editor. Off by default: a page of text is about eight times
-    // larger uncompressed. Images and fonts keep their compression either way.
-    bool uncompressContent = false;
     // Text to put on top of each page, with its fonts; the pages of the layer are the
     // pages of the source in order.
     const PdfPageLayer* text = nullptr;

@@ -84,7 +84,6 @@ inline constexpr Key TrustPrintFiles{"TrustPrintFiles", "0"};
 inline constexpr Key Printer{"Printer", ""};
 inline constexpr Key Water{"Water", ""};
 inline constexpr Key PicPage{"PicPage", "0"};
-inline constexpr Key OnOff{"OnOff", "0"};
 inline constexpr Key Exemplare{"Exemplare", "1", 1, 999};
 inline constexpr Key Repeat{"Repeat", "0"};
 inline constexpr Key Picture{"Picture", ""};
