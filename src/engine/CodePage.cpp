@@ -70,26 +70,4 @@ QString decode(QByteArrayView bytes, int codePage)
     return text;
 }
 
-QByteArray encode(QStringView text, int codePage)
-{
-    const char16_t* map = table(codePage);
-    QByteArray bytes(text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        char byte = '?';
-        if (c < 0x80) {
-            byte = char(c);
-        } else {
-            for (int b = 0x80; b < 0x100; ++b) {
-                if (map[b] == c) {
-                    byte = char(b);
-                    break;
-                }
-            }
-        }
-        bytes[i] = byte;
-    }
-    return bytes;
-}
-
 } // namespace codepage

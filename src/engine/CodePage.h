@@ -23,8 +23,4 @@ inline QChar toUnicode(uchar byte, int codePage)
 }
 QString decode(QByteArrayView bytes, int codePage);
 
-// The reverse mapping; characters the code page lacks become '?'. Used to write print
-// files the way a DOS program would.
-QByteArray encode(QStringView text, int codePage);
-
 } // namespace codepage
