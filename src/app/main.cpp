@@ -1,10 +1,12 @@
 #include "FreedMemory.h"
 #include "PrintServer.h"
+#include "QueueSetup.h"
 #include "frmVerwaltung.h"
 
 #include <QApplication>
 
 #include <csignal>
+#include <cstring>
 
 namespace {
 
@@ -18,6 +20,13 @@ extern "C" void endAtOnce(int)
 int main(int argc, char** argv)
 {
     freedmemory::keepLargeBlocksForReuse();
+    // Setting up the printer queue needs no display, and no server.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--drucker-einrichten") == 0) {
+            QCoreApplication setUp(argc, argv);
+            return setUpPrinterQueue();
+        }
+    }
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Druckserver"));
     app.setQuitOnLastWindowClosed(false);

@@ -5,6 +5,8 @@
 #include "JobLoader.h"
 #include "MessageBox.h"
 #include "MessagePump.h"
+#include "QueueListener.h"
+#include "QueueReceipts.h"
 #include "ReadingRules.h"
 #include "ServedJob.h"
 #include "ServerFolders.h"
@@ -114,6 +116,9 @@ bool PrintServer::start()
     readSettings();
     m_jobCounter = 1;
     recoverSpool();
+    // Jobs from the printer queue join the spool from now on.
+    m_queue = std::make_unique<QueueListener>(m_spool, [this](const QString& entry) { queueSpoolEntry(entry); });
+    m_queue->listen();
     setPollingEnabled(true);
     return true;
 }
@@ -145,9 +150,11 @@ void PrintServer::readSettings()
 
 void PrintServer::recoverSpool()
 {
-    // What a killed server left besides its jobs: half copies of a claim, and the
-    // temporary files of a PDF that was being written.
+    // What a killed server left besides its jobs: half copies of a claim, jobs from the
+    // printer queue that never became an entry, and the temporary files of a PDF that was
+    // being written.
     m_spool.removeStrayCopies();
+    QueueReceipts(m_spool.folder()).recover();
     tempjournal::removeStale();
     m_waiting = m_spool.entries();
 }

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+class QueueListener;
 class ServedJob;
 class SingleInstance;
 
@@ -53,6 +54,10 @@ public:
     // One polling tick.
     void pollOnce();
 
+    // Queues an entry put into the spool by other means than a claim (a job from the printer
+    // queue), to be read like a claimed print file at a coming tick.
+    void queueSpoolEntry(const QString& entry) { m_waiting.append(entry); }
+
     // A mouse message of the tray icon; a left click opens the settings window unless a
     // print dialog is open.
     void trayMessage(int message);
@@ -86,6 +91,7 @@ private:
     void reportClaimProblem(const QString& problem);
 
     std::unique_ptr<SingleInstance> m_instance;
+    std::unique_ptr<QueueListener> m_queue;
     std::function<void()> m_openSettingsWindow;
     QList<QPointer<ServedJob>> m_jobs;
     PrintSpool m_spool;
