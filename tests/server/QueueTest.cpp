@@ -128,6 +128,26 @@ QStringList pdfTexts(const QString& folder)
     return texts;
 }
 
+// lpstat's answer about the private spooler.
+QString lpstat(const QStringList& arguments)
+{
+    return pdftools::run("lpstat", arguments, 10000).out;
+}
+
+// The environment of a server whose socket the spooler's backend finds.
+QProcessEnvironment besideSpooler(const TempFolders& dirs, const CupsSpooler& cups)
+{
+    QProcessEnvironment env = dirs.serverEnvironment();
+    env.insert("DRUCKSERVER_RUNTIME_DIR", cups.runtimeFolder());
+    return env;
+}
+
+// Whether `count` PDFs are there and the spooler is done with every job.
+bool printedAndDone(const QString& pdfs, int count)
+{
+    return filesIn(pdfs, "*.pdf").size() >= count && lpstat({"-o"}).trimmed().isEmpty();
+}
+
 } // namespace
 
 // Each job is confirmed only once it is an entry of the spool, entries keep the order the
@@ -283,4 +303,116 @@ TEST(QueueBackend, WithoutArgumentsItNamesItsDeviceAndAUserUnknownHereStopsTheQu
     BackendRun backend(jobArguments(1, dirs.root(), "Auftrag\r\n"), "keinsolcherbenutzer");
     EXPECT_EQ(backend.exitCode(), 4); // CUPS_BACKEND_STOP
     EXPECT_TRUE(backend.errors().contains("ERROR: The user keinsolcherbenutzer")) << backend.errors().toStdString();
+}
+
+// The README's commands as they stand: the set-up makes the queue, and its lp line and the
+// dosemu2 printer command (fed a print file on standard input, as dosemu2 feeds it) each
+// bring the invoice through CUPS and the server into a PDF.
+TEST(QueueEndToEnd, TheReadmeSetsUpTheQueueAndItsPrintCommandsBringTheInvoiceToTheServer)
+{
+    QFile readme(testDataPath("../../README.md"));
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    const QString section = text.section("## Drucken über eine Druckerwarteschlange\n", 1).section("\n## ", 0, 0);
+    const auto line = [&](const QString& pattern, const QString& in) { return QRegularExpression(pattern).match(in).captured(1); };
+    const QString setUp = line("\n {4}(druckserver --drucker-einrichten)\n", section);
+    const QString print = line("\n {4}(lp -d druckserver [^\n]*)\n", section);
+    const QString lpt1 = line("\\$_lpt1 = \"([^\"]+)\"", text);
+    ASSERT_FALSE(setUp.isEmpty() || print.isEmpty() || lpt1.isEmpty()) << "README: a command is missing";
+
+    TempFolders dirs;
+    const QString pdfs = unattendedPdf(dirs), work = dirs.root() + "/work";
+    CupsSpooler cups;
+    ASSERT_TRUE(cups.isRunning() && cups.installServerBackend()) << cups.error().toStdString();
+    ServerProcess server(besideSpooler(dirs, cups));
+    QDir().mkpath(work);
+    ASSERT_TRUE(QFile::copy(testDataPath("render-invoice.dat"), work + "/RECHNUNG.TXT"));
+    // In a folder holding the file the lp line names, with the built server first on the path.
+    const auto shell = [&](const QString& command, const QString& input = {}) {
+        ChildProcess sh;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PATH", DRUCKSERVER_BINARY_DIR ":" + env.value("PATH"));
+        env.remove("SUDO_USER"); // the queue is for the user the tests run as
+        sh.setProcessEnvironment(env);
+        sh.setWorkingDirectory(work);
+        sh.setProcessChannelMode(QProcess::MergedChannels);
+        if (!input.isEmpty())
+            sh.setStandardInputFile(input);
+        sh.start("sh", {"-c", command});
+        sh.waitForFinished(20000);
+        return std::pair{sh.exitCode(), QString::fromUtf8(sh.readAll())};
+    };
+    const auto [setUpCode, setUpSaid] = shell(setUp);
+    ASSERT_EQ(setUpCode, 0) << setUpSaid.toStdString();
+    EXPECT_TRUE(setUpSaid.contains("„druckserver“ ist eingerichtet")) << setUpSaid.toStdString();
+    EXPECT_TRUE(lpstat({"-v", "druckserver"}).contains("druckserver:/" + me()));
+    EXPECT_EQ(shell(print).first, 0);
+    EXPECT_EQ(shell(lpt1, work + "/RECHNUNG.TXT").first, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return printedAndDone(pdfs, 2); }, 30000)) << cups.errorLog().toStdString();
+    const QStringList texts = pdfTexts(pdfs);
+    ASSERT_EQ(texts.size(), 2);
+    for (const QString& pdf : texts)
+        EXPECT_TRUE(pdf.contains("Rechnung Nr. 4711")) << pdf.toStdString();
+}
+
+// While no server runs, the job waits in the queue with the backend saying why; a server
+// started then gets it at once, and once.
+TEST(QueueEndToEnd, AJobWaitsInTheQueueWhileNoServerRunsAndArrivesOnceWhenOneStarts)
+{
+    TempFolders dirs;
+    const QString pdfs = unattendedPdf(dirs);
+    CupsSpooler cups;
+    ASSERT_TRUE(cups.isRunning() && cups.addServerQueue("druckserver")) << cups.error().toStdString();
+    ASSERT_TRUE(pdftools::run("lp", {"-d", "druckserver", "-o", "raw", testDataPath("render-invoice.dat")}).ok());
+    const QString waiting = "Waiting for the Druckserver of user " + me();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lpstat({"-l", "-p", "druckserver"}).contains(waiting); }, 10000))
+        << lpstat({"-l", "-p", "druckserver"}).toStdString();
+    EXPECT_TRUE(lpstat({"-o"}).contains("druckserver-1"));
+
+    ServerProcess server(besideSpooler(dirs, cups));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return printedAndDone(pdfs, 1); }, 20000)) << cups.errorLog().toStdString();
+    EXPECT_EQ(filesIn(pdfs, "*.pdf").size(), 1);
+}
+
+// A server that stopped before the job came and is killed before it answers leaves the job
+// to CUPS, which holds it for a retry; the next server gets it, once.
+TEST(QueueEndToEnd, AServerKilledBeforeItAnswersLeavesTheJobToARetryAndTheNextServerGetsItOnce)
+{
+    TempFolders dirs;
+    const QString pdfs = unattendedPdf(dirs);
+    CupsSpooler cups;
+    ASSERT_TRUE(cups.isRunning() && cups.addServerQueue("druckserver")) << cups.error().toStdString();
+    auto server = std::make_unique<ServerProcess>(besideSpooler(dirs, cups));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(cups.runtimeFolder() + "/druckserver/queue"); }, 15000));
+    ::kill(pid_t(server->pid()), SIGSTOP);
+    ASSERT_TRUE(pdftools::run("lp", {"-d", "druckserver", "-o", "raw", testDataPath("render-invoice.dat")}).ok());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lpstat({"-l", "-p", "druckserver"}).contains("Sending the job"); }, 10000));
+    server->kill();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cups.errorLog().contains("since it could not be sent"); }, 10000))
+        << cups.errorLog().toStdString();
+    EXPECT_TRUE(lpstat({"-o"}).contains("druckserver-1"));
+
+    server = std::make_unique<ServerProcess>(besideSpooler(dirs, cups));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return printedAndDone(pdfs, 1); }, 30000)) << cups.errorLog().toStdString();
+    EXPECT_EQ(filesIn(pdfs, "*.pdf").size(), 1);
+}
+
+// Someone who may not add queues is told so in German, with the exact line for an
+// administrator; no queue is made.
+TEST(QueueEndToEnd, TheSetUpWithoutTheRightsSaysSoAndGivesTheLineForAnAdministrator)
+{
+    if (::getuid() != 0)
+        GTEST_SKIP() << "acting as another user needs root";
+    CupsSpooler cups;
+    ASSERT_TRUE(cups.isRunning() && cups.installServerBackend()) << cups.error().toStdString();
+    const pdftools::ToolResult setUp =
+        pdftools::run("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                  ServerProcess::executable(), "--drucker-einrichten"});
+    EXPECT_EQ(setUp.exitCode, 1);
+    for (const QString& said : {QString("Das darf nur ein Administrator"),
+                                QString("\n  lpadmin -p druckserver -E -v druckserver:/nobody -o "
+                                        "printer-error-policy=retry-job\n"),
+                                QString("lpadmin meldet: lpadmin: Forbidden")})
+        EXPECT_TRUE(setUp.err.contains(said)) << setUp.err.toStdString();
+    EXPECT_FALSE(pdftools::run("lpstat", {"-p", "druckserver"}).ok());
 }

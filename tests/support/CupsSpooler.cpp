@@ -55,7 +55,11 @@ bool CupsSpooler::start()
     const QString conf = "Listen " + sb +
                          "/run/cups.sock\nBrowsing No\nBrowseLocalProtocols none\nDefaultAuthType None\n"
                          "WebInterface No\nErrorPolicy abort-job\nJobRetryInterval 1\nLogLevel info\nMaxLogSize 0\nPreserveJobHistory Yes\n"
-                         "PreserveJobFiles No\n<Location />\n  Order Deny,Allow\n</Location>\n<Policy default>\n"
+                         "PreserveJobFiles No\n<Location />\n  Order Deny,Allow\n</Location>\n<Policy default>\n" +
+                         // As on a real system, only root (SystemGroup) adds queues; anyone prints.
+                         (::getuid() == 0 ? "  <Limit CUPS-Add-Modify-Printer CUPS-Delete-Printer CUPS-Set-Default>\n"
+                                            "    AuthType Default\n    Require user @SYSTEM\n  </Limit>\n"
+                                          : "") +
                          "  <Limit All>\n    Order Deny,Allow\n  </Limit>\n</Policy>\n";
     // The backend rwx------ and owned by us: it runs as our own user, never with "insecure permissions".
     const auto write = [&](const QString& name, const QString& text, int mode) {

@@ -20,7 +20,8 @@ TempFolders::TempFolders()
     const QString folders[5] = {appData(), program(), config(), state(), runtime()};
     for (int i = 0; i < 5; ++i) {
         m_old[i] = qgetenv(Variables[i]);
-        QDir().mkpath(folders[i]);
+        if (i < 4) // the runtime folder is the server's to make, as /run/user/<uid> would be there
+            QDir().mkpath(folders[i]);
         qputenv(Variables[i], folders[i].toLocal8Bit());
     }
     SettingsWindowOpen() = false;
