@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
@@ -155,6 +156,14 @@ std::string answerOf(int fd)
     return {};
 }
 
+int waitSeconds()
+{
+    const char* set = std::getenv("DRUCKSERVER_BACKEND_WAIT");
+    char* end = nullptr;
+    const long seconds = set ? std::strtol(set, &end, 10) : -1;
+    return set && *set && !*end && seconds >= 0 && seconds <= 24 * 3600 ? int(seconds) : WaitSeconds;
+}
+
 // The CUPS job's uuid from the job's options, "-" when there is none.
 std::string jobUuid(const char* options)
 {
@@ -223,7 +232,11 @@ int runQueueBackend(int argc, char** argv)
 
     std::string why, said;
     int fd = -1;
-    while ((fd = connectToServer(user.uid, why)) < 0) {
+    for (int waited = 0; (fd = connectToServer(user.uid, why)) < 0; ++waited) {
+        if (waited >= waitSeconds()) {
+            say("INFO", "No Druckserver of user " + name + " runs; the job waits in the queue");
+            return CUPS_BACKEND_RETRY_CURRENT;
+        }
         if (why != said)
             say("INFO", "Waiting for the Druckserver of user " + name + " to start (" + why + ")");
         said = why;

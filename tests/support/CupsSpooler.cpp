@@ -50,7 +50,7 @@ bool CupsSpooler::start()
         QString("ServerRoot %1/etc\nServerBin %1/bin\nDataDir /usr/share/cups\nCacheDir %1/cache\n"
                 "StateDir %1/run\nRequestRoot %1/spool\nTempDir %1/spool/tmp\nServerKeychain %1/etc/ssl\n"
                 "AccessLog %1/log/access_log\nErrorLog %1/log/error_log\nPageLog %1/log/page_log\n"
-                "Printcap %1/run/printcap\nSetEnv DRUCKSERVER_RUNTIME_DIR %1/runtime\n%2FileDevice No\n")
+                "Printcap %1/run/printcap\nSetEnv DRUCKSERVER_RUNTIME_DIR %1/runtime\nSetEnv DRUCKSERVER_BACKEND_WAIT 1\n%2FileDevice No\n")
             .arg(sb, ::getuid() == 0 ? "User lp\nGroup lp\nSystemGroup root\n" : "");
     const QString conf = "Listen " + sb +
                          "/run/cups.sock\nBrowsing No\nBrowseLocalProtocols none\nDefaultAuthType None\n"

@@ -10,8 +10,9 @@
 // listening only on a Unix socket in its sandbox, with two raw queues, "PDF" and "FRITZfax",
 // whose backend keeps every job as <id>.pdf plus <id>.meta (its title and options) in
 // out/<queue>/. On request it also has the server's backend, which finds the server's
-// socket in runtimeFolder() (DRUCKSERVER_RUNTIME_DIR); a job it hands back is held for a
-// retry a few seconds later (JobRetryInterval 1, which the scheduler checks about every 10 s).
+// socket in runtimeFolder() (DRUCKSERVER_RUNTIME_DIR) and waits a second for a server before
+// CUPS starts it again; a job it hands back for a retry is held a few seconds
+// (JobRetryInterval 1, which the scheduler checks about every 10 s).
 // While it lives, this process (libcups and Qt) and its children talk to it.
 class CupsSpooler
 {
