@@ -15,8 +15,7 @@ bool isDirectory(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-template <typename Allowed>
-bool allOf(std::string_view text, Allowed allowed)
+template <typename Allowed> bool allOf(std::string_view text, Allowed allowed)
 {
     return std::all_of(text.begin(), text.end(), allowed);
 }

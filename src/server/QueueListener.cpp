@@ -67,8 +67,8 @@ public:
     int file = -1;
     qint64 size = 0;
     qint64 writtenBack = 0;
-    bool known = false;    // in the spool already: its bytes are read and dropped
-    QByteArray answer;     // set when the connection ends early with this answer
+    bool known = false; // in the spool already: its bytes are read and dropped
+    QByteArray answer;  // set when the connection ends early with this answer
 };
 
 QueueListener::QueueListener(PrintSpool& spool, std::function<void(const QString&)> spooled, QObject* parent)
@@ -167,74 +167,85 @@ void QueueListener::acceptConnections()
         auto* connection = new Connection(fd, this);
         m_connections.append(connection);
         connection->reader.onHeader = [this, connection](const queuelink::Header& header) {
-            connection->key = QueueReceipts::keyOf(header);
-            const QueueReceipts receipts(m_spool.folder());
-            if (receipts.has(connection->key)) {
-                connection->known = true;
-                return true;
-            }
-            ::mkdir(QFile::encodeName(m_spool.folder()).constData(), 0700);
-            const QString upload = receipts.uploadPath(connection->key);
-            connection->file = ::open(QFile::encodeName(upload).constData(),
-                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-            if (connection->file < 0) {
-                // Taken: the same job on another connection right now.
-                connection->answer = errno == EEXIST ? "retry busy" : "retry cannot write the spool";
-                return false;
-            }
-            connection->upload = upload;
-            return true;
+            return startUpload(connection, header);
         };
-        connection->reader.onData = [this, connection](std::string_view bytes) {
-            if (!connection->answer.isEmpty())
-                return;
-            connection->size += qint64(bytes.size());
-            if (connection->size > m_largestJob) {
-                connection->answer = "too-large";
-                msgbox::log(LogTitle, QStringLiteral("Ein Auftrag über %1 MiB wurde abgelehnt.")
-                                          .arg(m_largestJob >> 20));
-                return;
-            }
-            if (connection->known)
-                return;
-            for (std::size_t done = 0; done < bytes.size();) {
-                const ssize_t written = ::write(connection->file, bytes.data() + done, bytes.size() - done);
-                if (written < 0 && errno == EINTR)
-                    continue;
-                if (written <= 0) {
-                    connection->answer = "retry cannot write the spool";
-                    msgbox::log(LogTitle, QStringLiteral("Ein Auftrag kann nicht in den Ordner %1 geschrieben werden "
-                                                         "(%2); er kommt später erneut.")
-                                              .arg(QDir::toNativeSeparators(m_spool.folder()), fileErrorText(errno)));
-                    return;
-                }
-                done += std::size_t(written);
-            }
-            if (connection->size - connection->writtenBack >= WritebackStep) {
-                ::sync_file_range(connection->file, connection->writtenBack, connection->size - connection->writtenBack,
-                                  SYNC_FILE_RANGE_WRITE);
-                connection->writtenBack = connection->size;
-            }
-        };
-        connect(&connection->notifier, &QSocketNotifier::activated, this, [this, connection] {
-            char buffer[ReadSize];
-            for (int round = 0; round < ReadsPerTurn; ++round) {
-                const ssize_t got = ::read(connection->fd, buffer, sizeof buffer);
-                if (got < 0 && errno == EINTR)
-                    continue;
-                if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-                    return;
-                if (got > 0)
-                    connection->idle.start();
-                using State = queuelink::UploadReader::State;
-                const State state = got > 0 ? connection->reader.feed({buffer, std::size_t(got)}) : State::Broken;
-                if (state == State::Done || state == State::Broken || !connection->answer.isEmpty()) {
-                    finish(connection);
-                    return;
-                }
-            }
-        });
+        connection->reader.onData = [this, connection](std::string_view bytes) { store(connection, bytes); };
+        connect(&connection->notifier, &QSocketNotifier::activated, this, [this, connection] { readFrom(connection); });
         connect(&connection->idle, &QTimer::timeout, this, [this, connection] { finish(connection); });
+    }
+}
+
+bool QueueListener::startUpload(Connection* connection, const queuelink::Header& header)
+{
+    connection->key = QueueReceipts::keyOf(header);
+    const QueueReceipts receipts(m_spool.folder());
+    if (receipts.has(connection->key)) {
+        connection->known = true;
+        return true;
+    }
+    ::mkdir(QFile::encodeName(m_spool.folder()).constData(), 0700);
+    const QString upload = receipts.uploadPath(connection->key);
+    connection->file =
+        ::open(QFile::encodeName(upload).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (connection->file < 0) {
+        // Taken: the same job on another connection right now.
+        connection->answer = errno == EEXIST ? "retry busy" : "retry cannot write the spool";
+        return false;
+    }
+    connection->upload = upload;
+    return true;
+}
+
+void QueueListener::store(Connection* connection, std::string_view bytes)
+{
+    if (!connection->answer.isEmpty())
+        return;
+    connection->size += qint64(bytes.size());
+    if (connection->size > m_largestJob) {
+        connection->answer = "too-large";
+        msgbox::log(LogTitle, QStringLiteral("Ein Auftrag über %1 MiB wurde abgelehnt.").arg(m_largestJob >> 20));
+        return;
+    }
+    if (connection->known)
+        return;
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t written = ::write(connection->file, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            connection->answer = "retry cannot write the spool";
+            msgbox::log(LogTitle, QStringLiteral("Ein Auftrag kann nicht in den Ordner %1 geschrieben werden (%2); er "
+                                                 "kommt später erneut.")
+                                      .arg(QDir::toNativeSeparators(m_spool.folder()), fileErrorText(errno)));
+            return;
+        }
+        done += std::size_t(written);
+    }
+    if (connection->size - connection->writtenBack >= WritebackStep) {
+        ::sync_file_range(connection->file, connection->writtenBack, connection->size - connection->writtenBack,
+                          SYNC_FILE_RANGE_WRITE);
+        connection->writtenBack = connection->size;
+    }
+}
+
+void QueueListener::readFrom(Connection* connection)
+{
+    using State = queuelink::UploadReader::State;
+    char buffer[ReadSize];
+    for (int round = 0; round < ReadsPerTurn; ++round) {
+        const ssize_t got = ::read(connection->fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        if (got > 0)
+            connection->idle.start();
+        // The end of the connection before the end of the job breaks it.
+        const State state = got > 0 ? connection->reader.feed({buffer, std::size_t(got)}) : State::Broken;
+        if (state == State::Done || state == State::Broken || !connection->answer.isEmpty()) {
+            finish(connection);
+            return;
+        }
     }
 }
 

@@ -5,6 +5,11 @@
 #include <QString>
 
 #include <functional>
+#include <string_view>
+
+namespace queuelink {
+struct Header;
+}
 
 class PrintSpool;
 
@@ -46,6 +51,11 @@ private:
     class Connection;
 
     void acceptConnections();
+    // The upload's first steps: the header names the job, its bytes go to the upload file.
+    bool startUpload(Connection* connection, const queuelink::Header& header);
+    void store(Connection* connection, std::string_view bytes);
+    void readFrom(Connection* connection);
+    // Answers (when there is an answer) and closes; a complete upload becomes an entry first.
     void finish(Connection* connection);
     bool commit(Connection* connection, QString& entry);
     void refuse(const QString& why);

@@ -114,7 +114,8 @@ QStringList filesIn(const QString& folder, const QString& pattern = "*")
 QString unattendedPdf(const TempFolders& dirs)
 {
     TempFolders::writeFile(dirs.settingsFile(), "[Pserver]\nAutoStart=1\nHideMode=1\nAutoStartDelay=0\nPDFFolder=" +
-                                                    dirs.root().toLocal8Bit() + "/pdf\n[PDevice]\nPrinter0=Pdf-Dokument\n");
+                                                    dirs.root().toLocal8Bit() +
+                                                    "/pdf\n[PDevice]\nPrinter0=Pdf-Dokument\n");
     QDir().mkpath(dirs.root() + "/pdf");
     return dirs.root() + "/pdf";
 }
@@ -196,7 +197,8 @@ TEST(Queue, GarbageACutConnectionAndAJobOverTheBoundLeaveNothingInTheSpool)
     EXPECT_EQ(exchangeBesideTheEventLoop(listener.socketPath(), QByteArray(4096, 'x')), "");
     EXPECT_EQ(exchangeBesideTheEventLoop(listener.socketPath(), header + chunkLength(1000) + "Rech", false), "");
     EXPECT_EQ(exchangeBesideTheEventLoop(listener.socketPath(), upload(6, QByteArray(100 << 10, 'x'))), "too-large\n");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return filesIn(spool.folder()).isEmpty(); }, 5000)) << filesIn(spool.folder()).join(", ").toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return filesIn(spool.folder()).isEmpty(); }, 5000))
+        << filesIn(spool.folder()).join(", ").toStdString();
     EXPECT_EQ(spooled, 0);
 }
 
@@ -246,11 +248,14 @@ TEST(Queue, AnotherUsersProcessIsRefusedAndAFolderAnotherUserMadeIsNotUsed)
     QDir().mkpath(folder);
     ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), uid, gid), 0);
     server = std::make_unique<ServerProcess>(dirs.serverEnvironment());
-    const QString notUsed = QString("%1 ist kein Ordner dieses Benutzers (er gehört Benutzer-ID %2)").arg(folder).arg(uid);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return server->errors().contains(notUsed); }, 15000)) << server->errors().toStdString();
+    const QString notUsed =
+        QString("%1 ist kein Ordner dieses Benutzers (er gehört Benutzer-ID %2)").arg(folder).arg(uid);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server->errors().contains(notUsed); }, 15000))
+        << server->errors().toStdString();
     EXPECT_FALSE(QFileInfo::exists(socket));
     BackendRun backend(jobArguments(10, dirs.root(), "Auftrag\r\n"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return backend.errors().contains("owned by uid " + QString::number(uid)); }, 10000))
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return backend.errors().contains("owned by uid " + QString::number(uid)); }, 10000))
         << backend.errors().toStdString();
 }
 
@@ -269,7 +274,8 @@ TEST(Queue, AServerKilledWhileAJobStreamsInOrBeforeItsAnswerGivesEachJobOnceWhen
     ASSERT_TRUE(QTest::qWaitFor(connected, 15000));
     const QByteArray part = upload(7, seven).left(upload(7, seven).indexOf("Auftrag") + 8);
     ::send(held, part.constData(), std::size_t(part.size()), MSG_NOSIGNAL);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(spool + "/" + filesIn(spool, ".upload-*").value(0)).size() == 8; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return QFileInfo(spool + "/" + filesIn(spool, ".upload-*").value(0)).size() == 8; }, 5000));
     server->kill();
     ::close(held);
 
@@ -287,7 +293,8 @@ TEST(Queue, AServerKilledWhileAJobStreamsInOrBeforeItsAnswerGivesEachJobOnceWhen
         BackendRun backend(jobArguments(id, dirs.root(), content));
         EXPECT_EQ(backend.exitCode(), 0) << backend.errors().toStdString();
     }
-    ASSERT_TRUE(QTest::qWaitFor([&] { return filesIn(pdfs, "*.pdf").size() >= 2 && filesIn(spool, "job-*").isEmpty(); }, 20000))
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return filesIn(pdfs, "*.pdf").size() >= 2 && filesIn(spool, "job-*").isEmpty(); }, 20000))
         << server->errors().toStdString();
     EXPECT_EQ(pdfTexts(pdfs), QStringList({"Auftrag acht", "Auftrag sieben"}));
 }
@@ -314,7 +321,9 @@ TEST(QueueEndToEnd, TheReadmeSetsUpTheQueueAndItsPrintCommandsBringTheInvoiceToT
     ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(readme.readAll());
     const QString section = text.section("## Drucken über eine Druckerwarteschlange\n", 1).section("\n## ", 0, 0);
-    const auto line = [&](const QString& pattern, const QString& in) { return QRegularExpression(pattern).match(in).captured(1); };
+    const auto line = [&](const QString& pattern, const QString& in) {
+        return QRegularExpression(pattern).match(in).captured(1);
+    };
     const QString setUp = line("\n {4}(druckserver --drucker-einrichten)\n", section);
     const QString print = line("\n {4}(lp -d druckserver [^\n]*)\n", section);
     const QString lpt1 = line("\\$_lpt1 = \"([^\"]+)\"", text);
@@ -366,10 +375,15 @@ TEST(QueueEndToEnd, AJobWaitsInTheQueueWhileNoServerRunsAndArrivesOnceWhenOneSta
     ASSERT_TRUE(cups.isRunning() && cups.addServerQueue("druckserver")) << cups.error().toStdString();
     ASSERT_TRUE(pdftools::run("lp", {"-d", "druckserver", "-o", "raw", testDataPath("render-invoice.dat")}).ok());
     const QString waiting = "Waiting for the Druckserver of user " + me();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return lpstat({"-l", "-p", "druckserver"}).contains(waiting); }, 10000))
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return lpstat({"-l", "-p", "druckserver"}).contains(waiting);
+        },
+        10000))
         << lpstat({"-l", "-p", "druckserver"}).toStdString();
     const int moreThanTheRetryLimit = 6; // JobRetryLimit is 5
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cups.errorLog().count("status 7 (retry job immediately)") >= moreThanTheRetryLimit; }, 20000))
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return cups.errorLog().count("status 7 (retry job immediately)") >= moreThanTheRetryLimit; }, 20000))
         << cups.errorLog().toStdString();
     EXPECT_TRUE(lpstat({"-o"}).contains("druckserver-1"));
 
@@ -390,7 +404,11 @@ TEST(QueueEndToEnd, AServerKilledBeforeItAnswersLeavesTheJobToARetryAndTheNextSe
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(cups.runtimeFolder() + "/druckserver/queue"); }, 15000));
     ::kill(pid_t(server->pid()), SIGSTOP);
     ASSERT_TRUE(pdftools::run("lp", {"-d", "druckserver", "-o", "raw", testDataPath("render-invoice.dat")}).ok());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return lpstat({"-l", "-p", "druckserver"}).contains("Sending the job"); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return lpstat({"-l", "-p", "druckserver"}).contains("Sending the job");
+        },
+        10000));
     server->kill();
     ASSERT_TRUE(QTest::qWaitFor([&] { return cups.errorLog().contains("since it could not be sent"); }, 10000))
         << cups.errorLog().toStdString();
@@ -409,9 +427,8 @@ TEST(QueueEndToEnd, TheSetUpWithoutTheRightsSaysSoAndGivesTheLineForAnAdministra
         GTEST_SKIP() << "acting as another user needs root";
     CupsSpooler cups;
     ASSERT_TRUE(cups.isRunning() && cups.installServerBackend()) << cups.error().toStdString();
-    const pdftools::ToolResult setUp =
-        pdftools::run("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                                  ServerProcess::executable(), "--drucker-einrichten"});
+    const pdftools::ToolResult setUp = pdftools::run("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                                                 ServerProcess::executable(), "--drucker-einrichten"});
     EXPECT_EQ(setUp.exitCode, 1);
     for (const QString& said : {QString("Das darf nur ein Administrator"),
                                 QString("\n  lpadmin -p druckserver -E -v druckserver:/nobody -o "

@@ -50,11 +50,13 @@ bool CupsSpooler::start()
         QString("ServerRoot %1/etc\nServerBin %1/bin\nDataDir /usr/share/cups\nCacheDir %1/cache\n"
                 "StateDir %1/run\nRequestRoot %1/spool\nTempDir %1/spool/tmp\nServerKeychain %1/etc/ssl\n"
                 "AccessLog %1/log/access_log\nErrorLog %1/log/error_log\nPageLog %1/log/page_log\n"
-                "Printcap %1/run/printcap\nSetEnv DRUCKSERVER_RUNTIME_DIR %1/runtime\nSetEnv DRUCKSERVER_BACKEND_WAIT 1\n%2FileDevice No\n")
+                "Printcap %1/run/printcap\nSetEnv DRUCKSERVER_RUNTIME_DIR %1/runtime\n"
+                "SetEnv DRUCKSERVER_BACKEND_WAIT 1\n%2FileDevice No\n")
             .arg(sb, ::getuid() == 0 ? "User lp\nGroup lp\nSystemGroup root\n" : "");
     const QString conf = "Listen " + sb +
                          "/run/cups.sock\nBrowsing No\nBrowseLocalProtocols none\nDefaultAuthType None\n"
-                         "WebInterface No\nErrorPolicy abort-job\nJobRetryInterval 1\nLogLevel info\nMaxLogSize 0\nPreserveJobHistory Yes\n"
+                         "WebInterface No\nErrorPolicy abort-job\nJobRetryInterval 1\nLogLevel info\n"
+                         "MaxLogSize 0\nPreserveJobHistory Yes\n"
                          "PreserveJobFiles No\n<Location />\n  Order Deny,Allow\n</Location>\n<Policy default>\n" +
                          // As on a real system, only root (SystemGroup) adds queues; anyone prints.
                          (::getuid() == 0 ? "  <Limit CUPS-Add-Modify-Printer CUPS-Delete-Printer CUPS-Set-Default>\n"
@@ -119,9 +121,8 @@ bool CupsSpooler::installServerBackend()
 bool CupsSpooler::addServerQueue(const QString& queue)
 {
     const passwd* user = ::getpwuid(::getuid());
-    return installServerBackend() &&
-           run("lpadmin", {"-p", queue, "-E", "-v", QString("druckserver:/") + user->pw_name, "-o",
-                           "printer-error-policy=retry-job"});
+    return installServerBackend() && run("lpadmin", {"-p", queue, "-E", "-v", QString("druckserver:/") + user->pw_name,
+                                                     "-o", "printer-error-policy=retry-job"});
 }
 
 QString CupsSpooler::errorLog() const
