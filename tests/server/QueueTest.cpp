@@ -1,8 +1,11 @@
 #include "CupsSpooler.h"
+#include "PrintServer.h"
 #include "PrintSpool.h"
 #include "QueueLink.h"
 #include "QueueListener.h"
+#include "ServedJob.h"
 #include "ServerProcess.h"
+#include "SettingsKeys.h"
 #include "TempFolders.h"
 
 #include <QDir>
@@ -180,6 +183,26 @@ TEST(Queue, JobsBecomeEntriesInTheirOrderBeforeTheConfirmationAndAJobSentAgainIs
         ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
         EXPECT_EQ(entry.readAll(), "Auftrag " + QByteArray::number(id) + "\r\n");
     }
+}
+
+// A job that comes while the settings window is open is confirmed once it is in the spool,
+// and read once the window is closed, like a print file.
+TEST(Queue, AJobComingWhileTheSettingsWindowIsOpenIsConfirmedAndReadOnceItIsClosed)
+{
+    TempFolders dirs;
+    dirs.setSetting("Pserver", "Polling", "0"); // ticks by hand
+    PrintServer server;
+    ASSERT_TRUE(server.start());
+    SettingsWindowOpen() = true;
+    BackendRun backend(jobArguments(1, dirs.root(), "Auftrag vom Drucker\r\n"));
+    EXPECT_EQ(backend.exitCode(), 0) << backend.errors().toStdString();
+    server.pollOnce();
+    EXPECT_TRUE(server.jobs().isEmpty());
+    EXPECT_EQ(server.spool().entries().size(), 1);
+
+    SettingsWindowOpen() = false;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.pollOnce(), !server.jobs().isEmpty(); }, 5000));
+    EXPECT_EQ(JobPages(server.jobs().first()->job()).page(1).line(1), "Auftrag vom Drucker");
 }
 
 // No header, a connection cut midway and a job over the bound: nothing reaches the spool,
