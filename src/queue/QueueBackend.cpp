@@ -161,7 +161,7 @@ int waitSeconds()
     const char* set = std::getenv("DRUCKSERVER_BACKEND_WAIT");
     char* end = nullptr;
     const long seconds = set ? std::strtol(set, &end, 10) : -1;
-    return set && *set && !*end && seconds >= 0 && seconds <= 24 * 3600 ? int(seconds) : WaitSeconds;
+    return set && *set && !*end && seconds >= 0 && seconds <= 24 * 3600 ? int(seconds) : BackendWaitSeconds;
 }
 
 // The CUPS job's uuid from the job's options, "-" when there is none.
@@ -230,10 +230,11 @@ int runQueueBackend(int argc, char** argv)
         return CUPS_BACKEND_CANCEL;
     }
 
+    const int wait = waitSeconds();
     std::string why, said;
     int fd = -1;
     for (int waited = 0; (fd = connectToServer(user.uid, why)) < 0; ++waited) {
-        if (waited >= waitSeconds()) {
+        if (waited >= wait) {
             say("INFO", "No Druckserver of user " + name + " runs; the job waits in the queue");
             return CUPS_BACKEND_RETRY_CURRENT;
         }

@@ -8,7 +8,7 @@
 // anything of USER's, so root never follows a path USER controls. Then:
 // - no server of USER listens: it says so ("INFO:", the queue shows it) and waits for one,
 //   trying every second, as a backend waits for a printer that is switched off. After
-//   WaitSeconds ($DRUCKSERVER_BACKEND_WAIT when set) it ends with
+//   BackendWaitSeconds ($DRUCKSERVER_BACKEND_WAIT when set) it ends with
 //   CUPS_BACKEND_RETRY_CURRENT, and CUPS starts it again at once for the same job: the job
 //   stays in the queue however long no server runs, later jobs stay behind it in their
 //   order, and neither of CUPS's limits ends it (JobRetryLimit counts "retry" exits, five
@@ -24,4 +24,4 @@
 int runQueueBackend(int argc, char** argv);
 
 // How long one run of the backend waits for a server before CUPS starts it again.
-inline constexpr int WaitSeconds = 300;
+inline constexpr int BackendWaitSeconds = 300;
