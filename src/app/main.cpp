@@ -4,12 +4,14 @@
 #include "FreedMemory.h"
 #include "MessageBox.h"
 #include "PrintServer.h"
+#include "QueueSetup.h"
 #include "SettingsWindow.h"
 
 #include <QApplication>
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -19,15 +21,23 @@ extern "C" void endAtOnce(int)
 }
 
 const char* const Usage =
-    "Aufruf: druckserver [--einstellungen | --beenden]\n"
-    "  --einstellungen  öffnet die Einstellungen des laufenden Druckservers (startet ihn, wenn nötig)\n"
-    "  --beenden        beendet den laufenden Druckserver\n";
+    "Aufruf: druckserver [--einstellungen | --beenden | --drucker-einrichten]\n"
+    "  --einstellungen       öffnet die Einstellungen des laufenden Druckservers (startet ihn, wenn nötig)\n"
+    "  --beenden             beendet den laufenden Druckserver\n"
+    "  --drucker-einrichten  richtet die Druckerwarteschlange „druckserver“ für diesen Benutzer ein\n";
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     freedmemory::keepLargeBlocksForReuse();
+    // Setting up the printer queue needs no display, and no server.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--drucker-einrichten") == 0) {
+            QCoreApplication setUp(argc, argv);
+            return setUpPrinterQueue();
+        }
+    }
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Druckserver"));
     app.setDesktopFileName(QStringLiteral("druckserver"));

@@ -5,6 +5,8 @@
 #include "JobLoader.h"
 #include "MessageBox.h"
 #include "MessagePump.h"
+#include "QueueListener.h"
+#include "QueueReceipts.h"
 #include "ReadingRules.h"
 #include "ServedJob.h"
 #include "ServerFolders.h"
@@ -117,6 +119,9 @@ bool PrintServer::start()
     readSettings();
     m_jobCounter = 1;
     recoverSpool();
+    // Jobs from the printer queue join the spool from now on.
+    m_queue = std::make_unique<QueueListener>(m_spool, [this](const QString& entry) { queueSpoolEntry(entry); });
+    m_queue->listen();
     setPollingEnabled(true);
     return true;
 }
@@ -158,9 +163,11 @@ void PrintServer::readSettings()
 
 void PrintServer::recoverSpool()
 {
-    // What a killed server left besides its jobs: half copies of a claim, and the
-    // temporary files of a PDF that was being written.
+    // What a killed server left besides its jobs: half copies of a claim, jobs from the
+    // printer queue that never became an entry, and the temporary files of a PDF that was
+    // being written.
     m_spool.removeStrayCopies();
+    QueueReceipts(m_spool.folder()).recover();
     tempjournal::removeStale();
     m_waiting = m_spool.entries();
 }
@@ -319,8 +326,11 @@ void PrintServer::readJob(const QString& entry)
     pump::letMessagesRunNow();
     waitWithMessages(200);
 
+    JobFiles files = JobFiles::forServer(m_printFileFolder);
+    if (PrintSpool::sourceOf(entry) == PrintSpool::Source::PrinterQueue)
+        files.distrust();
     LoadOptions options{DefaultSettingsFile(),
-                        JobFiles::forServer(m_printFileFolder),
+                        std::move(files),
                         folders::join(folders::programFolder(), QStringLiteral("Wasser.txt")),
                         caption,
                         LoadOptions::MostPages,

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 
+class QueueListener;
 class ServedJob;
 class SingleInstance;
 
@@ -54,6 +55,10 @@ public:
 
     // One polling tick.
     void pollOnce();
+
+    // Queues an entry put into the spool by other means than a claim (a job from the printer
+    // queue), to be read like a claimed print file at a coming tick.
+    void queueSpoolEntry(const QString& entry) { m_waiting.append(entry); }
 
     // A click on the tray icon: a left click opens the settings window unless a print
     // dialog is open; the others do nothing (the right click opens the icon's menu).
@@ -96,6 +101,7 @@ private:
 
     std::unique_ptr<SingleInstance> m_instance;
     ControlChannel m_control;
+    std::unique_ptr<QueueListener> m_queue;
     std::function<void()> m_openSettingsWindow;
     QList<QPointer<ServedJob>> m_jobs;
     PrintSpool m_spool;

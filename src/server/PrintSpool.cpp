@@ -22,6 +22,8 @@ namespace {
 
 const QString EntryPrefix = QStringLiteral("job-");
 const QString EntrySuffix = QStringLiteral(".dat");
+// Marks the entries of jobs that came through the printer queue.
+const QString QueueMark = QStringLiteral("-warteschlange");
 constexpr int NumberDigits = 10;
 // Numbers up to 18 digits fit a 64-bit integer with room to count on.
 constexpr int MostDigits = 18;
@@ -32,8 +34,10 @@ qint64 entryNumber(const QString& name)
 {
     if (!name.startsWith(EntryPrefix) || !name.endsWith(EntrySuffix))
         return 0;
-    const QStringView digits =
+    QStringView digits =
         QStringView(name).mid(EntryPrefix.size(), name.size() - EntryPrefix.size() - EntrySuffix.size());
+    if (digits.endsWith(QueueMark))
+        digits.chop(QueueMark.size());
     if (digits.isEmpty() || digits.size() > MostDigits)
         return 0;
     bool ok = false;
@@ -55,9 +59,10 @@ QList<std::pair<qint64, QString>> numberedEntries(const QString& folder)
     return entries;
 }
 
-QString entryName(qint64 number)
+QString entryName(qint64 number, PrintSpool::Source source)
 {
-    return EntryPrefix + QString::number(number).rightJustified(NumberDigits, u'0') + EntrySuffix;
+    return EntryPrefix + QString::number(number).rightJustified(NumberDigits, u'0') +
+           (source == PrintSpool::Source::PrinterQueue ? QueueMark : QString()) + EntrySuffix;
 }
 
 } // namespace
@@ -83,7 +88,12 @@ QString fileErrorText(int error)
     }
 }
 
-QString PrintSpool::renameToNextEntry(const QString& from) const
+PrintSpool::Source PrintSpool::sourceOf(const QString& entry)
+{
+    return entry.endsWith(QueueMark + EntrySuffix) ? Source::PrinterQueue : Source::PrintFile;
+}
+
+QString PrintSpool::renameToNextEntry(const QString& from, Source source) const
 {
     const QList<std::pair<qint64, QString>> taken = numberedEntries(m_folder);
     qint64 number = taken.isEmpty() ? 1 : taken.last().first + 1;
@@ -97,7 +107,7 @@ QString PrintSpool::renameToNextEntry(const QString& from) const
         }
     }
     for (int tries = 0; tries < 1000 && number <= LargestNumber; ++tries, ++number) {
-        const QString entry = folders::join(m_folder, entryName(number));
+        const QString entry = folders::join(m_folder, entryName(number, source));
         if (safefiles::renameWithoutReplacing(from, entry))
             return entry;
         if (errno != EEXIST)
@@ -107,7 +117,7 @@ QString PrintSpool::renameToNextEntry(const QString& from) const
     return {};
 }
 
-PrintSpool::Claim PrintSpool::claim(const QString& printFile)
+PrintSpool::Claim PrintSpool::claim(const QString& printFile, Source source)
 {
     const QString shownFile = QDir::toNativeSeparators(printFile);
     auto failed = [&](int error) {
@@ -122,10 +132,10 @@ PrintSpool::Claim PrintSpool::claim(const QString& printFile)
     if (!QFileInfo(m_folder).isDir())
         return failed(ENOTDIR);
 
-    const QString entry = renameToNextEntry(printFile);
+    const QString entry = renameToNextEntry(printFile, source);
     if (entry.isEmpty()) {
         if (errno == EXDEV)
-            return claimByCopy(printFile, m_folder);
+            return claimByCopy(printFile, source);
         return failed(errno);
     }
     // The content first (the DOS program's writes may still be in the cache), then both
@@ -136,8 +146,9 @@ PrintSpool::Claim PrintSpool::claim(const QString& printFile)
     return {entry, QString()};
 }
 
-PrintSpool::Claim PrintSpool::claimByCopy(const QString& printFile, const QString& folder)
+PrintSpool::Claim PrintSpool::claimByCopy(const QString& printFile, Source origin)
 {
+    const QString& folder = m_folder;
     // The copy is made under a name that is no entry and renamed once it is complete and
     // on the disk, so a crash in between leaves a stray copy and the print file, never a
     // half entry.
@@ -165,7 +176,7 @@ PrintSpool::Claim PrintSpool::claimByCopy(const QString& printFile, const QStrin
     if (!copy.flush() || !filesync::syncFile(copy.fileName()))
         return failed(ENOSPC);
     copy.close();
-    const QString entry = renameToNextEntry(copy.fileName());
+    const QString entry = renameToNextEntry(copy.fileName(), origin);
     if (entry.isEmpty())
         return failed(errno);
     copy.setAutoRemove(false);

@@ -11,9 +11,10 @@
 // Whatever is left in the spool when the server starts (it was killed, the machine lost
 // power) is read again as a new job, oldest first.
 //
-// Entries are named "job-" + a number + ".dat" and read in the order of their numbers; a
-// claim takes the number after the highest, and never replaces a file: a name taken
-// meanwhile (or planted) moves the claim on to the next number. Anything else in the
+// Entries are named "job-" + a number + ".dat" and read in the order of their numbers (a
+// job that came through the printer queue ends in "-warteschlange.dat", so its origin
+// survives a restart); a claim takes the number after the highest, and never replaces a
+// file: a name taken meanwhile (or planted) moves the claim on to the next number. Anything else in the
 // folder is no entry (a copy interrupted by a crash is a hidden ".claim-*" file).
 class PrintSpool
 {
@@ -33,7 +34,15 @@ public:
     // the disk: after a power loss the print file is either still where it was or in the
     // spool. A rename within the file system; a copy that is synced, then renamed into
     // place, then the original removed, where the rename is not possible.
-    Claim claim(const QString& printFile);
+    // Where a job came from. A job from the printer queue is always a stranger's (any local
+    // user, a guest of a printer share), even where print files are trusted.
+    enum class Source
+    {
+        PrintFile,
+        PrinterQueue,
+    };
+    Claim claim(const QString& printFile, Source source = Source::PrintFile);
+    static Source sourceOf(const QString& entry);
 
     // The entries in the spool, oldest claim first.
     QStringList entries() const;
@@ -55,9 +64,9 @@ public:
     void removeStrayCopies() const;
 
 private:
-    Claim claimByCopy(const QString& printFile, const QString& folder);
+    Claim claimByCopy(const QString& printFile, Source origin);
     // Renames `from` to the next free entry name; the entry, or empty text with errno set.
-    QString renameToNextEntry(const QString& from) const;
+    QString renameToNextEntry(const QString& from, Source source) const;
 
     QString m_folder;
 };

@@ -70,6 +70,7 @@ public:
 
     const DriveMap& drives() const { return m_drives; }
     bool trusted() const { return m_trusted; }
+    void distrust() { m_trusted = false; }
 
 private:
     Found resolve(const QString& name, bool lastMayBeMissing) const;

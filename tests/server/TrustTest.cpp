@@ -229,3 +229,30 @@ TEST(Stranger, CannotMakeASpoolEntryUnreadable)
     ASSERT_TRUE(QTest::qWaitFor([&] { return office.pdfs().size() == 3 && polling.server.jobs().isEmpty(); }, 15000));
     EXPECT_TRUE(QDir(office.dirs.appData() + "/spool").entryList(QDir::Files).isEmpty());
 }
+
+// Where print files are trusted, a job from the printer queue (any local user, a guest of a
+// printer share) still cannot redirect the output; the same job as a print file can.
+TEST(Stranger, FromThePrinterQueueStaysAStrangerWherePrintFilesAreTrusted)
+{
+    Office office("TrustPrintFiles=1\n");
+    const QString ownFolder = office.dirs.root() + "/eigene";
+    QDir().mkpath(ownFolder);
+    TempFolders::writeFile(office.dirs.appData() + "/eigene.ini", "[Pserver]\nPDFFolder=" + ownFolder.toLocal8Bit() +
+                                                                      "\nAutoStart=1\nHideMode=1\nAutoStartDelay=0\nPdfPrint=0\n");
+    const QByteArray job = "@INI D:\\EIGENE.INI\r\nAuftrag\r\n";
+    Polling polling;
+    const QString upload = office.dirs.root() + "/upload";
+    TempFolders::writeAged(upload, job);
+    const PrintSpool::Claim fromQueue =
+        PrintSpool(polling.server.spool().folder()).claim(upload, PrintSpool::Source::PrinterQueue);
+    ASSERT_FALSE(fromQueue.entry.isEmpty());
+    polling.server.queueSpoolEntry(fromQueue.entry);
+    polling.server.pollOnce();
+    ASSERT_TRUE(polling.idle());
+    EXPECT_EQ(office.pdfs().size(), 1);
+    EXPECT_TRUE(office.pdfs(ownFolder).isEmpty());
+
+    polling.tickOn(office.dirs, job);
+    ASSERT_TRUE(polling.idle());
+    EXPECT_EQ(office.pdfs(ownFolder).size(), 1);
+}

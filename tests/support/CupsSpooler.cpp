@@ -5,6 +5,7 @@
 #include <QDir>
 
 #include <cups/cups.h>
+#include <pwd.h>
 #include <unistd.h>
 
 // The queues' backend: the job's bytes as <id>.pdf, then <id>.meta (the title on its first
@@ -49,12 +50,18 @@ bool CupsSpooler::start()
         QString("ServerRoot %1/etc\nServerBin %1/bin\nDataDir /usr/share/cups\nCacheDir %1/cache\n"
                 "StateDir %1/run\nRequestRoot %1/spool\nTempDir %1/spool/tmp\nServerKeychain %1/etc/ssl\n"
                 "AccessLog %1/log/access_log\nErrorLog %1/log/error_log\nPageLog %1/log/page_log\n"
-                "Printcap %1/run/printcap\n%2FileDevice No\n")
+                "Printcap %1/run/printcap\nSetEnv DRUCKSERVER_RUNTIME_DIR %1/runtime\n"
+                "SetEnv DRUCKSERVER_BACKEND_WAIT 1\n%2FileDevice No\n")
             .arg(sb, ::getuid() == 0 ? "User lp\nGroup lp\nSystemGroup root\n" : "");
     const QString conf = "Listen " + sb +
                          "/run/cups.sock\nBrowsing No\nBrowseLocalProtocols none\nDefaultAuthType None\n"
-                         "WebInterface No\nErrorPolicy abort-job\nLogLevel info\nMaxLogSize 0\nPreserveJobHistory Yes\n"
-                         "PreserveJobFiles No\n<Location />\n  Order Deny,Allow\n</Location>\n<Policy default>\n"
+                         "WebInterface No\nErrorPolicy abort-job\nJobRetryInterval 1\nLogLevel info\n"
+                         "MaxLogSize 0\nPreserveJobHistory Yes\n"
+                         "PreserveJobFiles No\n<Location />\n  Order Deny,Allow\n</Location>\n<Policy default>\n" +
+                         // As on a real system, only root (SystemGroup) adds queues; anyone prints.
+                         (::getuid() == 0 ? "  <Limit CUPS-Add-Modify-Printer CUPS-Delete-Printer CUPS-Set-Default>\n"
+                                            "    AuthType Default\n    Require user @SYSTEM\n  </Limit>\n"
+                                          : "") +
                          "  <Limit All>\n    Order Deny,Allow\n  </Limit>\n</Policy>\n";
     // The backend rwx------ and owned by us: it runs as our own user, never with "insecure permissions".
     const auto write = [&](const QString& name, const QString& text, int mode) {
@@ -97,4 +104,30 @@ QList<CupsSpooler::SpooledJob> CupsSpooler::jobs(const QString& queue) const
             {out.filePath(info.baseName() + ".pdf"), {{"title", lines.value(0)}, {"options", lines.value(1)}}});
     }
     return found;
+}
+
+bool CupsSpooler::installServerBackend()
+{
+    const QString installed = m_dir.path() + "/bin/backend/druckserver";
+    QFile::remove(installed);
+    if (!QFile::copy(DRUCKSERVER_BINARY_DIR "/backend/druckserver", installed) ||
+        !QFile::setPermissions(installed, QFileDevice::Permissions(0x7700))) {
+        m_error = "cannot install the backend as " + installed;
+        return false;
+    }
+    return true;
+}
+
+bool CupsSpooler::addServerQueue(const QString& queue)
+{
+    const passwd* user = ::getpwuid(::getuid());
+    return installServerBackend() && run("lpadmin", {"-p", queue, "-E", "-v", QString("druckserver:/") + user->pw_name,
+                                                     "-o", "printer-error-policy=retry-job"});
+}
+
+QString CupsSpooler::errorLog() const
+{
+    QFile log(m_dir.path() + "/log/error_log");
+    log.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(log.readAll());
 }

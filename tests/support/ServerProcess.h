@@ -22,6 +22,7 @@ public:
         m_process.waitForFinished();
     }
     bool running() const { return m_process.state() == QProcess::Running; }
+    qint64 pid() const { return m_process.processId(); }
     // Everything written to standard error so far.
     QString errors() { return m_errors += QString::fromLocal8Bit(m_process.readAllStandardError()); }
 

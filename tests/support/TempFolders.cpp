@@ -11,15 +11,17 @@
 #include <QImage>
 
 // The variables that point the program at its folders: AppData, program, configuration,
-// state (the journal).
-static const char* const Variables[4] = {"APPDATA", "DRUCKSERVER_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME"};
+// state (the journal), runtime (the printer queue's socket).
+static const char* const Variables[5] = {"APPDATA", "DRUCKSERVER_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME",
+                                         "DRUCKSERVER_RUNTIME_DIR"};
 
 TempFolders::TempFolders()
 {
-    const QString folders[4] = {appData(), program(), config(), state()};
-    for (int i = 0; i < 4; ++i) {
+    const QString folders[5] = {appData(), program(), config(), state(), runtime()};
+    for (int i = 0; i < 5; ++i) {
         m_old[i] = qgetenv(Variables[i]);
-        QDir().mkpath(folders[i]);
+        if (i < 4) // the runtime folder is the server's to make, as /run/user/<uid> would be there
+            QDir().mkpath(folders[i]);
         qputenv(Variables[i], folders[i].toLocal8Bit());
     }
     SettingsWindowOpen() = false;
@@ -29,7 +31,7 @@ TempFolders::TempFolders()
 
 TempFolders::~TempFolders()
 {
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 5; ++i)
         m_old[i].isNull() ? qunsetenv(Variables[i]) : qputenv(Variables[i], m_old[i]);
     setRegistryStore(nullptr);
 }

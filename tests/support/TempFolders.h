@@ -6,9 +6,9 @@
 
 #include <ostream>
 
-// A private AppData folder, program folder, configuration and state folder for one test.
-// While it lives, APPDATA, DRUCKSERVER_HOME, XDG_CONFIG_HOME and XDG_STATE_HOME point at
-// them, so nothing touches the user's real files.
+// A private AppData folder, program folder, configuration, state and runtime folder for one
+// test. While it lives, APPDATA, DRUCKSERVER_HOME, XDG_CONFIG_HOME, XDG_STATE_HOME and
+// DRUCKSERVER_RUNTIME_DIR point at them, so nothing touches the user's real files or socket.
 class TempFolders
 {
 public:
@@ -20,6 +20,7 @@ public:
     QString program() const { return root() + "/program"; }
     QString config() const { return root() + "/config"; }
     QString state() const { return root() + "/state"; }
+    QString runtime() const { return root() + "/run"; }
     QString settingsFile() const { return appData() + "/PS.INI"; }
     QString printFile() const { return appData() + "/d.dat"; }
 
@@ -38,7 +39,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_old[4];
+    QByteArray m_old[5];
 };
 
 // Path of a file under tests/data.

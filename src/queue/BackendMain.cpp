@@ -1,0 +1,6 @@
+#include "QueueBackend.h"
+
+int main(int argc, char** argv)
+{
+    return runQueueBackend(argc, argv);
+}
