@@ -1,6 +1,6 @@
 #include "BenchListing.h"
 
-#include "CodePage.h"
+#include "engine/CodePage.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 #include "BenchParts.h"
 #include "BenchUtil.h"
 
-#include "JobLoader.h"
+#include "job/JobLoader.h"
 
 #include <QDateTime>
 #include <QDir>

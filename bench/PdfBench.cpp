@@ -2,8 +2,8 @@
 #include "BenchParts.h"
 #include "BenchUtil.h"
 
-#include "CodePage.h"
-#include "PdfConverter.h"
+#include "engine/CodePage.h"
+#include "tools/pdf/PdfConverter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 #include "BenchParts.h"
 #include "BenchUtil.h"
 
-#include "PrintFileReader.h"
+#include "engine/PrintFileReader.h"
 
 #include <QDateTime>
 #include <QDir>

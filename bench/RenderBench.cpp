@@ -1,10 +1,10 @@
 #include "BenchParts.h"
 #include "BenchUtil.h"
 
-#include "Job.h"
-#include "JobLoader.h"
-#include "PreviewWindow.h"
-#include "PrintEngine.h"
+#include "engine/PrintEngine.h"
+#include "job/Job.h"
+#include "job/JobLoader.h"
+#include "preview/PreviewWindow.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

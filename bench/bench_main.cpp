@@ -1,5 +1,5 @@
 #include "BenchParts.h"
-#include "FreedMemory.h"
+#include "platform/FreedMemory.h"
 
 #include <QApplication>
 

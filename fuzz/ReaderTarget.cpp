@@ -1,10 +1,10 @@
 #include "FuzzTargets.h"
 
-#include "Canvas.h"
-#include "EscapeTable.h"
-#include "LineMeasurer.h"
-#include "PrintEngine.h"
-#include "PrintFileReader.h"
+#include "engine/Canvas.h"
+#include "engine/EscapeTable.h"
+#include "engine/LineMeasurer.h"
+#include "engine/PrintEngine.h"
+#include "engine/PrintFileReader.h"
 
 #include <QFile>
 #include <QImage>

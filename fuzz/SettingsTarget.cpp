@@ -1,9 +1,9 @@
 #include "FuzzTargets.h"
 
-#include "JobSettings.h"
-#include "Profile.h"
-#include "ReadingRules.h"
-#include "SettingsKeys.h"
+#include "platform/Profile.h"
+#include "settings/JobSettings.h"
+#include "settings/ReadingRules.h"
+#include "settings/SettingsKeys.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "FuzzTargets.h"
 
-#include "Canvas.h"
-#include "Watermark.h"
-#include "WatermarkDefinition.h"
+#include "engine/Canvas.h"
+#include "engine/Watermark.h"
+#include "engine/WatermarkDefinition.h"
 
 #include <QImage>
 #include <QStringList>

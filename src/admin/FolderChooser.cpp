@@ -1,6 +1,6 @@
-#include "FolderChooser.h"
+#include "admin/FolderChooser.h"
 
-#include "Folders.h"
+#include "platform/Folders.h"
 
 #include <QComboBox>
 #include <QDir>

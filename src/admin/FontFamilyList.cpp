@@ -1,4 +1,4 @@
-#include "FontFamilyList.h"
+#include "admin/FontFamilyList.h"
 
 FontFamilyList::FontFamilyList(fonts::Pitch pitch, QWidget* parent) : QComboBox(parent), m_pitch(pitch)
 {

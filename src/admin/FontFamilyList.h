@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FontFamilies.h"
+#include "platform/FontFamilies.h"
 
 #include <QComboBox>
 

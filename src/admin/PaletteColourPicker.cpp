@@ -1,6 +1,6 @@
-#include "PaletteColourPicker.h"
+#include "admin/PaletteColourPicker.h"
 
-#include "WatermarkDefinition.h"
+#include "engine/WatermarkDefinition.h"
 
 #include <QGridLayout>
 #include <QPainter>

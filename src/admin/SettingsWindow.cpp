@@ -1,16 +1,16 @@
-#include "SettingsWindow.h"
+#include "admin/SettingsWindow.h"
 
-#include "Autostart.h"
-#include "FolderChooser.h"
-#include "Folders.h"
-#include "FontFamilyList.h"
-#include "JobFiles.h"
-#include "MessageBox.h"
-#include "Profile.h"
-#include "ReadingRules.h"
-#include "SettingsKeys.h"
-#include "TrayIcon.h"
-#include "WatermarkEditor.h"
+#include "admin/FolderChooser.h"
+#include "admin/FontFamilyList.h"
+#include "admin/WatermarkEditor.h"
+#include "engine/TrayIcon.h"
+#include "platform/Autostart.h"
+#include "platform/Folders.h"
+#include "platform/MessageBox.h"
+#include "platform/Profile.h"
+#include "settings/JobFiles.h"
+#include "settings/ReadingRules.h"
+#include "settings/SettingsKeys.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,13 +1,13 @@
 // The controls of the settings window: four tabs of captioned frames, the frame "Start"
 // and the three buttons below them.
-#include "SettingsWindow.h"
+#include "admin/SettingsWindow.h"
 
-#include "FolderChooser.h"
-#include "FontFamilyList.h"
-#include "ReadingRules.h"
-#include "SettingsKeys.h"
-#include "UpDownButtons.h"
-#include "WatermarkEditor.h"
+#include "admin/FolderChooser.h"
+#include "admin/FontFamilyList.h"
+#include "admin/WatermarkEditor.h"
+#include "settings/ReadingRules.h"
+#include "settings/SettingsKeys.h"
+#include "widgets/UpDownButtons.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,12 +1,12 @@
-#include "WatermarkEditor.h"
+#include "admin/WatermarkEditor.h"
 
-#include "Canvas.h"
-#include "FontFamilyList.h"
-#include "MessagePump.h"
-#include "PaletteColourPicker.h"
-#include "ReadingRules.h"
-#include "UpDownButtons.h"
-#include "Watermark.h"
+#include "admin/FontFamilyList.h"
+#include "admin/PaletteColourPicker.h"
+#include "engine/Canvas.h"
+#include "engine/Watermark.h"
+#include "platform/MessagePump.h"
+#include "settings/ReadingRules.h"
+#include "widgets/UpDownButtons.h"
 
 #include <QAction>
 #include <QComboBox>

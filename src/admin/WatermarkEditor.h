@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WatermarkDefinition.h"
+#include "engine/WatermarkDefinition.h"
 
 #include <QImage>
 #include <QStringList>

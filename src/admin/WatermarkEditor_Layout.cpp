@@ -1,11 +1,11 @@
 // The controls of the watermark tab: the frame "Texte" with the list of definitions on
 // the left, the frame "Darstellung" with font, position, colour, layer and the page
 // preview on the right.
-#include "WatermarkEditor.h"
+#include "admin/WatermarkEditor.h"
 
-#include "FontFamilyList.h"
-#include "PaletteColourPicker.h"
-#include "UpDownButtons.h"
+#include "admin/FontFamilyList.h"
+#include "admin/PaletteColourPicker.h"
+#include "widgets/UpDownButtons.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,11 +1,11 @@
-#include "ApplicationIcon.h"
-#include "ControlChannel.h"
-#include "Folders.h"
-#include "FreedMemory.h"
-#include "MessageBox.h"
-#include "PrintServer.h"
-#include "QueueSetup.h"
-#include "SettingsWindow.h"
+#include "admin/SettingsWindow.h"
+#include "platform/ApplicationIcon.h"
+#include "platform/Folders.h"
+#include "platform/FreedMemory.h"
+#include "platform/MessageBox.h"
+#include "server/ControlChannel.h"
+#include "server/PrintServer.h"
+#include "server/QueueSetup.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "DestinationIcons.h"
+#include "dialog/DestinationIcons.h"
 
 #include <QIconEngine>
 #include <QPainter>

@@ -1,15 +1,15 @@
-#include "OutputDispatch.h"
+#include "dialog/OutputDispatch.h"
 
-#include "Folders.h"
-#include "Job.h"
-#include "MailOutput.h"
-#include "MessageBox.h"
-#include "PdfOutput.h"
-#include "PictureFiles.h"
-#include "PrinterOutput.h"
-#include "Printers.h"
-#include "ReadingRules.h"
-#include "ShellOpen.h"
+#include "dialog/PrinterOutput.h"
+#include "job/Job.h"
+#include "pages/PictureFiles.h"
+#include "pdf/MailOutput.h"
+#include "pdf/PdfOutput.h"
+#include "platform/Folders.h"
+#include "platform/MessageBox.h"
+#include "platform/Printers.h"
+#include "platform/ShellOpen.h"
+#include "settings/ReadingRules.h"
 
 #include <QFileInfo>
 

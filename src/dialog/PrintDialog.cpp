@@ -1,15 +1,15 @@
-#include "PrintDialog.h"
+#include "dialog/PrintDialog.h"
 
-#include "DestinationIcons.h"
-#include "Folders.h"
-#include "Job.h"
-#include "MessageBox.h"
-#include "OutputDispatch.h"
-#include "PictureFiles.h"
-#include "PreviewWindow.h"
-#include "ReadingRules.h"
-#include "SettingsKeys.h"
-#include "UpDownButtons.h"
+#include "dialog/DestinationIcons.h"
+#include "dialog/OutputDispatch.h"
+#include "job/Job.h"
+#include "pages/PictureFiles.h"
+#include "platform/Folders.h"
+#include "platform/MessageBox.h"
+#include "preview/PreviewWindow.h"
+#include "settings/ReadingRules.h"
+#include "settings/SettingsKeys.h"
+#include "widgets/UpDownButtons.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

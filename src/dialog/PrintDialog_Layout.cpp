@@ -2,11 +2,11 @@
 // pixels, the job's options in the left column, the destination and what belongs to it in
 // the right one, the buttons and the countdown strip along the bottom. Without the strip
 // the form ends below the buttons.
-#include "PrintDialog.h"
+#include "dialog/PrintDialog.h"
 
-#include "Job.h"
-#include "SettingsKeys.h"
-#include "UpDownButtons.h"
+#include "job/Job.h"
+#include "settings/SettingsKeys.h"
+#include "widgets/UpDownButtons.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

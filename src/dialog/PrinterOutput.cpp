@@ -1,12 +1,12 @@
-#include "PrinterOutput.h"
+#include "dialog/PrinterOutput.h"
 
-#include "AttachmentPages.h"
-#include "Canvas.h"
-#include "Job.h"
-#include "PageDrawing.h"
-#include "PrintEngine.h"
-#include "Printers.h"
-#include "RegistryValues.h"
+#include "engine/Canvas.h"
+#include "engine/PrintEngine.h"
+#include "job/Job.h"
+#include "pages/AttachmentPages.h"
+#include "pages/PageDrawing.h"
+#include "platform/Printers.h"
+#include "settings/RegistryValues.h"
 
 #include <QPrinter>
 

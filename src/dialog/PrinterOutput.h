@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Output.h"
+#include "pages/Output.h"
 
 // Printer and fax output: one spooler document per copy, with the request's page range,
 // background picture and watermark, and the job's attachment pages. For a fax queue the

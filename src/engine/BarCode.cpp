@@ -1,4 +1,4 @@
-#include "BarCode.h"
+#include "engine/BarCode.h"
 
 #include <QFont>
 #include <QPainter>

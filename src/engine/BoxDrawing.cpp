@@ -1,6 +1,6 @@
-#include "BoxDrawing.h"
+#include "engine/BoxDrawing.h"
 
-#include "BoxFills.h"
+#include "engine/BoxFills.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
-#include "BoxFills.h"
+#include "engine/BoxFills.h"
 
-#include "PageSink.h"
+#include "engine/PageSink.h"
 
 #include <QPainter>
 

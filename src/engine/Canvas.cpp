@@ -1,6 +1,6 @@
-#include "Canvas.h"
+#include "engine/Canvas.h"
 
-#include "RendererState.h"
+#include "engine/RendererState.h"
 
 #include <QPagedPaintDevice>
 #include <QPaintDevice>

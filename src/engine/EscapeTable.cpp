@@ -1,4 +1,4 @@
-#include "EscapeTable.h"
+#include "engine/EscapeTable.h"
 
 #include <array>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "GlyphCache.h"
+#include "engine/GlyphCache.h"
 
-#include "FontFamilies.h"
+#include "platform/FontFamilies.h"
 
 #include <QFont>
 

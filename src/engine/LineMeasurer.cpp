@@ -1,7 +1,7 @@
-#include "LineMeasurer.h"
+#include "engine/LineMeasurer.h"
 
-#include "Renderer.h"
-#include "RendererParser.h"
+#include "engine/Renderer.h"
+#include "engine/RendererParser.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RendererLine.h"
-#include "RendererModes.h"
+#include "engine/RendererLine.h"
+#include "engine/RendererModes.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
-#include "PrintEngine.h"
+#include "engine/PrintEngine.h"
 
-#include "Renderer.h"
-#include "RendererParser.h"
-#include "RendererState.h"
+#include "engine/Renderer.h"
+#include "engine/RendererParser.h"
+#include "engine/RendererState.h"
 
 #include <QPdfWriter>
 #include <QPrinter>

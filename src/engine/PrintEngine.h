@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Canvas.h"
-#include "LineMeasurer.h"
+#include "engine/Canvas.h"
+#include "engine/LineMeasurer.h"
 
 #include <QString>
 

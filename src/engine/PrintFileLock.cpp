@@ -1,4 +1,4 @@
-#include "PrintFileLock.h"
+#include "engine/PrintFileLock.h"
 
 #include <QtGlobal>
 

@@ -1,7 +1,7 @@
-#include "PrintFileReader.h"
+#include "engine/PrintFileReader.h"
 
-#include "CodePage.h"
-#include "EscapeTable.h"
+#include "engine/CodePage.h"
+#include "engine/EscapeTable.h"
 
 #include <QFile>
 

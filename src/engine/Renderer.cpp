@@ -1,9 +1,9 @@
-#include "Renderer.h"
+#include "engine/Renderer.h"
 
-#include "BoxDrawing.h"
-#include "BoxFills.h"
-#include "GlyphCache.h"
-#include "PageSink.h"
+#include "engine/BoxDrawing.h"
+#include "engine/BoxFills.h"
+#include "engine/GlyphCache.h"
+#include "engine/PageSink.h"
 
 #include <QGlyphRun>
 #include <QPaintEngine>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RendererLine.h"
+#include "engine/RendererLine.h"
 
 #include <QtGlobal>
 

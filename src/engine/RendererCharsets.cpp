@@ -1,4 +1,4 @@
-#include "RendererCharsets.h"
+#include "engine/RendererCharsets.h"
 
 #include <array>
 

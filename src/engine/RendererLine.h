@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BarCode.h"
+#include "engine/BarCode.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
-#include "RendererParser.h"
+#include "engine/RendererParser.h"
 
-#include "BoxDrawing.h"
-#include "EscapeTable.h"
-#include "RendererCharsets.h"
+#include "engine/BoxDrawing.h"
+#include "engine/EscapeTable.h"
+#include "engine/RendererCharsets.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "TrayIcon.h"
+#include "engine/TrayIcon.h"
 
-#include "MessageBox.h"
+#include "platform/MessageBox.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,8 +1,8 @@
-#include "Watermark.h"
+#include "engine/Watermark.h"
 
-#include "Canvas.h"
-#include "FontFamilies.h"
-#include "WatermarkDefinition.h"
+#include "engine/Canvas.h"
+#include "engine/WatermarkDefinition.h"
+#include "platform/FontFamilies.h"
 
 #include <QFont>
 #include <QFontMetricsF>

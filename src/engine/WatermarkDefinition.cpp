@@ -1,6 +1,6 @@
-#include "WatermarkDefinition.h"
+#include "engine/WatermarkDefinition.h"
 
-#include "ReadingRules.h"
+#include "settings/ReadingRules.h"
 
 #include <QStringList>
 

@@ -1,9 +1,9 @@
-#include "Job.h"
+#include "job/Job.h"
 
-#include "EscapeTable.h"
-#include "PageFiller.h"
-#include "PrintFileReader.h"
-#include "ReadingRules.h"
+#include "engine/EscapeTable.h"
+#include "engine/PrintFileReader.h"
+#include "job/PageFiller.h"
+#include "settings/ReadingRules.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "JobSettings.h"
+#include "settings/JobSettings.h"
 
 #include <QList>
 #include <QString>

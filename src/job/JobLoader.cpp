@@ -1,12 +1,12 @@
-#include "JobLoader.h"
+#include "job/JobLoader.h"
 
-#include "Folders.h"
-#include "MessageBox.h"
-#include "PageFiller.h"
-#include "PrintFileReader.h"
-#include "ReadingRules.h"
-#include "SafeFiles.h"
-#include "SettingsKeys.h"
+#include "engine/PrintFileReader.h"
+#include "job/PageFiller.h"
+#include "platform/Folders.h"
+#include "platform/MessageBox.h"
+#include "platform/SafeFiles.h"
+#include "settings/ReadingRules.h"
+#include "settings/SettingsKeys.h"
 
 #include <QDir>
 #include <QFileInfo>

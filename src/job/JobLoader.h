@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Job.h"
-#include "JobFiles.h"
+#include "job/Job.h"
+#include "settings/JobFiles.h"
 
 #include <QString>
 

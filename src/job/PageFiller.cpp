@@ -1,6 +1,6 @@
-#include "PageFiller.h"
+#include "job/PageFiller.h"
 
-#include "ReadingRules.h"
+#include "settings/ReadingRules.h"
 
 PageFiller::PageFiller(qint32 pageLength, qint32 topSpace, QString linePrefix)
     : m_pageLength(pageLength), m_topSpace(std::max(topSpace, 0)), m_prefix(std::move(linePrefix))

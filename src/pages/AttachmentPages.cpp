@@ -1,9 +1,9 @@
-#include "AttachmentPages.h"
+#include "pages/AttachmentPages.h"
 
-#include "Canvas.h"
-#include "Output.h"
-#include "PictureFiles.h"
-#include "PrintEngine.h"
+#include "engine/Canvas.h"
+#include "engine/PrintEngine.h"
+#include "pages/Output.h"
+#include "pages/PictureFiles.h"
 
 #include <QPainter>
 

@@ -1,12 +1,12 @@
-#include "PageDrawing.h"
+#include "pages/PageDrawing.h"
 
-#include "Canvas.h"
-#include "Folders.h"
-#include "Job.h"
-#include "LineMeasurer.h"
-#include "Output.h"
-#include "PrintEngine.h"
-#include "Watermark.h"
+#include "engine/Canvas.h"
+#include "engine/LineMeasurer.h"
+#include "engine/PrintEngine.h"
+#include "engine/Watermark.h"
+#include "job/Job.h"
+#include "pages/Output.h"
+#include "platform/Folders.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "PageSizes.h"
+#include "pages/PageSizes.h"
 
 #include <algorithm>
 #include <cfenv>

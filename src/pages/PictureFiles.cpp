@@ -1,6 +1,6 @@
-#include "PictureFiles.h"
+#include "pages/PictureFiles.h"
 
-#include "SafeFiles.h"
+#include "platform/SafeFiles.h"
 
 #include <QBuffer>
 #include <QImageReader>

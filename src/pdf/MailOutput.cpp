@@ -1,12 +1,12 @@
-#include "MailOutput.h"
+#include "pdf/MailOutput.h"
 
-#include "CodePage.h"
-#include "Job.h"
-#include "JobFiles.h"
-#include "MailTransport.h"
-#include "PdfOutput.h"
-#include "ReadingRules.h"
-#include "SafeFiles.h"
+#include "engine/CodePage.h"
+#include "job/Job.h"
+#include "pdf/PdfOutput.h"
+#include "platform/MailTransport.h"
+#include "platform/SafeFiles.h"
+#include "settings/JobFiles.h"
+#include "settings/ReadingRules.h"
 
 #include <QDir>
 #include <QFile>

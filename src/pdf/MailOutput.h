@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Output.h"
+#include "pages/Output.h"
 
 #include <QStringList>
 

@@ -1,10 +1,10 @@
-#include "PdfComponent.h"
+#include "pdf/PdfComponent.h"
 
-#include "Canvas.h"
-#include "PdfFinish.h"
-#include "PdfPageLayer.h"
-#include "SafeFiles.h"
-#include "TempJournal.h"
+#include "engine/Canvas.h"
+#include "pdf/PdfFinish.h"
+#include "pdf/PdfPageLayer.h"
+#include "platform/SafeFiles.h"
+#include "platform/TempJournal.h"
 
 #include <QDir>
 #include <QFileInfo>

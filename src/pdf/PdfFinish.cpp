@@ -1,6 +1,6 @@
-#include "PdfFinish.h"
+#include "pdf/PdfFinish.h"
 
-#include "PdfPageLayer.h"
+#include "pdf/PdfPageLayer.h"
 
 #include <QFile>
 #include <QRandomGenerator>

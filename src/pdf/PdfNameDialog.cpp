@@ -1,7 +1,7 @@
-#include "PdfNameDialog.h"
+#include "pdf/PdfNameDialog.h"
 
-#include "MessageBox.h"
-#include "PdfOutput.h"
+#include "pdf/PdfOutput.h"
+#include "platform/MessageBox.h"
 
 #include <QDir>
 #include <QEvent>

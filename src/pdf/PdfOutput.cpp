@@ -1,15 +1,15 @@
-#include "PdfOutput.h"
+#include "pdf/PdfOutput.h"
 
-#include "AttachmentPages.h"
-#include "Canvas.h"
-#include "Folders.h"
-#include "Job.h"
-#include "PageDrawing.h"
-#include "PdfComponent.h"
-#include "PdfNameDialog.h"
-#include "PictureFiles.h"
-#include "RendererState.h"
-#include "SettingsKeys.h"
+#include "engine/Canvas.h"
+#include "engine/RendererState.h"
+#include "job/Job.h"
+#include "pages/AttachmentPages.h"
+#include "pages/PageDrawing.h"
+#include "pages/PictureFiles.h"
+#include "pdf/PdfComponent.h"
+#include "pdf/PdfNameDialog.h"
+#include "platform/Folders.h"
+#include "settings/SettingsKeys.h"
 
 #include <QDir>
 #include <QFileInfo>

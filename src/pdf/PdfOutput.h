@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Output.h"
-#include "PageSizes.h"
+#include "pages/Output.h"
+#include "pages/PageSizes.h"
 
 #include <QDateTime>
 #include <QString>

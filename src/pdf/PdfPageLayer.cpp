@@ -1,7 +1,7 @@
-#include "PdfPageLayer.h"
+#include "pdf/PdfPageLayer.h"
 
-#include "PdfContent.h"
-#include "TempJournal.h"
+#include "pdf/PdfContent.h"
+#include "platform/TempJournal.h"
 
 #include <QDir>
 #include <QFont>

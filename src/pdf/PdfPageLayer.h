@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PageSink.h"
-#include "PdfContent.h"
-#include "TrueTypeSubset.h"
+#include "engine/PageSink.h"
+#include "pdf/PdfContent.h"
+#include "pdf/TrueTypeSubset.h"
 
 #include <QByteArray>
 #include <QRawFont>

@@ -1,4 +1,4 @@
-#include "TrueTypeSubset.h"
+#include "pdf/TrueTypeSubset.h"
 
 #include <QRawFont>
 #include <QtEndian>

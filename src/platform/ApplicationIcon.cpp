@@ -1,4 +1,4 @@
-#include "ApplicationIcon.h"
+#include "platform/ApplicationIcon.h"
 
 QIcon applicationIcon()
 {

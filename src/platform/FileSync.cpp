@@ -1,4 +1,4 @@
-#include "FileSync.h"
+#include "platform/FileSync.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "FontFamilies.h"
+#include "platform/FontFamilies.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

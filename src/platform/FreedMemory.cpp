@@ -1,4 +1,4 @@
-#include "FreedMemory.h"
+#include "platform/FreedMemory.h"
 
 #include <cstdlib> // defines __GLIBC__ where glibc is the C library
 

@@ -1,6 +1,6 @@
-#include "MailComposer.h"
+#include "platform/MailComposer.h"
 
-#include "MessagePump.h"
+#include "platform/MessagePump.h"
 
 #include <QProcess>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MailTransport.h"
+#include "platform/MailTransport.h"
 
 // The mail shown in the desktop's mail composer through `xdg-email`, with every
 // recipient, the subject, the body and the attachments filled in; the user sends or

@@ -1,7 +1,7 @@
-#include "MailTransport.h"
+#include "platform/MailTransport.h"
 
-#include "MailComposer.h"
-#include "SmtpTransport.h"
+#include "platform/MailComposer.h"
+#include "platform/SmtpTransport.h"
 
 std::unique_ptr<MailTransport> openMailTransport(bool showWindow, const SmtpAccount& account)
 {

@@ -1,4 +1,4 @@
-#include "OpenFiles.h"
+#include "platform/OpenFiles.h"
 
 #include <QtGlobal>
 

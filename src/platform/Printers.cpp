@@ -1,4 +1,4 @@
-#include "Printers.h"
+#include "platform/Printers.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
-#include "Profile.h"
+#include "platform/Profile.h"
 
-#include "SafeFiles.h"
+#include "platform/SafeFiles.h"
 
 #include <QDateTime>
 #include <QFile>

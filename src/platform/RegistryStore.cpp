@@ -1,6 +1,6 @@
-#include "RegistryStore.h"
+#include "platform/RegistryStore.h"
 
-#include "Profile.h"
+#include "platform/Profile.h"
 
 #include <QDir>
 #include <QStandardPaths>

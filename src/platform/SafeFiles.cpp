@@ -1,4 +1,4 @@
-#include "SafeFiles.h"
+#include "platform/SafeFiles.h"
 
 #include <QFile>
 

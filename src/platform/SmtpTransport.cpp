@@ -1,6 +1,6 @@
-#include "SmtpTransport.h"
+#include "platform/SmtpTransport.h"
 
-#include "MessagePump.h"
+#include "platform/MessagePump.h"
 
 #include <QDateTime>
 #include <QFile>

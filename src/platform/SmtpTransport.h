@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MailTransport.h"
+#include "platform/MailTransport.h"
 
 #include <QByteArray>
 

@@ -1,7 +1,7 @@
-#include "TempJournal.h"
+#include "platform/TempJournal.h"
 
-#include "Folders.h"
-#include "SafeFiles.h"
+#include "platform/Folders.h"
+#include "platform/SafeFiles.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

@@ -1,4 +1,4 @@
-#include "PictureBox.h"
+#include "preview/PictureBox.h"
 
 #include <QPaintEvent>
 #include <QPainter>

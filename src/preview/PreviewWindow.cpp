@@ -1,16 +1,16 @@
-#include "PreviewWindow.h"
+#include "preview/PreviewWindow.h"
 
-#include "Canvas.h"
-#include "Job.h"
-#include "LineMeasurer.h"
-#include "MessageBox.h"
-#include "PageDrawing.h"
-#include "PageSizes.h"
-#include "PictureBox.h"
-#include "PrintEngine.h"
-#include "Printers.h"
-#include "ReadingRules.h"
-#include "RendererState.h"
+#include "engine/Canvas.h"
+#include "engine/LineMeasurer.h"
+#include "engine/PrintEngine.h"
+#include "engine/RendererState.h"
+#include "job/Job.h"
+#include "pages/PageDrawing.h"
+#include "pages/PageSizes.h"
+#include "platform/MessageBox.h"
+#include "platform/Printers.h"
+#include "preview/PictureBox.h"
+#include "settings/ReadingRules.h"
 
 #include <QAction>
 #include <QHash>

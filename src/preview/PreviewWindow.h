@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Output.h"
-#include "PageDrawing.h"
-#include "RendererModes.h"
+#include "engine/RendererModes.h"
+#include "pages/Output.h"
+#include "pages/PageDrawing.h"
 
 #include <QDialog>
 #include <QImage>

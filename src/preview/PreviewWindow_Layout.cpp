@@ -2,10 +2,10 @@
 // page display and the zoom slider above the page area, which takes the rest of the
 // window whatever its size. The window opens 0.92 of the screen high and as wide as the
 // root of two makes it for the orientation.
-#include "PreviewWindow.h"
+#include "preview/PreviewWindow.h"
 
-#include "Job.h"
-#include "PictureBox.h"
+#include "job/Job.h"
+#include "preview/PictureBox.h"
 
 #include <QAction>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "QueueBackend.h"
+#include "queue/QueueBackend.h"
 
 int main(int argc, char** argv)
 {

@@ -1,6 +1,6 @@
-#include "QueueBackend.h"
+#include "queue/QueueBackend.h"
 
-#include "QueueLink.h"
+#include "queue/QueueLink.h"
 
 #include <cups/backend.h>
 #include <cups/cups.h>

@@ -1,4 +1,4 @@
-#include "QueueLink.h"
+#include "queue/QueueLink.h"
 
 #include <algorithm>
 #include <cstdlib>

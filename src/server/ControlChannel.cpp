@@ -1,4 +1,4 @@
-#include "ControlChannel.h"
+#include "server/ControlChannel.h"
 
 #include <QCryptographicHash>
 #include <QDir>

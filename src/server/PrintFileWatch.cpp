@@ -1,7 +1,7 @@
-#include "PrintFileWatch.h"
+#include "server/PrintFileWatch.h"
 
-#include "OpenFiles.h"
-#include "PrintFileLock.h"
+#include "engine/PrintFileLock.h"
+#include "platform/OpenFiles.h"
 
 #include <sys/stat.h>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ControlChannel.h"
-#include "PrintFileWatch.h"
-#include "PrintSpool.h"
-#include "TrayIcon.h"
+#include "engine/TrayIcon.h"
+#include "server/ControlChannel.h"
+#include "server/PrintFileWatch.h"
+#include "server/PrintSpool.h"
 
 #include <QDeadlineTimer>
 #include <QIcon>

@@ -1,9 +1,9 @@
-#include "PrintSpool.h"
+#include "server/PrintSpool.h"
 
-#include "FileSync.h"
-#include "Folders.h"
-#include "SafeFiles.h"
-#include "ServerFolders.h"
+#include "platform/FileSync.h"
+#include "platform/Folders.h"
+#include "platform/SafeFiles.h"
+#include "settings/ServerFolders.h"
 
 #include <QDateTime>
 #include <QDir>

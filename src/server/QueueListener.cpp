@@ -1,9 +1,9 @@
-#include "QueueListener.h"
+#include "server/QueueListener.h"
 
-#include "MessageBox.h"
-#include "PrintSpool.h"
-#include "QueueLink.h"
-#include "QueueReceipts.h"
+#include "platform/MessageBox.h"
+#include "queue/QueueLink.h"
+#include "server/PrintSpool.h"
+#include "server/QueueReceipts.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "QueueReceipts.h"
+#include "server/QueueReceipts.h"
 
-#include "FileSync.h"
-#include "Folders.h"
+#include "platform/FileSync.h"
+#include "platform/Folders.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QueueLink.h"
+#include "queue/QueueLink.h"
 
 #include <QString>
 

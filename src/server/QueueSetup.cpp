@@ -1,4 +1,4 @@
-#include "QueueSetup.h"
+#include "server/QueueSetup.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

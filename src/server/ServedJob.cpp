@@ -1,10 +1,10 @@
-#include "ServedJob.h"
+#include "server/ServedJob.h"
 
-#include "FreedMemory.h"
-#include "MessageBox.h"
-#include "OutputDispatch.h"
-#include "PrintDialog.h"
-#include "PrintSpool.h"
+#include "dialog/OutputDispatch.h"
+#include "dialog/PrintDialog.h"
+#include "platform/FreedMemory.h"
+#include "platform/MessageBox.h"
+#include "server/PrintSpool.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Job.h"
-#include "PrintDialog.h"
+#include "dialog/PrintDialog.h"
+#include "job/Job.h"
 
 #include <QObject>
 #include <QPointer>

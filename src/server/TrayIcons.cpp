@@ -1,4 +1,4 @@
-#include "TrayIcons.h"
+#include "server/TrayIcons.h"
 
 #include <QPainter>
 #include <QPixmap>

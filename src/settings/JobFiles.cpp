@@ -1,10 +1,10 @@
-#include "JobFiles.h"
+#include "settings/JobFiles.h"
 
-#include "Folders.h"
-#include "ReadingRules.h"
-#include "SafeFiles.h"
-#include "ServerFolders.h"
-#include "SettingsKeys.h"
+#include "platform/Folders.h"
+#include "platform/SafeFiles.h"
+#include "settings/ReadingRules.h"
+#include "settings/ServerFolders.h"
+#include "settings/SettingsKeys.h"
 
 #include <QDir>
 #include <QFileInfo>

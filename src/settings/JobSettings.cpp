@@ -1,7 +1,7 @@
-#include "JobSettings.h"
+#include "settings/JobSettings.h"
 
-#include "ReadingRules.h"
-#include "SettingsKeys.h"
+#include "settings/ReadingRules.h"
+#include "settings/SettingsKeys.h"
 
 JobSettings JobSettings::load(const QString& defaultFile, const QString& jobFile, Origin origin,
                               bool dialogStateWritable)

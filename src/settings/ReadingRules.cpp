@@ -1,6 +1,6 @@
-#include "ReadingRules.h"
+#include "settings/ReadingRules.h"
 
-#include "Profile.h"
+#include "platform/Profile.h"
 
 #include <cfenv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "RegistryValues.h"
+#include "settings/RegistryValues.h"
 
 namespace registryvalues {
 

@@ -1,9 +1,9 @@
-#include "ServerFolders.h"
+#include "settings/ServerFolders.h"
 
-#include "Folders.h"
-#include "RegistryStore.h"
-#include "SettingsKeys.h"
-#include "TempJournal.h"
+#include "platform/Folders.h"
+#include "platform/RegistryStore.h"
+#include "platform/TempJournal.h"
+#include "settings/SettingsKeys.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 
-#include "Folders.h"
-#include "ReadingRules.h"
+#include "platform/Folders.h"
+#include "settings/ReadingRules.h"
 
 namespace keys {
 

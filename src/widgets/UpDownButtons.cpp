@@ -1,4 +1,4 @@
-#include "UpDownButtons.h"
+#include "widgets/UpDownButtons.h"
 
 #include <QLineEdit>
 #include <QToolButton>

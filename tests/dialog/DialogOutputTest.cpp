@@ -1,12 +1,12 @@
 // What Start sets going: the mail (refused login, the mail program's window), the PDF
 // shown or reported, and the printer output against a private CUPS scheduler.
-#include "CupsSpooler.h"
 #include "DialogTestSupport.h"
-#include "MessageBox.h"
-#include "PdfTools.h"
-#include "RegistryStore.h"
-#include "ShellOpen.h"
-#include "SmtpPeer.h"
+#include "platform/MessageBox.h"
+#include "platform/RegistryStore.h"
+#include "platform/ShellOpen.h"
+#include "support/CupsSpooler.h"
+#include "support/PdfTools.h"
+#include "support/SmtpPeer.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,12 +1,12 @@
 // The print dialog driven by its controls' names: the choices it restores and Start and
 // Cancel save, the lists it fills, what it shows of the job, and the countdown of the
 // automatic start.
-#include "DestinationIcons.h"
+#include "dialog/DestinationIcons.h"
 #include "DialogTestSupport.h"
-#include "Ink.h"
-#include "MessageBox.h"
-#include "ReadingRules.h"
-#include "UpDownButtons.h"
+#include "platform/MessageBox.h"
+#include "settings/ReadingRules.h"
+#include "support/Ink.h"
+#include "widgets/UpDownButtons.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Controls.h"
-#include "OutputDispatch.h"
-#include "PrintDialog.h"
-#include "Printers.h"
-#include "TestJobs.h"
+#include "dialog/OutputDispatch.h"
+#include "dialog/PrintDialog.h"
+#include "platform/Printers.h"
+#include "support/Controls.h"
+#include "support/TestJobs.h"
 
 #include <QElapsedTimer>
 

@@ -1,8 +1,8 @@
 // Bar codes of ESC ( B must scan: every page is checked with a real decoder (zbarimg).
 
-#include "BarCode.h"
-#include "PdfTools.h"
+#include "engine/BarCode.h"
 #include "RenderTestSupport.h"
+#include "support/PdfTools.h"
 
 #include <QTemporaryDir>
 

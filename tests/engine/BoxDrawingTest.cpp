@@ -1,7 +1,7 @@
 // Frames drawn from box-drawing characters must close: strokes meet across cells and
 // across lines at any resolution and scale.
 
-#include "CodePage.h"
+#include "engine/CodePage.h"
 #include "RenderTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The natural width of a document's lines, and the one horizontal scale it gives.
 
-#include "LineMeasurer.h"
-#include "PdfTools.h"
+#include "engine/LineMeasurer.h"
 #include "RenderTestSupport.h"
+#include "support/PdfTools.h"
 
 #include <QPdfWriter>
 #include <QTemporaryDir>

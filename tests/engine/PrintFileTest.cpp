@@ -1,10 +1,10 @@
 // The print-file reader: the records it hands on, straight from the file.
 
-#include "CodePage.h"
-#include "EscapeCodes.h"
-#include "EscapeTable.h"
-#include "PrintFileReader.h"
-#include "TempFolders.h"
+#include "engine/CodePage.h"
+#include "engine/EscapeTable.h"
+#include "engine/PrintFileReader.h"
+#include "support/EscapeCodes.h"
+#include "support/TempFolders.h"
 
 #include <QFile>
 

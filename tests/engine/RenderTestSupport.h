@@ -2,10 +2,10 @@
 
 // Pages rendered into images by the line renderer, as the outputs draw them.
 
-#include "Canvas.h"
-#include "EscapeCodes.h"
-#include "Ink.h"
-#include "PrintEngine.h"
+#include "engine/Canvas.h"
+#include "engine/PrintEngine.h"
+#include "support/EscapeCodes.h"
+#include "support/Ink.h"
 
 #include <QImage>
 #include <QRect>

@@ -1,6 +1,6 @@
-#include "Watermark.h"
-#include "Canvas.h"
-#include "WatermarkDefinition.h"
+#include "engine/Canvas.h"
+#include "engine/Watermark.h"
+#include "engine/WatermarkDefinition.h"
 
 #include <QImage>
 

@@ -1,9 +1,9 @@
 // The job: page filling, breaks and embedded commands, read from print files by the loader.
 
-#include "Job.h"
-#include "JobLoader.h"
-#include "MessageBox.h"
-#include "TempFolders.h"
+#include "job/Job.h"
+#include "job/JobLoader.h"
+#include "platform/MessageBox.h"
+#include "support/TempFolders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "AttachmentPages.h"
-#include "Canvas.h"
-#include "Ink.h"
-#include "Output.h"
-#include "PictureFiles.h"
-#include "TempFolders.h"
+#include "engine/Canvas.h"
+#include "pages/AttachmentPages.h"
+#include "pages/Output.h"
+#include "pages/PictureFiles.h"
+#include "support/Ink.h"
+#include "support/TempFolders.h"
 
 #include <QFile>
 #include <QImage>

@@ -2,10 +2,10 @@
 // the picture mode and the job's page number, the watermark behind the text, over it, or
 // not at all.
 
-#include "PageDrawing.h"
-#include "Canvas.h"
-#include "Ink.h"
-#include "TestJobs.h"
+#include "engine/Canvas.h"
+#include "pages/PageDrawing.h"
+#include "support/Ink.h"
+#include "support/TestJobs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "PdfComponent.h"
-#include "Canvas.h"
-#include "PdfTools.h"
-#include "TempFolders.h"
+#include "engine/Canvas.h"
+#include "pdf/PdfComponent.h"
+#include "support/PdfTools.h"
+#include "support/TempFolders.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "Controls.h"
-#include "PdfNameDialog.h"
-#include "TempFolders.h"
+#include "pdf/PdfNameDialog.h"
+#include "support/Controls.h"
+#include "support/TempFolders.h"
 
 #include <QDir>
 #include <QLineEdit>

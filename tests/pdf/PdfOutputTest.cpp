@@ -1,12 +1,12 @@
 // The PDF and mail outputs of a job: names, security, pictures, and the mail itself
 // against a loopback SMTP peer.
-#include "PdfOutput.h"
-#include "Ink.h"
-#include "MailOutput.h"
-#include "PdfNameDialog.h"
-#include "PdfTools.h"
-#include "SmtpPeer.h"
-#include "TestJobs.h"
+#include "pdf/MailOutput.h"
+#include "pdf/PdfNameDialog.h"
+#include "pdf/PdfOutput.h"
+#include "support/Ink.h"
+#include "support/PdfTools.h"
+#include "support/SmtpPeer.h"
+#include "support/TestJobs.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -2,13 +2,13 @@
 // content itself. Whatever it writes must look as the painter would have drawn it, stay
 // searchable, and embed fonts that readers accept.
 
-#include "Canvas.h"
-#include "EscapeCodes.h"
-#include "Ink.h"
-#include "PdfComponent.h"
-#include "PdfTools.h"
-#include "PrintEngine.h"
-#include "TempFolders.h"
+#include "engine/Canvas.h"
+#include "engine/PrintEngine.h"
+#include "pdf/PdfComponent.h"
+#include "support/EscapeCodes.h"
+#include "support/Ink.h"
+#include "support/PdfTools.h"
+#include "support/TempFolders.h"
 
 #include <gtest/gtest.h>
 

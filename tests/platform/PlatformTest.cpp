@@ -1,8 +1,8 @@
-#include "ApplicationIcon.h"
-#include "Printers.h"
-#include "Profile.h"
-#include "RegistryStore.h"
-#include "TempFolders.h"
+#include "platform/ApplicationIcon.h"
+#include "platform/Printers.h"
+#include "platform/Profile.h"
+#include "platform/RegistryStore.h"
+#include "support/TempFolders.h"
 
 #include <QDir>
 #include <QFile>

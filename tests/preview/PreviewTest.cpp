@@ -1,13 +1,13 @@
-#include "CupsSpooler.h"
-#include "Ink.h"
-#include "MessageBox.h"
-#include "PdfOutput.h"
-#include "PdfTools.h"
-#include "PictureBox.h"
-#include "PreviewWindow.h"
-#include "PrintDialog.h"
-#include "Printers.h"
-#include "TestJobs.h"
+#include "dialog/PrintDialog.h"
+#include "pdf/PdfOutput.h"
+#include "platform/MessageBox.h"
+#include "platform/Printers.h"
+#include "preview/PictureBox.h"
+#include "preview/PreviewWindow.h"
+#include "support/CupsSpooler.h"
+#include "support/Ink.h"
+#include "support/PdfTools.h"
+#include "support/TestJobs.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,10 @@
-#include "Ink.h"
-#include "PdfTools.h"
-#include "Profile.h"
-#include "SambaShare.h"
-#include "ServerProcess.h"
-#include "SmtpPeer.h"
-#include "TempFolders.h"
+#include "platform/Profile.h"
+#include "support/Ink.h"
+#include "support/PdfTools.h"
+#include "support/SambaShare.h"
+#include "support/ServerProcess.h"
+#include "support/SmtpPeer.h"
+#include "support/TempFolders.h"
 
 #include <QDir>
 #include <QFileInfo>

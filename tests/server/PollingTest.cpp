@@ -1,8 +1,8 @@
-#include "MessageBox.h"
-#include "OutputDispatch.h"
-#include "PrintServer.h"
-#include "ServedJob.h"
-#include "TempFolders.h"
+#include "dialog/OutputDispatch.h"
+#include "platform/MessageBox.h"
+#include "server/PrintServer.h"
+#include "server/ServedJob.h"
+#include "support/TempFolders.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
-#include "CupsSpooler.h"
-#include "PrintServer.h"
-#include "PrintSpool.h"
-#include "QueueLink.h"
-#include "QueueListener.h"
-#include "ServedJob.h"
-#include "ServerProcess.h"
-#include "SettingsKeys.h"
-#include "TempFolders.h"
+#include "queue/QueueLink.h"
+#include "server/PrintServer.h"
+#include "server/PrintSpool.h"
+#include "server/QueueListener.h"
+#include "server/ServedJob.h"
+#include "settings/SettingsKeys.h"
+#include "support/CupsSpooler.h"
+#include "support/ServerProcess.h"
+#include "support/TempFolders.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
-#include "PrintDialog.h"
-#include "PrintServer.h"
-#include "ServedJob.h"
-#include "ServerProcess.h"
-#include "SingleInstance.h"
-#include "TempFolders.h"
-#include "TrayIcon.h"
-#include "XDisplay.h"
+#include "dialog/PrintDialog.h"
+#include "engine/TrayIcon.h"
+#include "platform/SingleInstance.h"
+#include "server/PrintServer.h"
+#include "server/ServedJob.h"
+#include "support/ServerProcess.h"
+#include "support/TempFolders.h"
+#include "support/XDisplay.h"
 
 #include <QDir>
 #include <QTest>

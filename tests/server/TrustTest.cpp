@@ -1,13 +1,13 @@
 // Whoever can write a print file is a stranger: the server as such a stranger would try it,
 // against its real polling, spool and outputs.
-#include "MessageBox.h"
-#include "PdfTools.h"
-#include "PrintDialog.h"
-#include "PrintServer.h"
-#include "ServedJob.h"
-#include "SmtpPeer.h"
-#include "TempFolders.h"
-#include "TempJournal.h"
+#include "dialog/PrintDialog.h"
+#include "platform/MessageBox.h"
+#include "platform/TempJournal.h"
+#include "server/PrintServer.h"
+#include "server/ServedJob.h"
+#include "support/PdfTools.h"
+#include "support/SmtpPeer.h"
+#include "support/TempFolders.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "JobFiles.h"
-#include "JobSettings.h"
-#include "ReadingRules.h"
-#include "ServerFolders.h"
-#include "SettingsKeys.h"
-#include "TempFolders.h"
+#include "settings/JobFiles.h"
+#include "settings/JobSettings.h"
+#include "settings/ReadingRules.h"
+#include "settings/ServerFolders.h"
+#include "settings/SettingsKeys.h"
+#include "support/TempFolders.h"
 
 #include <QFile>
 #include <QFileInfo>

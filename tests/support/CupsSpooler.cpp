@@ -1,6 +1,6 @@
-#include "CupsSpooler.h"
+#include "support/CupsSpooler.h"
 
-#include "TempFolders.h"
+#include "support/TempFolders.h"
 
 #include <QDir>
 

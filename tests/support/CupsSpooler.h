@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PdfTools.h"
+#include "support/PdfTools.h"
 
 #include <QMap>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "PdfTools.h"
+#include "support/PdfTools.h"
 
 #include <QDir>
 #include <QRegularExpression>

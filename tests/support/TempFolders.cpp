@@ -1,9 +1,9 @@
-#include "TempFolders.h"
+#include "support/TempFolders.h"
 
-#include "MessageBox.h"
-#include "Profile.h"
-#include "RegistryStore.h"
-#include "SettingsKeys.h"
+#include "platform/MessageBox.h"
+#include "platform/Profile.h"
+#include "platform/RegistryStore.h"
+#include "settings/SettingsKeys.h"
 
 #include <QDateTime>
 #include <QDir>

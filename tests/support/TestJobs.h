@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Job.h"
-#include "JobLoader.h"
-#include "Output.h"
-#include "TempFolders.h"
+#include "job/Job.h"
+#include "job/JobLoader.h"
+#include "pages/Output.h"
+#include "support/TempFolders.h"
 
 #include <QList>
 #include <QPair>

@@ -1,5 +1,5 @@
-#include "PdfTools.h"
-#include "TempFolders.h"
+#include "support/PdfTools.h"
+#include "support/TempFolders.h"
 
 #include <QDir>
 #include <QFileInfo>

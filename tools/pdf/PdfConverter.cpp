@@ -1,7 +1,7 @@
 #include "PdfConverter.h"
 
-#include "JobLoader.h"
-#include "PdfOutput.h"
+#include "job/JobLoader.h"
+#include "pdf/PdfOutput.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OutputOutcome.h"
+#include "pages/OutputOutcome.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
-#include "FreedMemory.h"
 #include "PdfConverter.h"
+#include "platform/FreedMemory.h"
 
 #include <QApplication>
 

@@ -1,10 +1,10 @@
 #include "PageImages.h"
 
-#include "Canvas.h"
-#include "Job.h"
-#include "Output.h"
-#include "PageDrawing.h"
-#include "PrintEngine.h"
+#include "engine/Canvas.h"
+#include "engine/PrintEngine.h"
+#include "job/Job.h"
+#include "pages/Output.h"
+#include "pages/PageDrawing.h"
 
 #include <QDir>
 #include <QImage>

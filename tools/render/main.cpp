@@ -1,4 +1,4 @@
-#include "JobLoader.h"
+#include "job/JobLoader.h"
 #include "PageImages.h"
 
 #include <QCommandLineParser>
