@@ -1,7 +1,11 @@
 #pragma once
 
+#include "engine/RendererModes.h"
+
 #include <QString>
 #include <QtGlobal>
+
+#include <vector>
 
 class Canvas;
 class Job;
@@ -31,6 +35,35 @@ struct DocumentState
 // (non-zero for line 1 of the first output page).
 void drawJobPage(Canvas& dc, const Job& job, const PageText& page, const OutputRequest& request,
                  const PageGeometry& geometry, qint32 firstLineFlag, DocumentState& state);
+
+// The parts of drawJobPage, for outputs that draw the lines apart from the rest:
+// what lies behind the lines (background picture, watermark of layer 0), the lines, and
+// whether the lines must go through the painter because a watermark is drawn over them.
+void drawBehindLines(Canvas& dc, const Job& job, qint32 page, const OutputRequest& request,
+                     const PageGeometry& geometry);
+void drawLines(Canvas& dc, const Job& job, const PageText& page, const PageGeometry& geometry, qint32 firstLineFlag,
+               DocumentState& state);
+bool watermarkOverLines(const Job& job, const OutputRequest& request);
+
+// What drawing a page needs from the pages before it: the print modes and the font in
+// force before its first line, as drawing the pages before it in order leaves them. With
+// it the pages of one document can be drawn apart (on several threads, in any order) and
+// still come out as if drawn one after the other.
+struct PageStart
+{
+    RendererModes modes;
+    QString fontName;
+};
+
+// One pass over a job for an output of pages `fromPage` to `toPage`: the widest line (over
+// all pages, as widestLineInches) and where each output page starts (`starts[0]` is
+// `fromPage`'s; none when from is above to).
+struct DocumentPlan
+{
+    double widestLineInches = 0;
+    std::vector<PageStart> starts;
+};
+DocumentPlan planDocument(const Job& job, qint32 fromPage, qint32 toPage);
 
 // The natural width, in inches, of the job's widest line, measured over all pages in
 // order; the outputs hand it to the canvas before the first line so that one horizontal

@@ -77,6 +77,7 @@ struct PdfComponent::Document
     std::unique_ptr<Canvas> canvas;
     bool pageOpen = false;
     int pageCount = 0;
+    PdfComponent::TextFrame frame; // of the open page
 
     bool failed() const { return !failure.ok(); }
 };
@@ -175,8 +176,8 @@ void PdfComponent::beginPage(int widthPixels, int heightPixels, int flags)
     doc.canvas->painter().setRenderHint(QPainter::LosslessImageRendering);
     // The writer maps device pixels to points from the top of the page, whose height it
     // writes in whole points.
-    doc.text.beginPage(doc.pageCount, 72.0 / doc.writer->resolution(),
-                       doc.writer->pageLayout().fullRectPoints().height());
+    doc.frame = {72.0 / doc.writer->resolution(), double(doc.writer->pageLayout().fullRectPoints().height())};
+    doc.text.beginPage(doc.pageCount, doc.frame.pointsPerPixel, doc.frame.pageHeightPoints);
     ++doc.pageCount;
     doc.pageOpen = true;
 }
@@ -187,6 +188,22 @@ void PdfComponent::endPage()
         return;
     m_doc->text.endPage();
     m_doc->pageOpen = false;
+}
+
+PdfComponent::TextFrame PdfComponent::textFrame() const
+{
+    return m_doc ? m_doc->frame : TextFrame{};
+}
+
+PdfPageLayer* PdfComponent::textLayer()
+{
+    return m_doc && !m_doc->failed() ? &m_doc->text : nullptr;
+}
+
+void PdfComponent::addPageText(PdfPageLayer::Page text)
+{
+    if (m_doc && m_doc->pageOpen && !m_doc->failed())
+        m_doc->text.addPage(m_doc->pageCount - 1, std::move(text));
 }
 
 Canvas& PdfComponent::surface()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pages/OutputOutcome.h"
+#include "pdf/PdfPageLayer.h"
 
 #include <QDateTime>
 #include <QString>
@@ -70,6 +71,19 @@ public:
     // logical dots per inch are the component's resolution. Without an open page it is
     // a surface that draws nowhere. The reference stays valid while the component lives.
     Canvas& surface();
+
+    // Where the open page's lines go when they are written apart from its painter (by a
+    // PdfPageWriter of the layer, on any thread): the layer, and how device pixels map to
+    // PDF points on the page. The layer lives as long as the document.
+    struct TextFrame
+    {
+        double pointsPerPixel = 1;
+        double pageHeightPoints = 0;
+    };
+    TextFrame textFrame() const;
+    PdfPageLayer* textLayer();
+    // Adds lines written apart to the open page; they lie above what its painter draws.
+    void addPageText(PdfPageLayer::Page text);
 
     // The resolution in dots per inch, used for the pages begun afterwards. Values
     // outside 1 to 9600 are ignored. The document draws at the horizontal resolution;

@@ -7,6 +7,7 @@
 #include "pages/PageDrawing.h"
 #include "pages/PictureFiles.h"
 #include "pdf/PdfComponent.h"
+#include "pdf/ParallelPages.h"
 #include "pdf/PdfNameDialog.h"
 #include "platform/Folders.h"
 #include "settings/SettingsKeys.h"
@@ -53,47 +54,82 @@ struct PageRun
     const Job& job;
     const OutputRequest& request;
     QSize page;
-    double widestLine = 0;
-    pages::DocumentState state;
-    RendererModes carriedModes; // print modes from one page bitmap to the next
+    const pages::DocumentPlan& plan;
+    JobPages pages;
+    std::unique_ptr<ParallelPages> parallel; // made on the first page, once its frame is known
 };
 
-// Draws page `p` straight onto the surface: text stays text in the document.
-void drawDirect(PageRun& run, Canvas& surface, const PageText& page, qint32 firstLineFlag)
+const pages::PageStart& startOf(const PageRun& run, qint32 page)
 {
-    surface.setWidestLineInches(run.widestLine);
-    pages::drawJobPage(surface, run.job, page, run.request, {run.page.width(), run.page.height()}, firstLineFlag,
-                       run.state);
+    return run.plan.starts[size_t(page - run.request.fromPage)];
 }
 
-// Draws page `p` into a white bitmap and copies that onto the page, so the page becomes
-// one picture (pseudo-graphics then look exactly as on screen). The bitmap is finer than
-// the page by a whole factor and reports a resolution finer by the same factor, so the
-// renderer lays out the same page and the text stays legible at 200 dots per inch or
-// more. The bitmap lives for this page only.
-bool drawThroughBitmap(PageRun& run, Canvas& surface, const PageText& page, qint32 firstLineFlag)
+// Draws the lines of page `p` straight onto the surface: text stays text in the document.
+void drawLinesDirect(PageRun& run, Canvas& surface, qint32 p)
 {
-    int factor = pagesizes::bitmapFactor(std::min(surface.dpiX(), surface.dpiY()));
-    QImage bitmap(run.page.width() * factor, run.page.height() * factor, QImage::Format_RGB32);
-    if (bitmap.isNull() && factor > 1) {
-        factor = 1;
-        bitmap = QImage(run.page.width(), run.page.height(), QImage::Format_RGB32);
+    const pages::PageStart& start = startOf(run, p);
+    surface.rendererState().modes = start.modes;
+    pages::DocumentState state{start.fontName};
+    pages::drawLines(surface, run.job, run.pages.page(p), {run.page.width(), run.page.height()},
+                     p == run.request.fromPage ? 1 : 0, state);
+}
+
+// Draws page `p` straight onto the surface, all of it on this thread.
+void drawDirect(PageRun& run, Canvas& surface, qint32 p)
+{
+    const pages::PageStart& start = startOf(run, p);
+    surface.rendererState().modes = start.modes;
+    pages::DocumentState state{start.fontName};
+    pages::drawJobPage(surface, run.job, run.pages.page(p), run.request, {run.page.width(), run.page.height()},
+                       p == run.request.fromPage ? 1 : 0, state);
+}
+
+// Starts the workers for the pages to come, when the document is worth them.
+void startWorkers(PageRun& run, PdfComponent& pdf, ParallelPages::Kind kind)
+{
+    const qint32 pageCount = run.request.toPage - run.request.fromPage + 1;
+    const int workers = ParallelPages::workersFor(kind, pageCount);
+    // Lines under a watermark go through the painter, which has to be this thread's.
+    if (workers == 0 || !pdf.textLayer() ||
+        (kind == ParallelPages::Kind::Lines && pages::watermarkOverLines(run.job, run.request)))
+        return;
+    const PdfComponent::TextFrame frame = pdf.textFrame();
+    const Canvas& surface = pdf.surface();
+    run.parallel = std::make_unique<ParallelPages>(
+        ParallelPages::Setup{run.job, run.request, run.plan, *pdf.textLayer(), run.page, surface.dpiX(), surface.dpiY(),
+                             frame.pointsPerPixel, frame.pageHeightPoints, kind,
+                             pagesizes::bitmapFactor(std::min(surface.dpiX(), surface.dpiY()))},
+        workers);
+}
+
+// Draws page `p`: the lines by a worker where there are workers, the rest (and lines
+// that need it) by the surface's painter. False when a bitmap page found no memory.
+bool drawPage(PageRun& run, PdfComponent& pdf, qint32 p, bool asBitmap)
+{
+    Canvas& surface = pdf.surface();
+    if (!run.parallel) {
+        if (!pdf.textLayer())
+            return true; // the document failed already; ending it says why
+        if (!asBitmap) {
+            drawDirect(run, surface, p);
+            return true;
+        }
+        ParallelPages::Setup setup{run.job, run.request, run.plan, *pdf.textLayer(), run.page, surface.dpiX(),
+                                   surface.dpiY(), pdf.textFrame().pointsPerPixel, pdf.textFrame().pageHeightPoints,
+                                   ParallelPages::Kind::Bitmap,
+                                   pagesizes::bitmapFactor(std::min(surface.dpiX(), surface.dpiY()))};
+        const ParallelPages::Built built = ParallelPages::makeHere(setup, p);
+        pdf.addPageText(built.content);
+        return !built.failed;
     }
-    if (bitmap.isNull())
-        return false;
-    bitmap.setDotsPerMeterX(qRound(surface.dpiX() * factor / 0.0254));
-    bitmap.setDotsPerMeterY(qRound(surface.dpiY() * factor / 0.0254));
-    bitmap.fill(Qt::white);
-    {
-        Canvas canvas(&bitmap);
-        canvas.setWidestLineInches(run.widestLine);
-        canvas.rendererState().modes = run.carriedModes;
-        pages::drawJobPage(canvas, run.job, page, run.request, {bitmap.width(), bitmap.height()}, firstLineFlag,
-                           run.state);
-        run.carriedModes = canvas.rendererState().modes;
-    }
-    surface.painter().drawImage(QRect(QPoint(0, 0), run.page), bitmap);
-    return true;
+    if (!asBitmap)
+        pages::drawBehindLines(surface, run.job, p, run.request, {run.page.width(), run.page.height()});
+    ParallelPages::Built built = run.parallel->take(p);
+    if (built.needsPainter)
+        drawLinesDirect(run, surface, p);
+    else
+        pdf.addPageText(std::move(built.content));
+    return !built.failed;
 }
 
 // The attachment image pages: for every attached file still there, the open page ends and
@@ -164,17 +200,16 @@ OutputOutcome makeJobPdf(const Job& job, const OutputRequest& request, OutputPro
     if (!begun.ok())
         return begun;
 
-    PageRun run{job, request, page, pages::widestLineInches(job), {settings.fontName}, {}};
-    JobPages pages(job);
+    const pages::DocumentPlan plan = pages::planDocument(job, request.fromPage, request.toPage);
+    PageRun run{job, request, page, plan, JobPages(job), nullptr};
+    const bool asBitmap = settings.pdfAsPictures;
     for (qint32 p = request.fromPage; p <= request.toPage; ++p) {
         pdf.beginPage(page.width(), page.height(), 0);
-        Canvas& surface = pdf.surface();
+        pdf.surface().setWidestLineInches(plan.widestLineInches);
         progress.setValues(p, p);
-        const qint32 firstLineFlag = p == request.fromPage ? 1 : 0;
-        const PageText& text = pages.page(p);
-        if (!settings.pdfAsPictures)
-            drawDirect(run, surface, text, firstLineFlag);
-        else if (!drawThroughBitmap(run, surface, text, firstLineFlag))
+        if (p == request.fromPage)
+            startWorkers(run, pdf, asBitmap ? ParallelPages::Kind::Bitmap : ParallelPages::Kind::Lines);
+        if (!drawPage(run, pdf, p, asBitmap))
             return OutputOutcome::failure(
                 QStringLiteral("Für die Seite %1 war nicht genug Speicher frei; die PDF-Datei %2 wurde nicht erzeugt.")
                     .arg(p)
@@ -183,6 +218,7 @@ OutputOutcome makeJobPdf(const Job& job, const OutputRequest& request, OutputPro
         if (p < request.toPage)
             pdf.endPage();
     }
+    run.parallel.reset();
 
     if (variant == PdfVariant::File || settings.pdfMailAttachments)
         addAttachmentPages(job, pdf, page, progress);

@@ -1,13 +1,14 @@
 #include "pdf/PdfPageLayer.h"
 
 #include "pdf/PdfContent.h"
+#include "pdf/PdfPageWriter.h"
 #include "platform/TempJournal.h"
 
 #include <QDir>
 #include <QFont>
 #include <QHash>
+#include <QRawFont>
 #include <QTemporaryFile>
-#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -15,8 +16,6 @@
 
 namespace {
 
-// Glyph offsets smaller than this (in text space units, a font pixel) are not written.
-constexpr double PositionTolerance = 1e-3;
 constexpr int FontCompression = 6;
 
 QByteArray deflated(std::string_view data)
@@ -88,17 +87,17 @@ std::string toUnicodeMap(const std::vector<bool>& used, const std::vector<char32
 
 } // namespace
 
-struct PdfPageLayer::Font
+PdfPageLayer::Font::Font(int number, const QRawFont& font) : index(number), key(fontKey(font)), data(font)
 {
-    QString key;
-    TrueTypeFont data;
-    QByteArray resourceName;
-    bool embeddable = false;
-    std::vector<bool> used;
-    std::vector<char32_t> characters; // what each glyph stands for, the first one seen
-
-    explicit Font(const QRawFont& font) : key(fontKey(font)), data(font) {}
-};
+    // A style the font's data does not have (bold or slanted made up by the font system)
+    // cannot be embedded as it looks; such text goes through the painter.
+    const bool madeUpBold = font.weight() >= QFont::DemiBold && data.weightClass() < 600;
+    const bool madeUpItalic = font.style() != QFont::StyleNormal && !data.metrics().italic;
+    embeddable = data.isValid() && !madeUpBold && !madeUpItalic;
+    resourceName = "DT" + QByteArray::number(number);
+    used.assign(size_t(data.glyphCount()), false);
+    characters.assign(size_t(data.glyphCount()), 0);
+}
 
 struct PdfPageLayer::Spill
 {
@@ -107,39 +106,19 @@ struct PdfPageLayer::Spill
     bool usable = false;
 };
 
-PdfPageLayer::PdfPageLayer() = default;
+PdfPageLayer::PdfPageLayer() : m_writer(std::make_unique<PdfPageWriter>(*this)) {}
 PdfPageLayer::~PdfPageLayer() = default;
 
 PdfPageLayer::Font* PdfPageLayer::fontFor(const QRawFont& font)
 {
-    for (const auto& [raw, known] : m_recent) {
-        if (raw == font)
-            return known;
-    }
     const QString key = fontKey(font);
-    Font* found = nullptr;
+    const std::lock_guard lock(m_fontsLock);
     for (const auto& candidate : m_fonts) {
         if (candidate->key == key)
-            found = candidate.get();
+            return candidate.get();
     }
-    if (!found) {
-        auto added = std::make_unique<Font>(font);
-        Font& f = *added;
-        // A style the font's data does not have (bold or slanted made up by the font
-        // system) cannot be embedded as it looks; such text goes through the painter.
-        const bool madeUpBold = font.weight() >= QFont::DemiBold && f.data.weightClass() < 600;
-        const bool madeUpItalic = font.style() != QFont::StyleNormal && !f.data.metrics().italic;
-        f.embeddable = f.data.isValid() && !madeUpBold && !madeUpItalic;
-        f.resourceName = "DT" + QByteArray::number(qsizetype(m_fonts.size()));
-        f.used.assign(size_t(f.data.glyphCount()), false);
-        f.characters.assign(size_t(f.data.glyphCount()), 0);
-        found = added.get();
-        m_fonts.push_back(std::move(added));
-    }
-    if (m_recent.size() >= 16)
-        m_recent.erase(m_recent.begin());
-    m_recent.emplace_back(font, found);
-    return found;
+    m_fonts.push_back(std::make_unique<Font>(int(m_fonts.size()), font));
+    return m_fonts.back().get();
 }
 
 void PdfPageLayer::beginPage(int index, double pointsPerPixel, double pageHeightPoints)
@@ -148,155 +127,46 @@ void PdfPageLayer::beginPage(int index, double pointsPerPixel, double pageHeight
     if (index < 0)
         return;
     m_pageIndex = index;
-    m_page.clear();
-    // Device pixels, y downwards, as the painter draws; text is black.
-    m_page << "q ";
-    m_page.number(pointsPerPixel) << "0 0 ";
-    m_page.number(-pointsPerPixel) << "0 ";
-    m_page.number(pageHeightPoints) << "cm 0 g\n";
-    m_currentFont = nullptr;
-    m_currentSize = -1;
-    m_currentSpacing = 0;
-    m_fillColour = qRgb(0, 0, 0);
-    m_inText = false;
-    m_hasContent = false;
-}
-
-void PdfPageLayer::enterText(bool text)
-{
-    if (text != m_inText)
-        m_page << (text ? "BT\n" : "ET\n");
-    m_inText = text;
-}
-
-void PdfPageLayer::setFillColour(QRgb colour)
-{
-    colour |= 0xff000000;
-    if (colour == m_fillColour)
-        return;
-    m_fillColour = colour;
-    if (qRed(colour) == qGreen(colour) && qGreen(colour) == qBlue(colour)) {
-        m_page.number(qRed(colour) / 255.0) << "g\n";
-        return;
-    }
-    m_page.number(qRed(colour) / 255.0).number(qGreen(colour) / 255.0).number(qBlue(colour) / 255.0) << "rg\n";
-}
-
-bool PdfPageLayer::fillRects(QRgb colour, const QTransform& toDevice, std::span<const QRectF> rects)
-{
-    // Rectangles stay rectangles only under scaling and moving.
-    if (m_pageIndex < 0 || toDevice.type() > QTransform::TxScale)
-        return false;
-    enterText(false);
-    setFillColour(colour);
-    for (const QRectF& rect : rects) {
-        const QRectF r = toDevice.mapRect(rect);
-        m_page.number(r.x()).number(r.y()).number(r.width()).number(r.height()) << "re f\n";
-    }
-    m_hasContent = m_hasContent || !rects.empty();
-    return true;
-}
-
-bool PdfPageLayer::strokeLine(const QTransform& toDevice, const QLineF& line, double width)
-{
-    if (m_pageIndex < 0 || toDevice.type() > QTransform::TxScale || toDevice.m11() != toDevice.m22())
-        return false;
-    enterText(false);
-    const QLineF l = toDevice.map(line);
-    m_page << "0 G 0 J ";
-    m_page.number(width * std::abs(toDevice.m11())) << "w ";
-    m_page.number(l.x1()).number(l.y1()) << "m ";
-    m_page.number(l.x2()).number(l.y2()) << "l S\n";
-    m_hasContent = true;
-    return true;
+    m_writer->beginPage(pointsPerPixel, pageHeightPoints);
 }
 
 void PdfPageLayer::endPage()
 {
     if (m_pageIndex < 0)
         return;
-    if (m_hasContent) {
-        enterText(false);
-        m_page << "Q\n";
-        store(m_pageIndex, m_deflater.deflate(m_page.bytes()));
-    }
+    addPage(m_pageIndex, m_writer->endPage());
     m_pageIndex = -1;
 }
 
 bool PdfPageLayer::drawGlyphs(const QRawFont& font, const QTransform& toDevice, std::span<const quint32> glyphs,
                               std::span<const QPointF> positions, std::span<const char32_t> characters)
 {
-    if (m_pageIndex < 0 || glyphs.empty() || positions.size() != glyphs.size() || characters.size() != glyphs.size() ||
-        !font.isValid())
-        return false;
-    Font* f = fontFor(font);
-    if (!f || !f->embeddable)
-        return false;
-    for (quint32 g : glyphs) {
-        if (g >= f->used.size())
-            return false;
-    }
-    const double size = font.pixelSize();
-    if (size <= 0)
-        return false;
+    return m_pageIndex >= 0 && m_writer->drawGlyphs(font, toDevice, glyphs, positions, characters);
+}
 
-    setFillColour(qRgb(0, 0, 0));
-    enterText(true);
-    if (f != m_currentFont || size != m_currentSize) {
-        m_page << '/' << f->resourceName.toStdString() << ' ';
-        m_page.number(size) << "Tf\n";
-        m_currentFont = f;
-        m_currentSize = size;
-    }
-    // Text space is the run's space with y upwards; glyph advances are the widths.
-    auto advance = [&](size_t i) { return f->data.width(glyphs[i]) * size / 1000.0; };
-    // Character spacing takes the distance between neighbouring cells (the smallest step
-    // forward: blanks put no glyph between words), so a word needs no number between its
-    // glyphs.
-    double spacing = m_currentSpacing;
-    bool found = false;
-    for (size_t i = 1; i < glyphs.size(); ++i) {
-        if (positions[i].y() != positions[i - 1].y() || positions[i].x() <= positions[i - 1].x())
-            continue;
-        const double step = positions[i].x() - positions[i - 1].x() - advance(i - 1);
-        if (!found || step < spacing)
-            spacing = step;
-        found = true;
-    }
-    if (std::abs(spacing - m_currentSpacing) > PositionTolerance / 10) {
-        m_page.number(spacing) << "Tc\n";
-        m_currentSpacing = spacing;
-    }
+bool PdfPageLayer::fillRects(QRgb colour, const QTransform& toDevice, std::span<const QRectF> rects)
+{
+    return m_pageIndex >= 0 && m_writer->fillRects(colour, toDevice, rects);
+}
 
-    auto startAt = [&](const QPointF& at) {
-        const QPointF origin = toDevice.map(at);
-        m_page.number(toDevice.m11()).number(toDevice.m12()).number(-toDevice.m21()).number(-toDevice.m22());
-        m_page.number(origin.x()).number(origin.y()) << "Tm [<";
-    };
-    startAt(positions[0]);
-    double pen = positions[0].x();
-    for (size_t i = 0; i < glyphs.size(); ++i) {
-        const QPointF& at = positions[i];
-        if (i > 0 && at.y() != positions[i - 1].y()) {
-            m_page << ">] TJ\n";
-            startAt(at);
-            pen = at.x();
-        }
-        const double gap = at.x() - pen;
-        if (std::abs(gap) > PositionTolerance) {
-            m_page << '>';
-            m_page.number(-gap * 1000.0 / size) << '<';
-        }
-        m_page.hex4(glyphs[i]);
-        pen = at.x() + advance(i) + m_currentSpacing;
-        if (!f->used[glyphs[i]]) {
-            f->used[glyphs[i]] = true;
-            f->characters[glyphs[i]] = characters[i];
+bool PdfPageLayer::strokeLine(const QTransform& toDevice, const QLineF& line, double width)
+{
+    return m_pageIndex >= 0 && m_writer->strokeLine(toDevice, line, width);
+}
+
+void PdfPageLayer::addPage(int index, Page page)
+{
+    if (index < 0 || page.content.isEmpty())
+        return;
+    const std::lock_guard lock(m_fontsLock); // writers may be adding fonts meanwhile
+    for (const UsedGlyph& used : page.glyphs) {
+        Font& font = *m_fonts[size_t(used.font)];
+        if (!font.used[used.glyph]) {
+            font.used[used.glyph] = true;
+            font.characters[used.glyph] = used.character;
         }
     }
-    m_page << ">] TJ\n";
-    m_hasContent = true;
-    return true;
+    store(index, std::move(page.content));
 }
 
 std::vector<PdfPageLayer::EmbeddedFont> PdfPageLayer::embeddedFonts() const

@@ -1,25 +1,30 @@
 #pragma once
 
 #include "engine/PageSink.h"
-#include "pdf/PdfContent.h"
 #include "pdf/TrueTypeSubset.h"
 
 #include <QByteArray>
-#include <QRawFont>
 #include <QString>
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
+class PdfPageWriter;
+class QRawFont;
+
 // The lines of a PDF document's pages (text, frames, shades), written as PDF content by
-// the document itself rather than by the page writer's painter: every glyph run becomes
-// one text matrix and one string of glyph numbers, with a number only where a glyph does
-// not stand where the one before it ends; every frame stroke one rectangle. Fonts are
+// the document itself rather than by the page writer's painter (PdfPageWriter.h). Fonts are
 // embedded as TrueType subsets that keep their glyph numbers, with a map back to the
 // characters, so the text stays searchable.
 //
 // The finishing pass (PdfFinish.h) adds each page's content after what the painter drew
 // on it, and the fonts to the document.
+//
+// Pages are written either here, one after the other (beginPage ... endPage, the layer
+// being the canvas's page sink), or by writers of their own on other threads, whose pages
+// are added in page order (addPage). Only the font lookup of the writers may run on other
+// threads; everything else belongs to the thread that made the layer.
 class PdfPageLayer : public PageSink
 {
 public:
@@ -38,6 +43,24 @@ public:
                     std::span<const QPointF> positions, std::span<const char32_t> characters) override;
     bool fillRects(QRgb colour, const QTransform& toDevice, std::span<const QRectF> rects) override;
     bool strokeLine(const QTransform& toDevice, const QLineF& line, double width) override;
+
+    // A glyph a page uses, and the character it stands for there.
+    struct UsedGlyph
+    {
+        int font = 0;
+        quint32 glyph = 0;
+        char32_t character = 0;
+    };
+    // One page as a writer ends it: its content compressed for FlateDecode (empty when
+    // nothing was drawn), and the glyphs it uses, in the order they first appear.
+    struct Page
+    {
+        QByteArray content;
+        std::vector<UsedGlyph> glyphs;
+    };
+    // Adds a page written elsewhere as page `index`; pages are added in order, so each
+    // glyph keeps the character it first stood for in the document.
+    void addPage(int index, Page page);
 
     // What the finishing pass writes: a font of the document, ready to embed.
     struct EmbeddedFont
@@ -60,13 +83,26 @@ public:
     bool isEmpty() const;
 
 private:
-    struct Font;
+    friend class PdfPageWriter;
+    // A font of the document; made once and never changed by the writers, which read its
+    // widths. Which glyphs the document uses is noted by addPage.
+    struct Font
+    {
+        int index = 0;
+        QString key;
+        TrueTypeFont data;
+        QByteArray resourceName;
+        bool embeddable = false;
+        std::vector<bool> used;
+        std::vector<char32_t> characters; // what each glyph stands for, the first one seen
+
+        Font(int number, const QRawFont& font);
+    };
+    // The document's font for a sized font, made at its first use. Safe on any thread.
     Font* fontFor(const QRawFont& font);
-    void enterText(bool text);
-    void setFillColour(QRgb colour);
 
     std::vector<std::unique_ptr<Font>> m_fonts;
-    std::vector<std::pair<QRawFont, Font*>> m_recent; // sized fonts seen, for a quick match
+    std::mutex m_fontsLock;
     // Where a finished page's content is: a span of the spill file, or in memory when the
     // file could not be written.
     struct StoredPage
@@ -79,14 +115,6 @@ private:
     struct Spill;
     std::unique_ptr<Spill> m_spill;
     std::vector<StoredPage> m_pages;
-    PdfContent m_page; // content of the open page
-    // A page's content packs almost as well at the fastest level as at the default.
-    PdfDeflater m_deflater{1};
+    std::unique_ptr<PdfPageWriter> m_writer; // the pages written here
     int m_pageIndex = -1;
-    Font* m_currentFont = nullptr;
-    double m_currentSize = -1;
-    double m_currentSpacing = 0;
-    QRgb m_fillColour = 0;
-    bool m_inText = false;
-    bool m_hasContent = false;
 };

@@ -1,0 +1,205 @@
+#include "pdf/ParallelPages.h"
+
+#include "engine/Canvas.h"
+#include "engine/RendererState.h"
+#include "job/Job.h"
+#include "pages/Output.h"
+#include "pdf/DrawingDetector.h"
+#include "pdf/PdfPageWriter.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+// Made pages a worker may keep ahead of the writer: enough to ride out an uneven page,
+// few enough that a long document is never held in memory.
+constexpr size_t LinePagesAhead = 16;
+constexpr size_t BitmapPagesAhead = 2;
+// Below this many pages of lines the workers' start (each loads its fonts) costs more
+// than they save.
+constexpr qint32 MinimumLinePages = 8;
+
+// Makes the pages of one worker; lives on that worker's thread.
+class PageMaker
+{
+public:
+    explicit PageMaker(const ParallelPages::Setup& setup) : m_setup(setup), m_pages(setup.job), m_writer(setup.layer) {}
+    virtual ~PageMaker() = default;
+    PageMaker(const PageMaker&) = delete;
+    PageMaker& operator=(const PageMaker&) = delete;
+
+    virtual ParallelPages::Built make(qint32 page) = 0;
+
+protected:
+    const pages::PageStart& startOf(qint32 page) const
+    {
+        return m_setup.plan.starts[size_t(page - m_setup.request.fromPage)];
+    }
+    qint32 firstLineFlag(qint32 page) const { return page == m_setup.request.fromPage ? 1 : 0; }
+
+    const ParallelPages::Setup& m_setup;
+    JobPages m_pages;
+    PdfPageWriter m_writer;
+};
+
+class LinesMaker final : public PageMaker
+{
+public:
+    explicit LinesMaker(const ParallelPages::Setup& setup)
+        : PageMaker(setup), m_device(setup.pagePixels, setup.dpiX, setup.dpiY), m_canvas(&m_device)
+    {
+        m_canvas.setWidestLineInches(setup.plan.widestLineInches);
+        m_canvas.setPageSink(&m_writer);
+        m_canvas.begin();
+    }
+
+    ParallelPages::Built make(qint32 page) override
+    {
+        const pages::PageStart& start = startOf(page);
+        m_canvas.rendererState().modes = start.modes;
+        pages::DocumentState state{start.fontName};
+        m_device.forget();
+        m_writer.beginPage(m_setup.pointsPerPixel, m_setup.pageHeightPoints);
+        pages::drawLines(m_canvas, m_setup.job, m_pages.page(page),
+                         {m_setup.pagePixels.width(), m_setup.pagePixels.height()}, firstLineFlag(page), state);
+        ParallelPages::Built built;
+        built.content = m_writer.endPage();
+        built.needsPainter = m_device.drewAnything();
+        if (built.needsPainter)
+            built.content = {};
+        return built;
+    }
+
+private:
+    DrawingDetector m_device;
+    Canvas m_canvas;
+};
+
+class BitmapMaker final : public PageMaker
+{
+public:
+    using PageMaker::PageMaker;
+
+    // The page drawn into a white bitmap finer than the page by a whole factor, which
+    // reports a resolution finer by the same factor, so the renderer lays out the same
+    // page and the text stays legible at 200 dots per inch or more. Drawn without
+    // antialiasing: black text and frames stay black and white, which the picture stores
+    // in one bit a pixel, and at that resolution a stair in an edge is too fine to see.
+    ParallelPages::Built make(qint32 page) override
+    {
+        const QSize size = m_setup.pagePixels;
+        int factor = m_setup.bitmapFactor;
+        QImage bitmap(size.width() * factor, size.height() * factor, QImage::Format_RGB32);
+        if (bitmap.isNull() && factor > 1) {
+            factor = 1;
+            bitmap = QImage(size, QImage::Format_RGB32);
+        }
+        ParallelPages::Built built;
+        if (bitmap.isNull()) {
+            built.failed = true;
+            return built;
+        }
+        bitmap.setDotsPerMeterX(qRound(m_setup.dpiX * factor / 0.0254));
+        bitmap.setDotsPerMeterY(qRound(m_setup.dpiY * factor / 0.0254));
+        bitmap.fill(Qt::white);
+        {
+            Canvas canvas(&bitmap);
+            canvas.setWidestLineInches(m_setup.plan.widestLineInches);
+            canvas.painter().setRenderHint(QPainter::Antialiasing, false);
+            canvas.painter().setRenderHint(QPainter::TextAntialiasing, false);
+            const pages::PageStart& start = startOf(page);
+            canvas.rendererState().modes = start.modes;
+            pages::DocumentState state{start.fontName};
+            pages::drawJobPage(canvas, m_setup.job, m_pages.page(page), m_setup.request,
+                               {bitmap.width(), bitmap.height()}, firstLineFlag(page), state);
+        }
+        m_writer.beginPage(m_setup.pointsPerPixel, m_setup.pageHeightPoints);
+        m_writer.drawPagePicture(QRectF(QPointF(0, 0), QSizeF(size)), bitmap);
+        built.content = m_writer.endPage();
+        return built;
+    }
+};
+
+} // namespace
+
+ParallelPages::ParallelPages(const Setup& setup, int threads) : m_setup(setup)
+{
+    const size_t workers = size_t(std::max(threads, 1));
+    m_made.resize(workers);
+    m_workers.reserve(workers);
+    for (size_t k = 0; k < workers; ++k)
+        m_workers.emplace_back([this, k] { work(k); });
+}
+
+ParallelPages::~ParallelPages()
+{
+    {
+        const std::lock_guard lock(m_lock);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    for (std::thread& worker : m_workers)
+        worker.join();
+}
+
+ParallelPages::Built ParallelPages::makeHere(const Setup& setup, qint32 page)
+{
+    if (setup.kind == Kind::Lines)
+        return LinesMaker(setup).make(page);
+    return BitmapMaker(setup).make(page);
+}
+
+int ParallelPages::workersFor(Kind kind, qint32 pages)
+{
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    if (cores < 2 || pages < (kind == Kind::Lines ? MinimumLinePages : 2))
+        return 0;
+    return std::min(cores, 2);
+}
+
+ParallelPages::Built ParallelPages::take(qint32 page)
+{
+    const size_t worker = size_t(page - m_setup.request.fromPage) % m_made.size();
+    std::unique_lock lock(m_lock);
+    m_changed.wait(lock, [&] { return !m_made[worker].empty(); });
+    Built built = std::move(m_made[worker].front());
+    m_made[worker].pop_front();
+    lock.unlock();
+    m_changed.notify_all();
+    return built;
+}
+
+void ParallelPages::work(size_t worker)
+{
+    const size_t ahead = m_setup.kind == Kind::Lines ? LinePagesAhead : BitmapPagesAhead;
+    std::unique_ptr<PageMaker> maker;
+    const qint32 step = qint32(m_made.size());
+    for (qint32 page = m_setup.request.fromPage + qint32(worker); page <= m_setup.request.toPage; page += step) {
+        Built built;
+        try {
+            if (!maker) {
+                if (m_setup.kind == Kind::Lines)
+                    maker = std::make_unique<LinesMaker>(m_setup);
+                else
+                    maker = std::make_unique<BitmapMaker>(m_setup);
+            }
+            built = maker->make(page);
+        } catch (const std::exception&) {
+            // Out of memory on this thread: the page is drawn by the painter instead, or
+            // reported as one that could not be made.
+            built = {};
+            built.needsPainter = m_setup.kind == Kind::Lines;
+            built.failed = m_setup.kind == Kind::Bitmap;
+        }
+        std::unique_lock lock(m_lock);
+        m_changed.wait(lock, [&] { return m_stop || m_made[worker].size() < ahead; });
+        if (m_stop)
+            return;
+        m_made[worker].push_back(std::move(built));
+        lock.unlock();
+        m_changed.notify_all();
+    }
+}
