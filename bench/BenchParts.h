@@ -9,3 +9,4 @@ void benchJob();
 void benchRender();
 void benchPdf();
 void benchServer();
+void benchLatency();

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-// druckserver-bench [read|job|render|pdf|server]: runs one part, or all of them.
+// druckserver-bench [read|job|render|pdf|server|latency]: runs one part, or all of them.
 int main(int argc, char** argv)
 {
     // The allocator as the server and the tools set it, so the figures are theirs.
@@ -25,5 +25,7 @@ int main(int argc, char** argv)
         benchPdf();
     if (wanted("server"))
         benchServer();
+    if (wanted("latency"))
+        benchLatency();
     return 0;
 }

@@ -58,9 +58,9 @@ GlyphCache& GlyphCache::forThisThread()
     return cache;
 }
 
-QRawFont GlyphCache::baseFont(const QString& family, bool bold, bool italic)
+QRawFont GlyphCache::baseFont(const QString& family, bool bold, bool italic, bool antialiased)
 {
-    const Key key{family, bold, italic, 0};
+    const Key key{family, bold, italic, 0, antialiased};
     auto it = m_baseFonts.constFind(key);
     if (it != m_baseFonts.constEnd())
         return *it;
@@ -72,28 +72,33 @@ QRawFont GlyphCache::baseFont(const QString& family, bool bold, bool italic)
     // Positions come from the cell grid, not from hinted advances.
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setKerning(false);
+    if (!antialiased)
+        font.setStyleStrategy(QFont::NoAntialias);
     QRawFont raw = QRawFont::fromFont(font);
     if (!raw.isValid()) {
         QFont fixed(FallbackFamily);
         fixed.setBold(bold);
         fixed.setItalic(italic);
         fixed.setPixelSize(100);
+        if (!antialiased)
+            fixed.setStyleStrategy(QFont::NoAntialias);
         raw = QRawFont::fromFont(fixed);
     }
     m_baseFonts.insert(key, raw);
     return raw;
 }
 
-std::shared_ptr<GlyphCache::Face> GlyphCache::face(const QString& family, bool bold, bool italic, double pixelSize)
+std::shared_ptr<GlyphCache::Face> GlyphCache::face(const QString& family, bool bold, bool italic, double pixelSize,
+                                                   bool antialiased)
 {
     // A line asks for the same few faces again and again; the latest answers are checked
     // first, which is cheaper than hashing the family name.
     for (const Recent& recent : m_recent) {
         if (recent.face && recent.key.pixelSize == pixelSize && recent.key.bold == bold &&
-            recent.key.italic == italic && recent.key.family == family)
+            recent.key.italic == italic && recent.key.antialiased == antialiased && recent.key.family == family)
             return recent.face;
     }
-    const Key key{family, bold, italic, pixelSize};
+    const Key key{family, bold, italic, pixelSize, antialiased};
     auto remember = [this, &key](const std::shared_ptr<Face>& face) {
         m_recent[m_nextRecent] = {key, face};
         m_nextRecent = (m_nextRecent + 1) % m_recent.size();
@@ -108,10 +113,10 @@ std::shared_ptr<GlyphCache::Face> GlyphCache::face(const QString& family, bool b
     }
 
     auto face = std::make_shared<Face>();
-    face->font = baseFont(family, bold, italic);
+    face->font = baseFont(family, bold, italic, antialiased);
     face->font.setPixelSize(pixelSize);
     if (face->font.familyName() != FallbackFamily) {
-        face->fallbackFont = baseFont(FallbackFamily, bold, italic);
+        face->fallbackFont = baseFont(FallbackFamily, bold, italic, antialiased);
         face->fallbackFont.setPixelSize(pixelSize);
     }
     face->ascent = face->font.ascent();

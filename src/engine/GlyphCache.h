@@ -53,8 +53,10 @@ public:
     // may come out as a metric-compatible substitute: fonts::familyInUse with fixed
     // pitch names it) at `pixelSize` device pixels.
     // Never null; a family that does not exist gives the default fixed-pitch font. The
-    // caller shares ownership, so a face stays usable while the cache makes room.
-    std::shared_ptr<Face> face(const QString& family, bool bold, bool italic, double pixelSize);
+    // caller shares ownership, so a face stays usable while the cache makes room. A face
+    // that is not `antialiased` draws its glyphs on bitmaps in two colours only.
+    std::shared_ptr<Face> face(const QString& family, bool bold, bool italic, double pixelSize,
+                               bool antialiased = true);
 
     void clear();
 
@@ -65,14 +67,15 @@ private:
         bool bold;
         bool italic;
         double pixelSize;
+        bool antialiased;
         bool operator==(const Key& other) const = default;
     };
     friend size_t qHash(const Key& key, size_t seed)
     {
-        return qHashMulti(seed, key.family, key.bold, key.italic, key.pixelSize);
+        return qHashMulti(seed, key.family, key.bold, key.italic, key.pixelSize, key.antialiased);
     }
 
-    QRawFont baseFont(const QString& family, bool bold, bool italic);
+    QRawFont baseFont(const QString& family, bool bold, bool italic, bool antialiased);
 
     struct Recent
     {

@@ -127,6 +127,7 @@ void Renderer::draw(const RendererLine& line)
     // On bitmaps a line thinner than a pixel may fall between pixel centres and vanish;
     // vector devices get the exact width.
     m_minimumStroke = m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Raster ? 1.0 : 0.0;
+    m_antialiasedText = m_painter.testRenderHint(QPainter::TextAntialiasing);
     const double lineWidth =
         std::max(m_geometry.pointSize * BoxLineFactor / 72.0 * m_geometry.dotsPerInchY, m_minimumStroke);
     const double overlap = BoxOverlapInches * m_geometry.dotsPerInchY;
@@ -187,11 +188,12 @@ Renderer::PendingRun& Renderer::runFor(const RendererLine& line, const RendererI
     GlyphCache& cache = GlyphCache::forThisThread();
     const double fullSize = m_geometry.pointSize / 72.0 * m_geometry.dotsPerInchY;
     const QString& family = line.fonts.value(key.font);
-    run.face = cache.face(family, key.bold, key.italic, fullSize);
+    run.face = cache.face(family, key.bold, key.italic, fullSize, m_antialiasedText);
     const double fullReference = run.face->referenceAdvance;
     const double fullHeight = run.face->ascent + run.face->descent;
     if (fullHeight > m_geometry.bandHeight && fullHeight > 0)
-        run.face = cache.face(family, key.bold, key.italic, fullSize * m_geometry.bandHeight / fullHeight);
+        run.face = cache.face(family, key.bold, key.italic, fullSize * m_geometry.bandHeight / fullHeight,
+                              m_antialiasedText);
     const GlyphCache::Face& face = *run.face;
 
     // The glyph is stretched to its cell as the font's advance at full size is to a
@@ -216,7 +218,8 @@ Renderer::PendingRun& Renderer::runFor(const RendererLine& line, const RendererI
     run.textScale = fullReference > 0 ? fullReference / cellUnits : 1.0;
     run.drawingFace = run.textScale == 1.0
                           ? run.face
-                          : cache.face(family, key.bold, key.italic, face.font.pixelSize() / run.textScale);
+                          : cache.face(family, key.bold, key.italic, face.font.pixelSize() / run.textScale,
+                                       m_antialiasedText);
     return run;
 }
 

@@ -66,4 +66,5 @@ private:
     double m_regionHeight = 0;
     bool m_doubleHeightLine = false;
     double m_minimumStroke = 0; // device pixels
+    bool m_antialiasedText = true; // the painter's hint: glyphs in two colours only when off
 };

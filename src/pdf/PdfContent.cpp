@@ -50,6 +50,21 @@ PdfContent& PdfContent::hex4(quint32 value)
     return *this;
 }
 
+PdfContent& PdfContent::code2(quint32 value)
+{
+    for (const char byte : {char((value >> 8) & 0xFF), char(value & 0xFF)}) {
+        if (byte == '(' || byte == ')' || byte == '\\') {
+            m_bytes.push_back('\\');
+            m_bytes.push_back(byte);
+        } else if (byte == '\r') {
+            m_bytes.append("\\r"); // a bare carriage return would be read as a line feed
+        } else {
+            m_bytes.push_back(byte);
+        }
+    }
+    return *this;
+}
+
 struct PdfDeflater::Stream
 {
     z_stream z{};

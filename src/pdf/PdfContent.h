@@ -32,6 +32,9 @@ public:
     PdfContent& number(double value);
     // A number as four hexadecimal digits (a glyph code, a UTF-16 unit).
     PdfContent& hex4(quint32 value);
+    // A two-byte glyph code inside a literal string "(...)": the bytes as they are, with
+    // the few a string must escape escaped.
+    PdfContent& code2(quint32 value);
 
 private:
     std::string m_bytes;

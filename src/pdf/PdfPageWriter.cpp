@@ -37,15 +37,45 @@ void PdfPageWriter::beginPage(double pointsPerPixel, double pageHeightPoints)
     m_currentSize = -1;
     m_currentSpacing = 0;
     m_fillColour = qRgb(0, 0, 0);
+    m_black.clear();
     m_inText = false;
     m_hasContent = false;
     m_open = true;
+}
+
+void PdfPageWriter::addBlack(const QRectF& rect)
+{
+    // The stroke of a frame's column continues the one of the line above: same left edge
+    // and width, touching or overlapping it.
+    for (auto it = m_black.rbegin(); it != m_black.rend(); ++it) {
+        if (it->left() == rect.left() && it->width() == rect.width() && it->top() <= rect.bottom() &&
+            rect.top() <= it->bottom()) {
+            const double top = std::min(it->top(), rect.top());
+            const double bottom = std::max(it->bottom(), rect.bottom());
+            it->setTop(top);
+            it->setBottom(bottom);
+            return;
+        }
+    }
+    m_black.push_back(rect);
+}
+
+void PdfPageWriter::writeBlack()
+{
+    if (m_black.empty())
+        return;
+    enterText(false);
+    setFillColour(qRgb(0, 0, 0));
+    for (const QRectF& r : m_black)
+        m_page.number(r.x()).number(r.y()).number(r.width()).number(r.height()) << "re f\n";
+    m_black.clear();
 }
 
 PdfPageLayer::Page PdfPageWriter::endPage()
 {
     PdfPageLayer::Page page;
     if (m_open && m_hasContent) {
+        writeBlack();
         enterText(false);
         m_page << "Q\n";
         page.content = m_deflater.deflate(m_page.bytes());
@@ -96,6 +126,14 @@ bool PdfPageWriter::fillRects(QRgb colour, const QTransform& toDevice, std::span
     // Rectangles stay rectangles only under scaling and moving.
     if (!m_open || toDevice.type() > QTransform::TxScale)
         return false;
+    if ((colour | 0xff000000) == qRgb(0, 0, 0)) {
+        for (const QRectF& rect : rects)
+            addBlack(toDevice.mapRect(rect));
+        m_hasContent = m_hasContent || !rects.empty();
+        return true;
+    }
+    // A shade lies below the frames drawn after it, as when painted line by line.
+    writeBlack();
     enterText(false);
     setFillColour(colour);
     for (const QRectF& rect : rects) {
@@ -168,7 +206,7 @@ bool PdfPageWriter::drawGlyphs(const QRawFont& font, const QTransform& toDevice,
     auto startAt = [&](const QPointF& at) {
         const QPointF origin = toDevice.map(at);
         m_page.number(toDevice.m11()).number(toDevice.m12()).number(-toDevice.m21()).number(-toDevice.m22());
-        m_page.number(origin.x()).number(origin.y()) << "Tm [<";
+        m_page.number(origin.x()).number(origin.y()) << "Tm [(";
     };
     startAt(positions[0]);
     double pen = positions[0].x();
@@ -176,23 +214,23 @@ bool PdfPageWriter::drawGlyphs(const QRawFont& font, const QTransform& toDevice,
     for (size_t i = 0; i < glyphs.size(); ++i) {
         const QPointF& at = positions[i];
         if (i > 0 && at.y() != positions[i - 1].y()) {
-            m_page << ">] TJ\n";
+            m_page << ")] TJ\n";
             startAt(at);
             pen = at.x();
         }
         const double gap = at.x() - pen;
         if (std::abs(gap) > PositionTolerance) {
-            m_page << '>';
-            m_page.number(-gap * 1000.0 / size) << '<';
+            m_page << ')';
+            m_page.number(-gap * 1000.0 / size) << '(';
         }
-        m_page.hex4(glyphs[i]);
+        m_page.code2(glyphs[i]);
         pen = at.x() + advance(i) + m_currentSpacing;
         if (!usedOnPage[glyphs[i]]) {
             usedOnPage[glyphs[i]] = true;
             m_used.push_back({f->index, glyphs[i], characters[i]});
         }
     }
-    m_page << ">] TJ\n";
+    m_page << ")] TJ\n";
     m_hasContent = true;
     return true;
 }
@@ -249,10 +287,12 @@ private:
 // Whether the picture has at most 256 colours; `palette` then holds them.
 bool collectColours(const QImage& image, Palette& palette)
 {
-    for (int y = 0; y < image.height(); ++y) {
+    const int width = image.width();
+    const int height = image.height();
+    for (int y = 0; y < height; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         QRgb last = ~row[0];
-        for (int x = 0; x < image.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             const QRgb colour = row[x] & White;
             if (colour == last)
                 continue;
@@ -267,34 +307,73 @@ bool collectColours(const QImage& image, Palette& palette)
 // The picture's rows packed as `bits` bits a pixel (palette indexes), each row to a whole byte.
 std::string packedIndexes(const QImage& image, Palette& palette, int bits)
 {
-    const size_t rowBytes = (size_t(image.width()) * size_t(bits) + 7) / 8;
-    std::string out(rowBytes * size_t(image.height()), '\0');
-    const int perByte = 8 / bits;
-    for (int y = 0; y < image.height(); ++y) {
+    const int width = image.width();
+    const int height = image.height();
+    const size_t rowBytes = (size_t(width) * size_t(bits) + 7) / 8;
+    std::string out(rowBytes * size_t(height), '\0');
+    for (int y = 0; y < height; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         auto* bytes = reinterpret_cast<uchar*>(out.data() + rowBytes * size_t(y));
         QRgb last = ~row[0];
         uint index = 0;
-        for (int x = 0; x < image.width(); ++x) {
+        uint pending = 0; // bits not yet stored, the latest lowest
+        int count = 0;
+        for (int x = 0; x < width; ++x) {
             const QRgb colour = row[x] & White;
             if (colour != last) {
                 last = colour;
                 index = uint(palette.indexOf(colour));
             }
-            const int shift = 8 - bits * (x % perByte + 1);
-            bytes[x / perByte] |= uchar(index << shift);
+            pending = (pending << bits) | index;
+            count += bits;
+            if (count == 8) {
+                *bytes++ = uchar(pending);
+                pending = 0;
+                count = 0;
+            }
         }
+        if (count > 0)
+            *bytes = uchar(pending << (8 - count));
     }
     return out;
 }
 
+// The picture in one bit a pixel, 0 black and 1 white, each row to a whole byte; false
+// as soon as a pixel of another colour shows. Most pages are text, so this is tried first.
+bool packBlackAndWhite(const QImage& image, std::string& out)
+{
+    const int width = image.width();
+    const int height = image.height();
+    const size_t rowBytes = (size_t(width) + 7) / 8;
+    out.assign(rowBytes * size_t(height), '\0');
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        auto* bytes = reinterpret_cast<uchar*>(out.data() + rowBytes * size_t(y));
+        bool other = false;
+        for (int x = 0; x < width; x += 8) {
+            uint byte = 0;
+            for (int k = 0; k < 8; ++k) {
+                const QRgb colour = x + k < width ? row[x + k] & White : White;
+                byte = (byte << 1) | uint(colour == White);
+                other |= colour != White && colour != 0;
+            }
+            *bytes++ = uchar(byte);
+        }
+        if (other)
+            return false;
+    }
+    return true;
+}
+
 std::string packedRgb(const QImage& image)
 {
-    std::string out(size_t(image.width()) * 3 * size_t(image.height()), '\0');
+    const int width = image.width();
+    const int height = image.height();
+    std::string out(size_t(width) * 3 * size_t(height), '\0');
     char* at = out.data();
-    for (int y = 0; y < image.height(); ++y) {
+    for (int y = 0; y < height; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             *at++ = char(qRed(row[x]));
             *at++ = char(qGreen(row[x]));
             *at++ = char(qBlue(row[x]));
@@ -324,18 +403,24 @@ bool PdfPageWriter::drawPagePicture(const QRectF& target, const QImage& picture)
     const QImage image = picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32
                              ? picture
                              : picture.convertToFormat(QImage::Format_RGB32);
+    std::string samples;
+    const bool blackAndWhite = packBlackAndWhite(image, samples);
     Palette palette;
     palette.clearWith({0x000000, White});
-    const bool few = collectColours(image, palette);
+    const bool few = blackAndWhite || collectColours(image, palette);
     const std::vector<QRgb>& colours = palette.colours();
-    // Black and white lead the palette; only they are on the page when no third came.
-    const bool blackAndWhite = few && colours.size() <= 2;
-    const int bits = !few ? 8 : colours.size() <= 2 ? 1 : colours.size() <= 4 ? 2 : colours.size() <= 16 ? 4 : 8;
-    const std::string samples = few ? packedIndexes(image, palette, bits) : packedRgb(image);
+    const int bits = blackAndWhite     ? 1
+                     : !few            ? 8
+                     : colours.size() <= 4 ? 2
+                     : colours.size() <= 16 ? 4
+                                           : 8;
+    if (!blackAndWhite)
+        samples = few ? packedIndexes(image, palette, bits) : packedRgb(image);
     // Stored as one inline picture, so the page needs no resources; as hexadecimal text,
     // which cannot hold the "EI" that ends it, the whole page being compressed once more.
     const QByteArray packed = m_deflater.deflate(samples);
 
+    writeBlack();
     enterText(false);
     m_page << "q ";
     m_page.number(target.width()) << "0 0 ";

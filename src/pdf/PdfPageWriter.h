@@ -14,7 +14,10 @@ class QImage;
 
 // Writes the content of one page of a PdfPageLayer at a time: every glyph run becomes one
 // text matrix and one string of glyph numbers, with a number only where a glyph does not
-// stand where the one before it ends; every frame stroke one rectangle.
+// stand where the one before it ends; black rectangles are gathered over the page, so the
+// strokes of a frame's column become one rectangle from its top to its bottom. They lie
+// over the page's text then, which is black as they are, and below every shade that comes
+// after them.
 //
 // Writers share the fonts of their layer and may work on different threads, each on its
 // own pages: a page's content and the glyphs it uses stay with the writer until the page
@@ -49,10 +52,13 @@ private:
     Font* fontFor(const QRawFont& font);
     void enterText(bool text);
     void setFillColour(QRgb colour);
+    void addBlack(const QRectF& rect);
+    void writeBlack();
 
     PdfPageLayer& m_layer;
     std::vector<std::pair<QRawFont, Font*>> m_recent; // sized fonts seen, for a quick match
     PdfContent m_page;                                // content of the open page
+    std::vector<QRectF> m_black;                      // black rectangles not written yet
     std::vector<PdfPageLayer::UsedGlyph> m_used;      // glyphs of the open page, first use first
     std::vector<std::vector<bool>> m_usedOnPage;      // per font: whether m_used has the glyph
     // A page's content packs almost as well at the fastest level as at the default.

@@ -1,6 +1,7 @@
 #include "server/PrintFileWatch.h"
 
 #include "engine/PrintFileLock.h"
+#include "platform/FolderEvents.h"
 #include "platform/OpenFiles.h"
 
 #include <sys/stat.h>
@@ -31,11 +32,14 @@ bool PrintFileWatch::isComplete(const QString& path, int fd, qint64 nowMs)
         found->changedAtMs = nowMs;
     }
     Observation& seen = m_seen[path];
-    if (nowMs - seen.changedAtMs < m_quietMs || printFileWriteLocked(fd))
+    // A file its writer closed after the last write needs no quiet time: only another
+    // writer that still holds it open could add to it.
+    const bool closed = m_events && m_events->closedAfterLastWrite(path, size, modifiedNs);
+    if ((!closed && nowMs - seen.changedAtMs < m_quietMs) || printFileWriteLocked(fd))
         return false;
     // A writer that pauses changes nothing for a while but still holds the file open; the
     // look at every process's open files comes last, as it costs the most.
-    if (seen.writerSeenAtMs >= 0 && nowMs - seen.writerSeenAtMs < WriterLookMs)
+    if (!closed && seen.writerSeenAtMs >= 0 && nowMs - seen.writerSeenAtMs < WriterLookMs)
         return false;
     const bool held = openfiles::heldOpenForWriting(fd);
     seen.writerSeenAtMs = held ? nowMs : -1;

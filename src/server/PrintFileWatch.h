@@ -4,16 +4,21 @@
 #include <QString>
 #include <QtGlobal>
 
+class FolderEvents;
+
 // Tells when a print file is complete. A DOS program writes its print file over seconds
 // and may pause between lines; it is done when no process on this computer holds the file
-// open for writing or locked, and the file has not changed for the quiet time. Writers on
-// other computers (a network share) are seen only through the quiet time.
+// open for writing or locked, and either the system saw its writer close it after the last
+// write (FolderEvents) or the file has not changed for the quiet time. Writers on other
+// computers (a network share) are seen only through the quiet time.
 class PrintFileWatch
 {
 public:
     static constexpr qint64 DefaultQuietMs = 300;
 
     void setQuietTime(qint64 milliseconds) { m_quietMs = std::max<qint64>(milliseconds, 0); }
+    // What the system tells of the print-file folder; none: every file waits the quiet time.
+    void setFolderEvents(const FolderEvents* events) { m_events = events; }
 
     // Whether the file open as `fd`, found under `path`, is complete at `nowMs` (ms since
     // the epoch). Every look is remembered: a change of size or time stamp between two
@@ -34,4 +39,5 @@ private:
     };
     QHash<QString, Observation> m_seen;
     qint64 m_quietMs = DefaultQuietMs;
+    const FolderEvents* m_events = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "server/PrintServer.h"
 
 #include "job/JobLoader.h"
+#include "platform/FolderEvents.h"
 #include "platform/Folders.h"
 #include "platform/FreedMemory.h"
 #include "platform/MessageBox.h"
@@ -19,7 +20,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QThread>
 
 #include <algorithm>
 #include <cerrno>
@@ -78,15 +78,6 @@ QString notAPrintFile(int openError, const struct stat* st)
     return QString();
 }
 
-void waitWithMessages(int milliseconds)
-{
-    const QDeadlineTimer deadline(milliseconds);
-    while (!deadline.hasExpired()) {
-        pump::letMessagesRunNow();
-        QThread::msleep(std::min<qint64>(10, std::max<qint64>(deadline.remainingTime(), 0)));
-    }
-}
-
 } // namespace
 
 PrintServer::PrintServer(QObject* parent) : QObject(parent)
@@ -94,6 +85,16 @@ PrintServer::PrintServer(QObject* parent) : QObject(parent)
     m_idleIcon = trayIcons::idle();
     m_readingIcon = trayIcons::reading();
     connect(&m_pollTimer, &QTimer::timeout, this, &PrintServer::pollOnce);
+    // A print file that changes is looked at once instead of at the next tick; the tick
+    // stays for writers the system does not tell of.
+    m_folderEvents = std::make_unique<FolderEvents>([this](const QString& name) {
+        if (name.compare(PrintFileName, Qt::CaseInsensitive) == 0 && isPolling())
+            QTimer::singleShot(0, this, [this] {
+                if (isPolling())
+                    pollOnce();
+            });
+    });
+    m_watch.setFolderEvents(m_folderEvents.get());
 }
 
 PrintServer::~PrintServer()
@@ -155,6 +156,7 @@ void PrintServer::readSettings()
 {
     const QString settings = DefaultSettingsFile();
     m_printFileFolder = serverfolders::printFileFolder();
+    m_folderEvents->watch(m_printFileFolder);
     m_spool.setFolder(serverfolders::spoolFolder());
     m_watch.setQuietTime(keys::readNumber(settings, keys::QuietTime));
     m_pollTimer.setInterval(keys::readNumber(settings, keys::Polling));
@@ -323,8 +325,9 @@ void PrintServer::readJob(const QString& entry)
     ++m_jobCounter;
     const QString caption = QStringLiteral("Druckdialog Job ") + rules::signedNumber(m_jobCounter);
     showTrayReading();
+    // The file is complete and claimed into the spool: no writer can reach it any more,
+    // so reading starts right after the tray shows it.
     pump::letMessagesRunNow();
-    waitWithMessages(200);
 
     JobFiles files = JobFiles::forServer(m_printFileFolder);
     if (PrintSpool::sourceOf(entry) == PrintSpool::Source::PrinterQueue)

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 
+class FolderEvents;
 class QueueListener;
 class ServedJob;
 class SingleInstance;
@@ -26,7 +27,8 @@ class SingleInstance;
 // the tray icon, the polling timer and the spool. Every print file it finds becomes a job
 // with its own print dialog (or none, for a job that runs unseen).
 //
-// Polling: at every tick the next job is the oldest entry waiting in the spool, else the
+// Polling: at every tick, and at once when the system tells of a change to a print file
+// (the interval is then only the longest wait), the next job is the oldest entry waiting in the spool, else the
 // oldest complete print file ("d.dat" in any case) in the print-file folder, which is first
 // claimed into the spool. Only a regular file with one name is a print file; a link, a
 // FIFO or a device named like one is set aside into "fehlerhaft", or skipped with one log
@@ -106,6 +108,7 @@ private:
     QList<QPointer<ServedJob>> m_jobs;
     PrintSpool m_spool;
     PrintFileWatch m_watch;
+    std::unique_ptr<FolderEvents> m_folderEvents;
     QTimer m_pollTimer;
     QIcon m_idleIcon;
     QIcon m_readingIcon;

@@ -1,5 +1,7 @@
 #include "dialog/OutputDispatch.h"
+#include "platform/FolderEvents.h"
 #include "platform/MessageBox.h"
+#include "server/PrintFileWatch.h"
 #include "server/PrintServer.h"
 #include "server/ServedJob.h"
 #include "support/TempFolders.h"
@@ -168,4 +170,48 @@ TEST(Polling, AnUnattendedJobWhoseOutputFailsIsSetAsideWithItsMessage)
     EXPECT_TRUE(text.startsWith("Druckdialog Job  2: ") && text.contains("existiert nicht") &&
                 text.contains(dirs.appData() + "/fehlerhaft/" + aside[0]))
         << text.toStdString();
+}
+
+// The system tells which files their writer closed: such a file is complete at once, while
+// one still open, or one that came from elsewhere without a close seen here (a share's
+// writer), waits the quiet time.
+TEST(PrintFileWatch, AFileClosedByItsWriterNeedsNoQuietTimeButOneOpenOrFromElsewhereDoes)
+{
+    TempFolders dirs;
+    FolderEvents events([](const QString&) {});
+    ASSERT_TRUE(events.watch(dirs.appData()));
+    PrintFileWatch watch;
+    watch.setQuietTime(600000);
+    watch.setFolderEvents(&events);
+
+    TempFolders::writeFile(dirs.appData() + "/.closed", "a\r\n");
+    QFile::rename(dirs.appData() + "/.closed", dirs.appData() + "/closed.dat");
+    QFile open(dirs.appData() + "/open.dat");
+    ASSERT_TRUE(open.open(QIODevice::WriteOnly) && open.write("a\r\n") == 3 && open.flush());
+    TempFolders::writeFile(dirs.root() + "/elsewhere.dat", "a\r\n");
+    QFile::rename(dirs.root() + "/elsewhere.dat", dirs.appData() + "/elsewhere.dat");
+
+    auto complete = [&](const QString& name) {
+        QFile file(dirs.appData() + "/" + name);
+        return file.open(QIODevice::ReadOnly) &&
+               watch.isComplete(file.fileName(), file.handle(), QDateTime::currentMSecsSinceEpoch());
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return complete("closed.dat"); }, 5000));
+    EXPECT_FALSE(complete("open.dat"));
+    EXPECT_FALSE(complete("elsewhere.dat"));
+}
+
+// The poller looks as soon as a print file changes: with a tick once a minute, a print
+// file its writer has closed still becomes a job at once.
+TEST(Polling, APrintFileItsWriterClosedIsTakenWithoutWaitingForTheTick)
+{
+    TempFolders dirs;
+    unattended(dirs, "Polling=60000\n");
+    outputHook() = [](const Job&, const OutputRequest&) { return OutputOutcome::done(); };
+    Server server;
+    server.ps.setPollingEnabled(true);
+    TempFolders::writeFile(dirs.printFile(), "Rechnung\r\n");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !QFileInfo::exists(dirs.printFile()) && server.ps.spool().entries().isEmpty(); }, 20000));
+    outputHook() = nullptr;
 }
