@@ -199,6 +199,10 @@ void BarCode::draw(QPainter& painter, QPointF topLeft, double moduleWidth, doubl
     for (const Label& label : m_labels) {
         QFont font(QStringLiteral("Arial"));
         font.setPixelSize(qMax(1, qRound(label.size * moduleWidth)));
+        // A painter without text antialiasing draws in black and white only (a page
+        // stored as a one-bit picture); the font has to be told as well.
+        if (!painter.testRenderHint(QPainter::TextAntialiasing))
+            font.setStyleStrategy(QFont::NoAntialias);
         painter.setFont(font);
         const QFontMetricsF metrics(font);
         const double width = metrics.horizontalAdvance(label.text);

@@ -19,6 +19,7 @@ struct RendererModes
     int charset = 0;           // ESC R n: international character set
 
     void reset() { *this = RendererModes(); }
+    bool operator==(const RendererModes&) const = default;
 
     // Printed darker: emphasized or double strike, both drawn with the bold face.
     bool heavy() const { return bold || doubleStrike; }

@@ -3,6 +3,7 @@
 // not at all.
 
 #include "engine/Canvas.h"
+#include "engine/RendererState.h"
 #include "pages/PageDrawing.h"
 #include "support/Ink.h"
 #include "support/TestJobs.h"
@@ -27,6 +28,37 @@ QImage drawPage(const Job& job, const OutputRequest& request, qint32 page)
 }
 
 } // namespace
+
+// Where each page starts, planned without drawing, is what drawing the pages before it in
+// order leaves: print modes and font carry over, the line a double-height line takes is
+// not interpreted (its "bold off" never acts), and the first page drawn starts afresh.
+TEST(PageDrawing, ThePlanStartsEachPageAsDrawingThePagesBeforeItLeavesIt)
+{
+    TempFolders dirs;
+    dirs.setSetting("Pserver", "LinesPerPage", "4");
+    const Job job = jobOf(dirs, {"a", "\x1b" "E fett", "b", "c", "\x1bk\x01" "Arial", "\x1bw\x01hoch", "\x1b" "F nicht",
+                                 "d", "e"});
+    ASSERT_EQ(job.pageCount(), 3);
+    const pages::DocumentPlan plan = pages::planDocument(job, 1, 3);
+    ASSERT_EQ(plan.starts.size(), 3u);
+
+    QImage image(300, 400, QImage::Format_RGB32);
+    Canvas dc(&image);
+    JobPages pages(job);
+    pages::DocumentState state{job.settings.fontName};
+    for (qint32 page = 1; page <= 3; ++page) {
+        EXPECT_EQ(plan.starts[size_t(page - 1)].modes, dc.rendererState().modes) << page;
+        EXPECT_EQ(plan.starts[size_t(page - 1)].fontName, state.fontName) << page;
+        pages::drawLines(dc, job, pages.page(page), {300, 400}, page == 1, state);
+    }
+    EXPECT_TRUE(plan.starts[2].modes.bold && plan.starts[2].modes.doubleHeight);
+    EXPECT_EQ(plan.starts[2].fontName, "Arial");
+
+    const pages::DocumentPlan fromTwo = pages::planDocument(job, 2, 3);
+    EXPECT_EQ(fromTwo.starts.front().modes, RendererModes());
+    EXPECT_EQ(fromTwo.starts.front().fontName, job.settings.fontName);
+    EXPECT_EQ(fromTwo.widestLineInches, plan.widestLineInches) << "measured over every page";
+}
 
 TEST(PageDrawing, BackgroundPictureFollowsThePictureModeAndTheJobsPageNumber)
 {

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -284,6 +285,70 @@ TEST(PdfOutput, BitmapModeMakesEachPageOneFineLosslessImageWithoutText)
     const int w = page.width(), band = page.height() / 4;
     EXPECT_FALSE(inkBounds(page, QRect(w * 3 / 4, 0, w / 4, band)).isNull());
     EXPECT_TRUE(inkBounds(page, QRect(0, 4 * band - 2, w, 2)).isNull());
+}
+
+// A long document's pages are made on worker threads and come back in order; a page whose
+// lines need the page's painter (a bar code) is drawn by it, text and all.
+TEST(PdfOutput, PagesMadeApartComeInOrderAndABarCodePageIsDrawnWhole)
+{
+    PdfFixture fx;
+    const QString ean = QStringLiteral("\x1b(B") + QChar(0x12) + QString(2, QChar(0)) + QChar(3) + QString(4, QChar(0)) +
+                        QStringLiteral("400638133393");
+    QStringList records;
+    for (int p = 1; p <= 12; ++p)
+        records << QStringLiteral("%1Seite %2").arg(p > 1 ? "\f" : "").arg(p) << (p == 7 ? ean : QString()) << "" << ""
+                << "";
+    Job job = jobOf(fx.dirs, records);
+    job.settings.pdfFolder = fx.pdfFolder;
+    const QString pdf = fx.write(job, "reihe");
+
+    const QStringList texts = pdftools::pageTexts(pdf);
+    ASSERT_EQ(texts.size(), 12);
+    for (int p = 1; p <= 12; ++p)
+        EXPECT_EQ(texts[p - 1].simplified().section(' ', 0, 1), QStringLiteral("Seite %1").arg(p));
+    QTemporaryDir dir;
+    const QString page = dir.filePath("seite.png");
+    pdftools::pageImages(pdf, 150).value(6).save(page);
+    EXPECT_EQ(pdftools::run("zbarimg", {"-q", page}).out.trimmed(), "EAN-13:4006381333931");
+}
+
+// A page drawn as a picture keeps every pixel in the fewest bits: a photograph in full
+// colour, black text and bars in one bit (the bar codes still scan from the page), a
+// coloured watermark with a palette.
+TEST(PdfOutput, BitmapPagesKeepEveryPixelInTheFewestBits)
+{
+    PdfFixture fx;
+    const QString ean = QStringLiteral("\x1b(B") + QChar(0x12) + QString(2, QChar(0)) + QChar(3) + QString(4, QChar(0)) +
+                        QStringLiteral("400638133393");
+    Job job = jobOf(fx.dirs, {"Foto", "\fStrichcode " + ean});
+    job.settings.pdfFolder = fx.pdfFolder;
+    job.settings.pdfAsPictures = true;
+    job.documentName = "stufen";
+    OutputRequest request = allPages(job);
+    request.pictureMode = 1; // on page 1 only
+    request.picture = QImage(64, 64, QImage::Format_RGB32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            request.picture.setPixel(x, y, qRgb(x * 4, y * 4, 128));
+    ASSERT_TRUE(fx.run(job, request).ok());
+    job.documentName = "wasserzeichen";
+    request.pictureMode = 0;
+    request.watermark = "Kopie|Arial|120| 1| 0| 0| 0| 0| 0| 450| 12| 160";
+    ASSERT_TRUE(fx.run(job, request).ok());
+    const QString pdf = fx.pdfFolder + "/stufen.pdf";
+
+    const QList<pdftools::Image> images = pdftools::images(pdf) + pdftools::images(fx.pdfFolder + "/wasserzeichen.pdf");
+    ASSERT_EQ(images.size(), 4);
+    EXPECT_EQ(std::pair(images[0].colour, images[0].bits), std::pair(QString("rgb"), 8));
+    EXPECT_EQ(std::pair(images[1].colour, images[1].bits), std::pair(QString("gray"), 1));
+    EXPECT_EQ(images[2].colour, "index");
+    for (const pdftools::Image& image : images)
+        EXPECT_EQ(image.encoding, "image") << "lossless";
+
+    QTemporaryDir dir;
+    const QString page = dir.filePath("seite.png");
+    pdftools::pageImages(pdf, 216).value(1).save(page);
+    EXPECT_EQ(pdftools::run("zbarimg", {"-q", page}).out.trimmed(), "EAN-13:4006381333931");
 }
 
 TEST(MailOutput, RecipientListsBecomeEnvelopeAndHeaders)

@@ -108,7 +108,7 @@ QList<Image> images(const QString& pdf)
     for (const QString& line : run("pdfimages", {"-list", pdf}).out.split(u'\n').mid(2)) {
         const QStringList c = line.simplified().split(u' ');
         if (c.size() > 8 && c[2] == "image")
-            images.append({c[0].toInt(), QSize(c[3].toInt(), c[4].toInt()), c[8]});
+            images.append({c[0].toInt(), QSize(c[3].toInt(), c[4].toInt()), c[8], c[5], c[7].toInt()});
     }
     return images;
 }

@@ -66,6 +66,8 @@ struct Image
     int page = 0;
     QSize size;
     QString encoding;
+    QString colour; // "gray", "index", "rgb"
+    int bits = 0;   // per component
 };
 QList<Image> images(const QString& pdf);
 
