@@ -68,6 +68,23 @@ void benchPdf()
         bench::report("pdf: PDF size per page", QFile(dir.filePath(u"tausend.pdf"_s)).size() / 1000.0 / 1024.0, "KiB");
     }
 
+    // Bitmap mode: every page drawn as one lossless picture.
+    const QString bitmapPages = dir.filePath(u"bitmap.dat"_s);
+    const QString bitmapSettings = dir.filePath(u"bitmap.ini"_s);
+    QFile settings(bitmapSettings);
+    if (writeListing(bitmapPages, 48) && settings.open(QIODevice::WriteOnly) &&
+        settings.write("[Pserver]\r\nPdfBitmap=1\r\n") > 0 && settings.flush()) {
+        QElapsedTimer timer;
+        timer.start();
+        const OutputOutcome outcome =
+            convertPrintFileToPdf(bitmapPages, dir.filePath(u"bitmap.pdf"_s), bitmapSettings);
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        if (outcome.ok())
+            bench::report("pdf: 48 pages as pictures (PdfBitmap=1)", 48 / seconds, "pages/s");
+        else
+            std::fprintf(stderr, "pdf: %s\n", outcome.message.toLocal8Bit().constData());
+    }
+
     // Peak memory of the tool for a long job, in a process of its own.
     const QString tenThousand = dir.filePath(u"zehntausend.dat"_s);
     if (writeListing(tenThousand, 10000)) {

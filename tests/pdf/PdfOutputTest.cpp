@@ -287,16 +287,34 @@ TEST(PdfOutput, BitmapModeMakesEachPageOneFineLosslessImageWithoutText)
     EXPECT_TRUE(inkBounds(page, QRect(0, 4 * band - 2, w, 2)).isNull());
 }
 
+namespace {
+
+// An EAN-13 bar code as a print file's record holds it (ESC ( B).
+QString eanRecord()
+{
+    return QStringLiteral("\x1b(B") + QChar(0x12) + QString(2, QChar(0)) + QChar(3) + QString(4, QChar(0)) +
+           QStringLiteral("400638133393");
+}
+
+// What zbarimg reads from page `page` of the PDF rendered at `dpi`.
+QString scanPage(const QString& pdf, int page, int dpi)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("seite.png");
+    pdftools::pageImages(pdf, dpi).value(page - 1).save(file);
+    return pdftools::run("zbarimg", {"-q", file}).out.trimmed();
+}
+
+} // namespace
+
 // A long document's pages are made on worker threads and come back in order; a page whose
 // lines need the page's painter (a bar code) is drawn by it, text and all.
 TEST(PdfOutput, PagesMadeApartComeInOrderAndABarCodePageIsDrawnWhole)
 {
     PdfFixture fx;
-    const QString ean = QStringLiteral("\x1b(B") + QChar(0x12) + QString(2, QChar(0)) + QChar(3) + QString(4, QChar(0)) +
-                        QStringLiteral("400638133393");
     QStringList records;
     for (int p = 1; p <= 12; ++p)
-        records << QStringLiteral("%1Seite %2").arg(p > 1 ? "\f" : "").arg(p) << (p == 7 ? ean : QString()) << "" << ""
+        records << QStringLiteral("%1Seite %2").arg(p > 1 ? "\f" : "").arg(p) << (p == 7 ? eanRecord() : QString()) << "" << ""
                 << "";
     Job job = jobOf(fx.dirs, records);
     job.settings.pdfFolder = fx.pdfFolder;
@@ -306,10 +324,7 @@ TEST(PdfOutput, PagesMadeApartComeInOrderAndABarCodePageIsDrawnWhole)
     ASSERT_EQ(texts.size(), 12);
     for (int p = 1; p <= 12; ++p)
         EXPECT_EQ(texts[p - 1].simplified().section(' ', 0, 1), QStringLiteral("Seite %1").arg(p));
-    QTemporaryDir dir;
-    const QString page = dir.filePath("seite.png");
-    pdftools::pageImages(pdf, 150).value(6).save(page);
-    EXPECT_EQ(pdftools::run("zbarimg", {"-q", page}).out.trimmed(), "EAN-13:4006381333931");
+    EXPECT_EQ(scanPage(pdf, 7, 150), "EAN-13:4006381333931");
 }
 
 // A page drawn as a picture keeps every pixel in the fewest bits: a photograph in full
@@ -318,9 +333,7 @@ TEST(PdfOutput, PagesMadeApartComeInOrderAndABarCodePageIsDrawnWhole)
 TEST(PdfOutput, BitmapPagesKeepEveryPixelInTheFewestBits)
 {
     PdfFixture fx;
-    const QString ean = QStringLiteral("\x1b(B") + QChar(0x12) + QString(2, QChar(0)) + QChar(3) + QString(4, QChar(0)) +
-                        QStringLiteral("400638133393");
-    Job job = jobOf(fx.dirs, {"Foto", "\fStrichcode " + ean});
+    Job job = jobOf(fx.dirs, {"Foto", "\fStrichcode " + eanRecord()});
     job.settings.pdfFolder = fx.pdfFolder;
     job.settings.pdfAsPictures = true;
     job.documentName = "stufen";
@@ -345,10 +358,7 @@ TEST(PdfOutput, BitmapPagesKeepEveryPixelInTheFewestBits)
     for (const pdftools::Image& image : images)
         EXPECT_EQ(image.encoding, "image") << "lossless";
 
-    QTemporaryDir dir;
-    const QString page = dir.filePath("seite.png");
-    pdftools::pageImages(pdf, 216).value(1).save(page);
-    EXPECT_EQ(pdftools::run("zbarimg", {"-q", page}).out.trimmed(), "EAN-13:4006381333931");
+    EXPECT_EQ(scanPage(pdf, 2, 216), "EAN-13:4006381333931");
 }
 
 TEST(MailOutput, RecipientListsBecomeEnvelopeAndHeaders)
