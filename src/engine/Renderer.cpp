@@ -21,6 +21,8 @@ constexpr double BoxLineFactor = 0.06;
 // Strokes and blocks reach this far (in inches) into the neighbouring cell, so frames
 // close on anti-aliased and vector devices too.
 constexpr double BoxOverlapInches = 1.0 / 600.0;
+// Run setups kept from line to line; a document uses a handful of styles.
+constexpr size_t MaxRunSetups = 16;
 // What a run of glyphs shares: face and how it is stretched.
 struct RunKey
 {
@@ -60,9 +62,9 @@ struct Renderer::PendingRun
     double underlineStart = -1;
     size_t lastItem = 0; // index of the last item added, valid when hasItems
     bool hasItems = false;
-    QList<quint32> indexes, fallbackIndexes;
-    QList<QPointF> positions, fallbackPositions;
-    QList<char32_t> characters, fallbackCharacters; // what the glyphs stand for, for a page sink
+    std::vector<quint32> indexes, fallbackIndexes;
+    std::vector<QPointF> positions, fallbackPositions;
+    std::vector<char32_t> characters, fallbackCharacters; // what the glyphs stand for, for a page sink
 
     void reset()
     {
@@ -86,6 +88,19 @@ struct Renderer::LineBuffers
     BoxFills fills;
     std::vector<std::unique_ptr<PendingRun>> runs;
     size_t used = 0;
+
+    // How runs of the lines before were set up: the next line of a page asks for the same
+    // faces at the same sizes, and looking them up again costs more than drawing a cell.
+    struct RunSetup
+    {
+        RunKey key{};
+        QString family;
+        double bandHeight, pointSize, dotsPerInchX, dotsPerInchY, horizontalScale;
+        bool doubleHeightLine, antialiased;
+        std::shared_ptr<GlyphCache::Face> face, drawingFace;
+        double sx, sy, textScale, cellWidth, baselineBelowTop;
+    };
+    std::vector<RunSetup> setups;
 };
 
 Renderer::LineBuffers& Renderer::lineBuffers()
@@ -133,6 +148,8 @@ void Renderer::draw(const RendererLine& line)
     const double overlap = BoxOverlapInches * m_geometry.dotsPerInchY;
 
     LineBuffers& buffers = lineBuffers();
+    m_buffers = &buffers;
+    m_lastRun = nullptr;
     for (size_t i = 0; i < buffers.used; ++i)
         buffers.runs[i]->reset();
     buffers.used = 0;
@@ -173,21 +190,40 @@ void Renderer::draw(const RendererLine& line)
 
 Renderer::PendingRun& Renderer::runFor(const RendererLine& line, const RendererItem& item)
 {
-    LineBuffers& buffers = lineBuffers();
+    LineBuffers& buffers = *m_buffers;
     const RunKey key = runKey(item);
+    // Neighbouring characters mostly share their style.
+    if (m_lastRun && m_lastRun->key == key)
+        return *m_lastRun;
     for (size_t i = 0; i < buffers.used; ++i) {
         if (buffers.runs[i]->key == key)
-            return *buffers.runs[i];
+            return *(m_lastRun = buffers.runs[i].get());
     }
     if (buffers.used == buffers.runs.size())
         buffers.runs.push_back(std::make_unique<PendingRun>());
     PendingRun& run = *buffers.runs[buffers.used++];
     run.key = key;
+    m_lastRun = &run;
+    const QString& family = line.fonts.value(key.font);
+    for (const LineBuffers::RunSetup& setup : buffers.setups) {
+        if (setup.key == key && setup.bandHeight == m_geometry.bandHeight && setup.pointSize == m_geometry.pointSize &&
+            setup.dotsPerInchX == m_geometry.dotsPerInchX && setup.dotsPerInchY == m_geometry.dotsPerInchY &&
+            setup.horizontalScale == m_geometry.horizontalScale && setup.doubleHeightLine == m_doubleHeightLine &&
+            setup.antialiased == m_antialiasedText && setup.family == family) {
+            run.face = setup.face;
+            run.drawingFace = setup.drawingFace;
+            run.sx = setup.sx;
+            run.sy = setup.sy;
+            run.textScale = setup.textScale;
+            run.cellWidth = setup.cellWidth;
+            run.baseline = m_regionTop + setup.baselineBelowTop;
+            return run;
+        }
+    }
 
     // The font at SignPitch points, made smaller where it would not fit its band.
     GlyphCache& cache = GlyphCache::forThisThread();
     const double fullSize = m_geometry.pointSize / 72.0 * m_geometry.dotsPerInchY;
-    const QString& family = line.fonts.value(key.font);
     run.face = cache.face(family, key.bold, key.italic, fullSize, m_antialiasedText);
     const double fullReference = run.face->referenceAdvance;
     const double fullHeight = run.face->ascent + run.face->descent;
@@ -220,6 +256,13 @@ Renderer::PendingRun& Renderer::runFor(const RendererLine& line, const RendererI
                           ? run.face
                           : cache.face(family, key.bold, key.italic, face.font.pixelSize() / run.textScale,
                                        m_antialiasedText);
+
+    if (buffers.setups.size() >= MaxRunSetups)
+        buffers.setups.clear();
+    buffers.setups.push_back({key, family, m_geometry.bandHeight, m_geometry.pointSize, m_geometry.dotsPerInchX,
+                              m_geometry.dotsPerInchY, m_geometry.horizontalScale, m_doubleHeightLine,
+                              m_antialiasedText, run.face, run.drawingFace, run.sx, run.sy, run.textScale,
+                              run.cellWidth, run.baseline - m_regionTop});
     return run;
 }
 
@@ -247,13 +290,13 @@ void Renderer::addGlyph(PendingRun& run, const RendererLine& line, size_t index)
     const double x = (left + (run.cellWidth - glyph.advance * run.sx) / 2) / (run.sx * run.textScale);
     const QPointF position(std::round(x * 256) / 256, 0);
     if (glyph.fallback) {
-        run.fallbackIndexes.append(glyph.index);
-        run.fallbackPositions.append(position);
-        run.fallbackCharacters.append(item.ch);
+        run.fallbackIndexes.push_back(glyph.index);
+        run.fallbackPositions.push_back(position);
+        run.fallbackCharacters.push_back(item.ch);
     } else {
-        run.indexes.append(glyph.index);
-        run.positions.append(position);
-        run.characters.append(item.ch);
+        run.indexes.push_back(glyph.index);
+        run.positions.push_back(position);
+        run.characters.push_back(item.ch);
     }
 }
 
@@ -265,28 +308,28 @@ void Renderer::endUnderline(PendingRun& run, double end)
     const double thickness = run.face->lineThickness * run.sy;
     const double height = std::max({thickness, m_geometry.dotsPerInchY / 300.0, m_minimumStroke});
     const QRectF rect(run.underlineStart, run.baseline + position - height / 2, end - run.underlineStart, height);
-    lineBuffers().fills.addRect(rect.normalized());
+    m_buffers->fills.addRect(rect.normalized());
     run.underlineStart = -1;
 }
 
 void Renderer::paintRun(const PendingRun& run, const QTransform& base, const QTransform& baseToDevice)
 {
-    if (run.indexes.isEmpty() && run.fallbackIndexes.isEmpty())
+    if (run.indexes.empty() && run.fallbackIndexes.empty())
         return;
     const double scale = run.textScale;
     const QTransform runTransform(run.sx * scale, 0, 0, run.sy * scale, 0, run.baseline);
     const QTransform transform = runTransform * base;
     const QTransform toDevice = runTransform * baseToDevice;
-    auto drawRun = [&](const QRawFont& font, const QList<quint32>& glyphs, const QList<QPointF>& at,
-                       const QList<char32_t>& characters) {
-        if (glyphs.isEmpty() || !font.isValid())
+    auto drawRun = [&](const QRawFont& font, const std::vector<quint32>& glyphs, const std::vector<QPointF>& at,
+                       const std::vector<char32_t>& characters) {
+        if (glyphs.empty() || !font.isValid())
             return;
         if (m_geometry.pageSink && m_geometry.pageSink->drawGlyphs(font, toDevice, glyphs, at, characters))
             return;
         QGlyphRun glyphRun;
         glyphRun.setRawFont(font);
-        glyphRun.setGlyphIndexes(glyphs);
-        glyphRun.setPositions(at);
+        glyphRun.setGlyphIndexes(QList<quint32>(glyphs.begin(), glyphs.end()));
+        glyphRun.setPositions(QList<QPointF>(at.begin(), at.end()));
         m_painter.setWorldTransform(transform);
         m_painter.drawGlyphRun(QPointF(0, 0), glyphRun);
     };

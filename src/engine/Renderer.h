@@ -67,4 +67,6 @@ private:
     bool m_doubleHeightLine = false;
     double m_minimumStroke = 0; // device pixels
     bool m_antialiasedText = true; // the painter's hint: glyphs in two colours only when off
+    LineBuffers* m_buffers = nullptr; // this thread's, while a line is drawn
+    PendingRun* m_lastRun = nullptr;  // the run the last glyph went to
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/DocumentTracker.h"
 #include "settings/JobSettings.h"
 
 #include <QList>
@@ -53,18 +54,24 @@ public:
     // stands in lines topSpace + 1 to this number.
     qint32 linesPerPage() const;
 
-    // Where a page starts: the record that opens it and the filling's position before it.
+    // Where a page starts: the record that opens it and the filling's position before it,
+    // and the print modes and font a drawing of the whole job from page 1 brings to it.
     struct PageStart
     {
         qint64 recordOffset = 0;
         qint32 pagesBefore = 0;
         qint64 lineBefore = 0;
+        PageStartState drawing;
     };
     const QList<PageStart>& pageStarts() const { return m_pageStarts; }
     void addPageStart(const PageStart& start) { m_pageStarts.append(start); }
+    // The natural width of the widest line of all pages, in inches (LineMeasurer).
+    double widestLineInches() const { return m_widestLineInches; }
+    void setWidestLineInches(double inches) { m_widestLineInches = inches; }
 
 private:
     QList<PageStart> m_pageStarts;
+    double m_widestLineInches = 0;
 };
 
 // The lines of one page, numbered from 1; a line never written is empty.

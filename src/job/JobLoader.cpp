@@ -117,11 +117,16 @@ void runCommand(Job& job, const QString& record)
     }
 }
 
-// The page index of the job, and the first line with a NUL character.
+// The page index of the job with where each page starts for a drawing from page 1, the
+// widest line, and the first line with a NUL character.
 class PageIndex final : public PageFiller::Sink
 {
 public:
-    PageIndex(Job& job, qint32 maxPages) : m_job(job), m_maxPages(maxPages) {}
+    PageIndex(Job& job, qint32 maxPages)
+        : m_job(job), m_maxPages(maxPages),
+          m_tracker(job.settings.signPitch, job.settings.leftMargin, job.settings.fontName, job.linesPerPage())
+    {
+    }
 
     void pageOpened(qint32 page) override
     {
@@ -129,10 +134,12 @@ public:
             tooMany = true;
             return;
         }
-        m_job.addPageStart({recordOffset, before.pages, before.nextLine});
+        m_tracker.beginPage(true);
+        m_job.addPageStart({recordOffset, before.pages, before.nextLine, m_tracker.start()});
     }
-    void lineStored(qint32, qint64, const QString& text, bool containsNul) override
+    void lineStored(qint32, qint64 line, const QString& text, bool containsNul) override
     {
+        m_tracker.addLine(line, text);
         if (!containsNul)
             return;
         // A binary file holds NUL characters in thousands of records: the first one is
@@ -142,6 +149,8 @@ public:
             msgbox::show(text.size() > shownCharacters ? text.left(shownCharacters) : text);
     }
 
+    double widestLineInches() const { return m_tracker.widestInches(); }
+
     qint64 recordOffset = 0;
     PageFiller::Position before;
     qint64 nulLines = 0;
@@ -150,6 +159,7 @@ public:
 private:
     Job& m_job;
     qint32 m_maxPages;
+    DocumentTracker m_tracker;
 };
 
 void run(const std::function<void()>& between)
@@ -336,6 +346,7 @@ LoadResult loadJob(const QString& printFile, const LoadOptions& options)
         result.problem = faultyBecause(status);
         return result;
     }
+    job.setWidestLineInches(index.widestLineInches());
     if (index.nulLines > 1)
         msgbox::log(QStringLiteral("Druckdatei"),
                     QStringLiteral("%1 weitere Zeilen mit NUL-Zeichen").arg(index.nulLines - 1));

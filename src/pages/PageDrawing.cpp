@@ -1,10 +1,7 @@
 #include "pages/PageDrawing.h"
 
 #include "engine/Canvas.h"
-#include "engine/LineMeasurer.h"
 #include "engine/PrintEngine.h"
-#include "engine/Renderer.h"
-#include "engine/RendererParser.h"
 #include "engine/Watermark.h"
 #include "job/Job.h"
 #include "pages/Output.h"
@@ -12,7 +9,7 @@
 
 #include <QDir>
 
-#include <limits>
+#include <algorithm>
 
 namespace pages {
 namespace {
@@ -70,49 +67,33 @@ void drawLines(Canvas& dc, const Job& job, const PageText& page, const PageGeome
 
 double widestLineInches(const Job& job)
 {
-    return planDocument(job, 1, 0).widestLineInches;
+    return job.widestLineInches();
 }
 
 DocumentPlan planDocument(const Job& job, qint32 fromPage, qint32 toPage)
 {
-    const JobSettings& settings = job.settings;
     DocumentPlan plan;
-    if (fromPage <= toPage)
-        plan.starts.reserve(size_t(toPage - fromPage + 1));
-    LineMeasurer measurer(settings.signPitch, settings.leftMargin);
-    const double pitchScale = Renderer::pitchScale(settings.signPitch);
-    RendererModes modes;
-    QString fontName = settings.fontName;
-    RendererLine parsed;
-    JobPages pages(job);
-    const qint32 lines = job.linesPerPage();
-    for (qint32 p = 1; p <= job.pageCount(); ++p) {
-        const PageText& page = pages.page(p);
-        for (qint32 line = 1; line <= lines; ++line)
-            measurer.add(page.line(line));
-        if (p < fromPage || p > toPage)
-            continue;
-        // The lines as drawLines hands them to the renderer: the first output page starts
-        // a new document, and a double-height line takes the band of the line after it,
-        // which is then not interpreted at all.
-        if (p == fromPage)
-            modes.reset();
-        plan.starts.push_back({modes, fontName});
-        for (qint32 line = 1; line <= lines; ++line) {
-            double inkEnd = 0;
-            bool doubleHeight = false;
-            if (renderer::plainLineInkEnd(page.line(line), modes, pitchScale, inkEnd)) {
-                doubleHeight = modes.doubleHeight && inkEnd > 0;
-            } else {
-                renderer::parseLine(page.line(line), modes, fontName, pitchScale, parsed);
-                doubleHeight = parsed.doubleHeight;
-                fontName = parsed.fontAfter();
-            }
-            if (doubleHeight && line < std::numeric_limits<qint32>::max())
-                ++line;
-        }
+    plan.widestLineInches = job.widestLineInches();
+    const qint32 first = std::max(fromPage, 1);
+    const qint32 last = std::min(toPage, job.pageCount());
+    if (first > last || first != fromPage)
+        return plan;
+    plan.starts.reserve(size_t(last - first + 1));
+    if (first == 1) {
+        for (qint32 p = first; p <= last; ++p)
+            plan.starts.push_back(job.pageStarts()[p - 1].drawing);
+        return plan;
     }
-    plan.widestLineInches = measurer.widestInches();
+    const JobSettings& settings = job.settings;
+    DocumentTracker tracker(settings.signPitch, settings.leftMargin, settings.fontName, job.linesPerPage());
+    JobPages pages(job);
+    for (qint32 p = first; p <= last; ++p) {
+        tracker.beginPage(true);
+        plan.starts.push_back(tracker.start());
+        const PageText& page = pages.page(p);
+        for (qint32 line = 1; line <= page.lines.size(); ++line)
+            tracker.addLine(line, page.line(line));
+    }
     return plan;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/RendererModes.h"
+#include "engine/DocumentTracker.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -45,23 +45,16 @@ void drawLines(Canvas& dc, const Job& job, const PageText& page, const PageGeome
                DocumentState& state);
 bool watermarkOverLines(const Job& job, const OutputRequest& request);
 
-// What drawing a page needs from the pages before it: the print modes and the font in
-// force before its first line, as drawing the pages before it in order leaves them. With
-// it the pages of one document can be drawn apart (on several threads, in any order) and
-// still come out as if drawn one after the other.
-struct PageStart
-{
-    RendererModes modes;
-    QString fontName;
-};
-
-// One pass over a job for an output of pages `fromPage` to `toPage`: the widest line (over
-// all pages, as widestLineInches) and where each output page starts (`starts[0]` is
-// `fromPage`'s; none when from is above to).
+// What an output of pages `fromPage` to `toPage` draws with: the widest line (over all
+// pages, as widestLineInches) and where each output page starts (`starts[0]` is
+// `fromPage`'s; none for pages outside the job), as drawing the pages before it in order
+// leaves the renderer. With it the pages of one document can be drawn apart (on several
+// threads, in any order) and still come out as if drawn one after the other. An output
+// from page 1 takes what the job noted when it was read; any other reads the job again.
 struct DocumentPlan
 {
     double widestLineInches = 0;
-    std::vector<PageStart> starts;
+    std::vector<PageStartState> starts;
 };
 DocumentPlan planDocument(const Job& job, qint32 fromPage, qint32 toPage);
 

@@ -34,9 +34,11 @@ public:
     virtual ParallelPages::Built make(qint32 page) = 0;
 
 protected:
-    const pages::PageStart& startOf(qint32 page) const
+    PageStartState startOf(qint32 page) const
     {
-        return m_setup.plan.starts[size_t(page - m_setup.request.fromPage)];
+        const qint64 index = qint64(page) - m_setup.request.fromPage;
+        const auto& starts = m_setup.plan.starts;
+        return index >= 0 && index < qint64(starts.size()) ? starts[size_t(index)] : PageStartState();
     }
     qint32 firstLineFlag(qint32 page) const { return page == m_setup.request.fromPage ? 1 : 0; }
 
@@ -58,7 +60,7 @@ public:
 
     ParallelPages::Built make(qint32 page) override
     {
-        const pages::PageStart& start = startOf(page);
+        const PageStartState start = startOf(page);
         m_canvas.rendererState().modes = start.modes;
         pages::DocumentState state{start.fontName};
         m_device.forget();
@@ -110,7 +112,7 @@ public:
             canvas.setWidestLineInches(m_setup.plan.widestLineInches);
             canvas.painter().setRenderHint(QPainter::Antialiasing, false);
             canvas.painter().setRenderHint(QPainter::TextAntialiasing, false);
-            const pages::PageStart& start = startOf(page);
+            const PageStartState start = startOf(page);
             canvas.rendererState().modes = start.modes;
             pages::DocumentState state{start.fontName};
             pages::drawJobPage(canvas, m_setup.job, m_pages.page(page), m_setup.request,

@@ -59,15 +59,16 @@ struct PageRun
     std::unique_ptr<ParallelPages> parallel; // made on the first page, once its frame is known
 };
 
-const pages::PageStart& startOf(const PageRun& run, qint32 page)
+PageStartState startOf(const PageRun& run, qint32 page)
 {
-    return run.plan.starts[size_t(page - run.request.fromPage)];
+    const qint64 index = qint64(page) - run.request.fromPage;
+    return index >= 0 && index < qint64(run.plan.starts.size()) ? run.plan.starts[size_t(index)] : PageStartState();
 }
 
 // Draws the lines of page `p` straight onto the surface: text stays text in the document.
 void drawLinesDirect(PageRun& run, Canvas& surface, qint32 p)
 {
-    const pages::PageStart& start = startOf(run, p);
+    const PageStartState start = startOf(run, p);
     surface.rendererState().modes = start.modes;
     pages::DocumentState state{start.fontName};
     pages::drawLines(surface, run.job, run.pages.page(p), {run.page.width(), run.page.height()},
@@ -77,7 +78,7 @@ void drawLinesDirect(PageRun& run, Canvas& surface, qint32 p)
 // Draws page `p` straight onto the surface, all of it on this thread.
 void drawDirect(PageRun& run, Canvas& surface, qint32 p)
 {
-    const pages::PageStart& start = startOf(run, p);
+    const PageStartState start = startOf(run, p);
     surface.rendererState().modes = start.modes;
     pages::DocumentState state{start.fontName};
     pages::drawJobPage(surface, run.job, run.pages.page(p), run.request, {run.page.width(), run.page.height()},
