@@ -22,8 +22,12 @@ void DocumentTracker::addLine(qint64 line, const QString& text)
 {
     if (line < 1 || line > m_linesPerPage)
         return;
-    m_measurer.add(text);
-    if (!m_drawn || line == m_skippedLine)
+    const bool interpreted = m_drawn && line != m_skippedLine;
+    // The measurer sees every line; where it stands in the same modes, one look serves both.
+    const bool shared = interpreted && m_measurer.modes() == m_modes;
+    if (!shared)
+        m_measurer.add(text);
+    if (!interpreted)
         return;
     // Lines left out are empty and change nothing; a plain line changes no mode.
     double inkEnd = 0;
@@ -32,9 +36,12 @@ void DocumentTracker::addLine(qint64 line, const QString& text)
         doubleHeight = m_modes.doubleHeight && inkEnd > 0;
     } else {
         renderer::parseLine(text, m_modes, m_fontName, m_pitchScale, m_parsed);
+        inkEnd = m_parsed.inkEnd;
         doubleHeight = m_parsed.doubleHeight;
         m_fontName = m_parsed.fontAfter();
     }
+    if (shared)
+        m_measurer.add(inkEnd, m_modes);
     if (doubleHeight)
         m_skippedLine = line + 1;
 }

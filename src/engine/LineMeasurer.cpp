@@ -20,3 +20,10 @@ void LineMeasurer::add(const QString& line)
     if (inkEnd > 0)
         m_widest = std::max(m_widest, std::min(m_margin + inkEnd, WidestFitted));
 }
+
+void LineMeasurer::add(double inkEnd, const RendererModes& modesAfter)
+{
+    m_modes = modesAfter;
+    if (inkEnd > 0)
+        m_widest = std::max(m_widest, std::min(m_margin + inkEnd, WidestFitted));
+}

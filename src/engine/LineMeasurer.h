@@ -18,6 +18,9 @@ public:
     LineMeasurer(qint32 signPitch, qint32 leftMargin);
 
     void add(const QString& line);
+    // A line measured elsewhere from the modes this measurer is in (modes()): where its
+    // ink ends, and the modes it leaves.
+    void add(double inkEnd, const RendererModes& modesAfter);
     // The width of the widest line added so far, left margin included, in inches; blanks
     // at the end of a line do not count. 0 before any line with ink. A line wider than
     // WidestFitted counts as that wide: a document is shrunk at most until 400 pica

@@ -293,15 +293,19 @@ bool plainLineInkEnd(QStringView text, RendererModes& modes, double pitchScale, 
 {
     if (size_t(text.size()) > MaxItems)
         return false;
+    // No national character set turns a character into a blank or a blank into another,
+    // so the ink ends at the last character that is no blank, whatever the set.
     qsizetype inkedCells = 0;
+    const char16_t* chars = text.utf16();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        if (u < 0x20 || (u >= 0x7F && u < 0xA0) || QChar::isSurrogate(u) || escape::isParameter(text[i]))
+        const char16_t u = chars[i];
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0) || QChar::isSurrogate(u) || escape::isParameter(QChar(u)))
             return false;
-        const char32_t c = charsets::national(modes.charset, u);
-        if (modes.underline || (c != U' ' && c != 0xA0))
+        if (u != u' ' && u != 0xA0)
             inkedCells = i + 1;
     }
+    if (modes.underline)
+        inkedCells = text.size();
     // As after any line: double width by SO has ended.
     modes.lineDoubleWidth = false;
     inkEnd = double(inkedCells) * modes.cellInches(pitchScale);
