@@ -2,6 +2,7 @@
 
 #include "engine/PageSink.h"
 #include "pdf/PdfContent.h"
+#include "pdf/PdfObject.h"
 #include "pdf/TrueTypeSubset.h"
 
 #include <QByteArray>
@@ -46,7 +47,7 @@ public:
         QByteArray baseFont;         // subset tag + PostScript name
         QByteArray program;          // the TrueType subset, compressed for FlateDecode
         qsizetype programLength = 0; // its size uncompressed
-        QByteArray widths;           // the CID font's W array, with brackets
+        PdfObject widths;            // the CID font's W array
         QByteArray toUnicode;        // the character map, compressed for FlateDecode
         TrueTypeFont::Metrics metrics;
     };
