@@ -63,7 +63,7 @@ QByteArray bytesOf(const QString& file)
 // The lines of a settings file as the profile functions see them.
 QStringList linesOf(const QString& file)
 {
-    auto decode = QStringDecoder(QStringDecoder::System);
+    auto decode = QStringDecoder(QStringDecoder::System, QStringDecoder::Flag::Stateless);
     QString text = decode(bytesOf(file));
     text.remove(u'\r');
     QStringList lines = text.split(u'\n');

@@ -8,6 +8,7 @@
 class FolderChooser;
 class FontFamilyList;
 class QCheckBox;
+class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QTableWidget;
@@ -55,6 +56,12 @@ private:
     // SettingsWindow_Layout.cpp
     void buildControls();
     QWidget* buildPrintTab();
+    QGroupBox* buildAutoPrintFrame(QWidget* parent);
+    QGroupBox* buildFontFrame(QWidget* parent);
+    QGroupBox* buildLinesFrame(QWidget* parent);
+    QGroupBox* buildMarginsFrame(QWidget* parent);
+    QGroupBox* buildEscapeFrame(QWidget* parent);
+    QGroupBox* buildDrivesFrame(QWidget* parent);
     QWidget* buildMailTab();
     QWidget* buildPdfTab();
     QWidget* buildWatermarkTab();

@@ -98,12 +98,10 @@ void SettingsWindow::buildControls()
     layout->addWidget(buildBottom());
 }
 
-QWidget* SettingsWindow::buildPrintTab()
+// "Autodruck": print by itself after a delay, and only in the background.
+QGroupBox* SettingsWindow::buildAutoPrintFrame(QWidget* parent)
 {
-    auto* page = new QWidget(this);
-    auto* grid = new QGridLayout(page);
-
-    auto* autoPrint = frame(QStringLiteral("Autodruck"), page);
+    auto* autoPrint = frame(QStringLiteral("Autodruck"), parent);
     auto* autoGrid = new QGridLayout(autoPrint);
     m_autoStart = checkBox("AutoStart", QStringLiteral("automatisch drucken nach"), autoPrint,
                            QStringLiteral("Startet automatisch den Ausdruck"));
@@ -116,8 +114,13 @@ QWidget* SettingsWindow::buildPrintTab()
     autoGrid->addWidget(m_hideMode, 1, 0, 1, 3);
     connect(m_autoStart, &QCheckBox::toggled, m_hideMode, &QWidget::setEnabled);
     packTopLeft(autoGrid);
+    return autoPrint;
+}
 
-    auto* fontFrame = frame(QStringLiteral("Schrifthöhe"), page);
+// "Schrifthöhe": the font and the pitches of text and bar codes.
+QGroupBox* SettingsWindow::buildFontFrame(QWidget* parent)
+{
+    auto* fontFrame = frame(QStringLiteral("Schrifthöhe"), parent);
     auto* fontGrid = new QGridLayout(fontFrame);
     label(QStringLiteral("Fontauswahl"), fontGrid, 0, 0);
     m_fontname = new FontFamilyList(fonts::Pitch::Fixed, fontFrame);
@@ -130,8 +133,13 @@ QWidget* SettingsWindow::buildPrintTab()
     label(QStringLiteral("Barcodegrösse in Punkten"), fontGrid, 2, 0);
     m_barcodePitch = numberBox("BarcodePitch", 8, 72, fontGrid, 2, 1);
     packTopLeft(fontGrid);
+    return fontFrame;
+}
 
-    auto* linesFrame = frame(QStringLiteral("Zeilenzahl je Seite"), page);
+// "Zeilenzahl je Seite": page breaks by line count, and when a page turns landscape.
+QGroupBox* SettingsWindow::buildLinesFrame(QWidget* parent)
+{
+    auto* linesFrame = frame(QStringLiteral("Zeilenzahl je Seite"), parent);
     auto* linesGrid = new QGridLayout(linesFrame);
     auto orientation = [&](const QString& caption, const keys::Key& key, const QString& tooltip, int row) {
         auto* inner = frame(caption, linesFrame);
@@ -155,8 +163,13 @@ QWidget* SettingsWindow::buildPrintTab()
     m_autoLandscape = numberBox("AutoLandscape", 80, 400, linesGrid, 2, 1);
     label(QStringLiteral("Zeichen je Zeile"), linesGrid, 2, 2);
     packTopLeft(linesGrid);
+    return linesFrame;
+}
 
-    auto* margins = frame(QStringLiteral("zusätzliche Ränder"), page);
+// "zusätzliche Ränder": left and top margin.
+QGroupBox* SettingsWindow::buildMarginsFrame(QWidget* parent)
+{
+    auto* margins = frame(QStringLiteral("zusätzliche Ränder"), parent);
     auto* marginGrid = new QGridLayout(margins);
     label(QStringLiteral("linker Rand:"), marginGrid, 0, 0);
     m_leftSpace = numberBox("LeftSpace", 0, 20, marginGrid, 0, 1);
@@ -170,13 +183,23 @@ QWidget* SettingsWindow::buildPrintTab()
         if (rules::numericValue(text) < 0)
             m_topSpace->setText(QStringLiteral("0"));
     });
+    return margins;
+}
 
-    auto* escFrame = frame(QStringLiteral("Zusätzliche Steuerzeichen je Zeilenanfang"), page);
+// Escape codes put before every line.
+QGroupBox* SettingsWindow::buildEscapeFrame(QWidget* parent)
+{
+    auto* escFrame = frame(QStringLiteral("Zusätzliche Steuerzeichen je Zeilenanfang"), parent);
     auto* escLayout = new QHBoxLayout(escFrame);
     m_addEscSequenz = textBox("AddEscSequenz", escFrame);
     escLayout->addWidget(m_addEscSequenz);
+    return escFrame;
+}
 
-    auto* drivesFrame = frame(QStringLiteral("Laufwerke der DOS-Programme"), page);
+// The folders the DOS programs see as drives.
+QGroupBox* SettingsWindow::buildDrivesFrame(QWidget* parent)
+{
+    auto* drivesFrame = frame(QStringLiteral("Laufwerke der DOS-Programme"), parent);
     auto* drivesLayout = new QVBoxLayout(drivesFrame);
     m_drives = new QTableWidget(0, 2, drivesFrame);
     m_drives->setObjectName(QStringLiteral("Laufwerke"));
@@ -199,13 +222,21 @@ QWidget* SettingsWindow::buildPrintTab()
         }
     });
     drivesLayout->addWidget(m_drives);
+    return drivesFrame;
+}
 
-    grid->addWidget(autoPrint, 0, 0);
-    grid->addWidget(fontFrame, 1, 0);
-    grid->addWidget(linesFrame, 0, 1);
-    grid->addWidget(margins, 1, 1);
-    grid->addWidget(escFrame, 2, 0, 1, 2);
-    grid->addWidget(drivesFrame, 3, 0, 1, 2);
+QWidget* SettingsWindow::buildPrintTab()
+{
+    auto* page = new QWidget(this);
+    auto* grid = new QGridLayout(page);
+
+    // Made in this order for the tab order: down the left column, then the right one.
+    grid->addWidget(buildAutoPrintFrame(page), 0, 0);
+    grid->addWidget(buildFontFrame(page), 1, 0);
+    grid->addWidget(buildLinesFrame(page), 0, 1);
+    grid->addWidget(buildMarginsFrame(page), 1, 1);
+    grid->addWidget(buildEscapeFrame(page), 2, 0, 1, 2);
+    grid->addWidget(buildDrivesFrame(page), 3, 0, 1, 2);
     grid->setRowStretch(4, 1);
     return page;
 }

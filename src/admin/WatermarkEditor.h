@@ -81,6 +81,10 @@ private:
     void buildControls();
     QGroupBox* buildTextFrame();
     QGroupBox* buildLookFrame();
+    QGroupBox* buildFontFrame(QWidget* parent);
+    QGroupBox* buildAlignFrame(QWidget* parent);
+    QGroupBox* buildColourFrame(QWidget* parent);
+    QGroupBox* buildLayerFrame(QWidget* parent);
 
     // Copies the current definition into the controls; a missing or unreadable field
     // keeps what the controls show.

@@ -80,21 +80,10 @@ QGroupBox* WatermarkEditor::buildTextFrame()
     return frame;
 }
 
-QGroupBox* WatermarkEditor::buildLookFrame()
+// "Font": family, size and the four styles.
+QGroupBox* WatermarkEditor::buildFontFrame(QWidget* parent)
 {
-    m_look = new QGroupBox(QStringLiteral("Darstellung"), this);
-    m_look->setObjectName(QStringLiteral("Darstellung"));
-    auto* layout = new QHBoxLayout(m_look);
-    // The controls sit on a page of their own, so view mode can disable them while the
-    // preview beside them keeps showing the definition in its real colours.
-    m_lookControls = new QWidget(m_look);
-    m_lookControls->setObjectName(QStringLiteral("lookControls"));
-    auto* column = new QVBoxLayout(m_lookControls);
-    column->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_lookControls, 1);
-
-    // "Font": family, size and the four styles.
-    auto* fontFrame = new QGroupBox(QStringLiteral("Font"), m_lookControls);
+    auto* fontFrame = new QGroupBox(QStringLiteral("Font"), parent);
     auto* fontGrid = new QGridLayout(fontFrame);
     fontList = new FontFamilyList(fonts::Pitch::Variable, fontFrame);
     fontList->setObjectName(QStringLiteral("fontList"));
@@ -129,10 +118,14 @@ QGroupBox* WatermarkEditor::buildLookFrame()
         connect(action, &QAction::toggled, this, [this] { drawPreview(); });
     }
     fontGrid->addWidget(styleButtons, 1, 2);
-    column->addWidget(fontFrame);
+    return fontFrame;
 
-    // "Ausrichtung": position and rotation in steps of 50.
-    auto* alignFrame = new QGroupBox(QStringLiteral("Ausrichtung"), m_lookControls);
+}
+
+// "Ausrichtung": position and rotation in steps of 50.
+QGroupBox* WatermarkEditor::buildAlignFrame(QWidget* parent)
+{
+    auto* alignFrame = new QGroupBox(QStringLiteral("Ausrichtung"), parent);
     auto* alignLayout = new QHBoxLayout(alignFrame);
     moveButtons = makeToolbar(alignFrame, "moveButtons");
     const QStringList moves{QStringLiteral("nach unten"),         QStringLiteral("nah links"),
@@ -145,10 +138,14 @@ QGroupBox* WatermarkEditor::buildLookFrame()
         connect(action, &QAction::triggered, this, [this, i] { move(Move(i)); });
     }
     alignLayout->addWidget(moveButtons);
-    column->addWidget(alignFrame);
+    return alignFrame;
 
-    // "Farbe": palette colour, brightness and the colour that results.
-    auto* colourFrame = new QGroupBox(QStringLiteral("Farbe"), m_lookControls);
+}
+
+// "Farbe": palette colour, brightness and the colour that results.
+QGroupBox* WatermarkEditor::buildColourFrame(QWidget* parent)
+{
+    auto* colourFrame = new QGroupBox(QStringLiteral("Farbe"), parent);
     auto* colourGrid = new QGridLayout(colourFrame);
     colourGrid->addWidget(new QLabel(QStringLiteral("Textfarbe"), colourFrame), 0, 0);
     colourPicker = new PaletteColourPicker(colourFrame);
@@ -177,17 +174,39 @@ QGroupBox* WatermarkEditor::buildLookFrame()
     m_swatch->setObjectName(QStringLiteral("colourSwatch"));
     m_swatch->setFixedSize(32, 32);
     colourGrid->addWidget(m_swatch, 0, 2, 2, 1);
-    column->addWidget(colourFrame);
+    return colourFrame;
 
-    // "Layer": applies to all watermarks, saved with the settings.
-    auto* layerFrame = new QGroupBox(QStringLiteral("Layer"), m_lookControls);
+}
+
+// "Layer": applies to all watermarks, saved with the settings.
+QGroupBox* WatermarkEditor::buildLayerFrame(QWidget* parent)
+{
+    auto* layerFrame = new QGroupBox(QStringLiteral("Layer"), parent);
     auto* layerLayout = new QHBoxLayout(layerFrame);
     layerCombo = new QComboBox(layerFrame);
     layerCombo->setObjectName(QStringLiteral("layerCombo"));
     layerCombo->setToolTip(QStringLiteral("Lager des Wasserzeichens"));
     layerCombo->addItems({QStringLiteral("Hinter dem Text"), QStringLiteral("Vor dem Text")});
     layerLayout->addWidget(layerCombo);
-    column->addWidget(layerFrame);
+    return layerFrame;
+}
+
+QGroupBox* WatermarkEditor::buildLookFrame()
+{
+    m_look = new QGroupBox(QStringLiteral("Darstellung"), this);
+    m_look->setObjectName(QStringLiteral("Darstellung"));
+    auto* layout = new QHBoxLayout(m_look);
+    // The controls sit on a page of their own, so view mode can disable them while the
+    // preview beside them keeps showing the definition in its real colours.
+    m_lookControls = new QWidget(m_look);
+    m_lookControls->setObjectName(QStringLiteral("lookControls"));
+    auto* column = new QVBoxLayout(m_lookControls);
+    column->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_lookControls, 1);
+
+    for (QGroupBox* frame : {buildFontFrame(m_lookControls), buildAlignFrame(m_lookControls),
+                             buildColourFrame(m_lookControls), buildLayerFrame(m_lookControls)})
+        column->addWidget(frame);
     column->addStretch(1);
 
     // The page preview keeps the surface's proportions.

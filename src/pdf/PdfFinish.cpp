@@ -1,171 +1,367 @@
 #include "pdf/PdfFinish.h"
 
+#include "pdf/PdfEncryption.h"
+#include "pdf/PdfFileReader.h"
+#include "pdf/PdfFileWriter.h"
 #include "pdf/PdfPageLayer.h"
 
-#include <QFile>
 #include <QRandomGenerator>
 
-// Use std::shared_ptr throughout; the library's own pointer type is legacy.
-#define POINTERHOLDER_TRANSITION 4
-#include <qpdf/Pipeline.hh>
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFObjectHandle.hh>
-#include <qpdf/QPDFPageDocumentHelper.hh>
-#include <qpdf/QPDFWriter.hh>
-
-#include <map>
+#include <algorithm>
 #include <memory>
-#include <stdexcept>
-#include <string>
+#include <new>
 
 namespace {
 
-QPDFObjectHandle flateStream(QPDF& pdf, const QByteArray& deflated)
+// The page tree is no deeper than this in any document the page writer makes.
+constexpr int MaxTreeDepth = 64;
+
+PdfObject flateStreamDictionary()
 {
-    QPDFObjectHandle stream = QPDFObjectHandle::newStream(&pdf);
-    stream.replaceStreamData(deflated.toStdString(), QPDFObjectHandle::newName("/FlateDecode"),
-                             QPDFObjectHandle::newNull());
-    return stream;
+    return PdfObject::dictionary({{"Filter", PdfObject::name("FlateDecode")}});
 }
 
-QPDFObjectHandle embed(QPDF& pdf, const PdfPageLayer::EmbeddedFont& font)
+std::string_view view(const QByteArray& bytes)
 {
-    // Joined as QString: GCC 12 warns (-Wrestrict) on "/" + std::string in Release.
-    const std::string name = (QStringLiteral("/") + font.baseFont).toStdString();
-    const TrueTypeFont::Metrics& m = font.metrics;
-    QPDFObjectHandle program = flateStream(pdf, font.program);
-    program.getDict().replaceKey("/Length1", QPDFObjectHandle::newInteger(font.programLength));
-
-    // Symbolic: the glyphs are addressed by number, not by a standard character set.
-    const int flags = 4 | (m.fixedPitch ? 1 : 0) | (m.italic ? 64 : 0);
-    QPDFObjectHandle descriptor = QPDFObjectHandle::parse(
-        "<< /Type /FontDescriptor /FontName " + name + " /Flags " + std::to_string(flags) + " /FontBBox [" +
-        std::to_string(m.xMin) + " " + std::to_string(m.yMin) + " " + std::to_string(m.xMax) + " " +
-        std::to_string(m.yMax) + "] /ItalicAngle " + std::to_string(m.italicAngle) + " /Ascent " +
-        std::to_string(m.ascent) + " /Descent " + std::to_string(m.descent) + " /CapHeight " +
-        std::to_string(m.capHeight) + " /StemV 80 >>");
-    descriptor.replaceKey("/FontFile2", program);
-
-    QPDFObjectHandle cidFont = QPDFObjectHandle::parse(
-        "<< /Type /Font /Subtype /CIDFontType2 /BaseFont " + name +
-        " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /CIDToGIDMap /Identity >>");
-    cidFont.replaceKey("/FontDescriptor", pdf.makeIndirectObject(descriptor));
-    cidFont.replaceKey("/W", QPDFObjectHandle::parse(font.widths.toStdString()));
-
-    QPDFObjectHandle type0 =
-        QPDFObjectHandle::parse("<< /Type /Font /Subtype /Type0 /BaseFont " + name + " /Encoding /Identity-H >>");
-    QPDFObjectHandle descendants = QPDFObjectHandle::newArray();
-    descendants.appendItem(pdf.makeIndirectObject(cidFont));
-    type0.replaceKey("/DescendantFonts", descendants);
-    type0.replaceKey("/ToUnicode", flateStream(pdf, font.toUnicode));
-    return pdf.makeIndirectObject(type0);
+    return {bytes.constData(), size_t(bytes.size())};
 }
 
-// Each page with text gets it after what the painter drew, which is enclosed in q ... Q
-// so that the text starts from the page's initial graphics state.
-// Hands the writer each page's own content when it reaches it, straight from the layer:
-// a long document's pages are not copied into the library first.
-class PageContentProvider : public QPDFObjectHandle::StreamDataProvider
+quint32 permissionsOf(qint32 code)
 {
-public:
-    explicit PageContentProvider(const PdfPageLayer& layer) : m_layer(layer) {}
-
-    void add(QPDFObjGen stream, int page) { m_pages.emplace(stream, page); }
-
-    void provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) override
-    {
-        auto it = m_pages.find(og);
-        if (it == m_pages.end())
-            throw std::logic_error("page content without source");
-        const QByteArray data = m_layer.pageContent(it->second);
-        if (data.isEmpty())
-            throw std::runtime_error("page text could not be read back");
-        pipeline->write(reinterpret_cast<const unsigned char*>(data.constData()), size_t(data.size()));
-        pipeline->finish();
-    }
-
-private:
-    const PdfPageLayer& m_layer;
-    std::map<QPDFObjGen, int> m_pages;
-};
-
-void addText(QPDF& pdf, const PdfPageLayer& layer)
-{
-    if (layer.isEmpty())
-        return;
-    QPDFObjectHandle fonts = QPDFObjectHandle::newDictionary();
-    for (const PdfPageLayer::EmbeddedFont& font : layer.embeddedFonts())
-        fonts.replaceKey((QStringLiteral("/") + font.resourceName).toStdString(), embed(pdf, font));
-    QPDFObjectHandle save = QPDFObjectHandle::newStream(&pdf, "q\n");
-    QPDFObjectHandle restore = QPDFObjectHandle::newStream(&pdf, "Q\n");
-
-    auto provider = std::make_shared<PageContentProvider>(layer);
-    int index = -1;
-    for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
-        if (!layer.hasPageContent(++index))
-            continue;
-        QPDFObjectHandle pageObject = page.getObjectHandle();
-        QPDFObjectHandle contents = QPDFObjectHandle::newArray();
-        contents.appendItem(save);
-        QPDFObjectHandle drawn = pageObject.getKey("/Contents");
-        if (drawn.isArray()) {
-            for (int i = 0; i < drawn.getArrayNItems(); ++i)
-                contents.appendItem(drawn.getArrayItem(i));
-        } else if (drawn.isStream()) {
-            contents.appendItem(drawn);
-        }
-        contents.appendItem(restore);
-        QPDFObjectHandle text = QPDFObjectHandle::newStream(&pdf);
-        text.replaceStreamData(provider, QPDFObjectHandle::newName("/FlateDecode"), QPDFObjectHandle::newNull());
-        provider->add(text.getObjGen(), index);
-        contents.appendItem(text);
-        pageObject.replaceKey("/Contents", contents);
-
-        QPDFObjectHandle resources = pageObject.getKey("/Resources");
-        if (!resources.isDictionary()) {
-            resources = QPDFObjectHandle::newDictionary();
-            pageObject.replaceKey("/Resources", resources);
-        }
-        QPDFObjectHandle pageFonts = resources.getKey("/Font");
-        if (!pageFonts.isDictionary()) {
-            pageFonts = QPDFObjectHandle::newDictionary();
-            resources.replaceKey("/Font", pageFonts);
-        }
-        for (const std::string& key : fonts.getKeys())
-            pageFonts.replaceKey(key, fonts.getKey(key));
-    }
+    using P = PdfEncryption::Permission;
+    // Screen readers may always extract text: they are not the copying the code is meant
+    // to prevent.
+    quint32 granted = P::ExtractForAccessibility;
+    if (code & PdfMayPrint)
+        granted |= P::Print | P::PrintHighResolution;
+    if (code & PdfMayModify)
+        granted |= P::Assemble | P::Annotate | P::FillForms | P::ModifyOther;
+    if (code & PdfMayCopy)
+        granted |= P::Extract;
+    return granted;
 }
 
-void setCreationDate(QPDF& pdf, const QDateTime& when)
-{
-    QPDFObjectHandle trailer = pdf.getTrailer();
-    QPDFObjectHandle info = trailer.getKey("/Info");
-    if (!info.isDictionary()) {
-        info = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-        trailer.replaceKey("/Info", info);
-    }
-    info.replaceKey("/CreationDate", QPDFObjectHandle::newString(pdfDateString(when).toStdString()));
-}
-
-std::string randomPassword()
+QString randomPassword()
 {
     QByteArray bytes(24, Qt::Uninitialized);
     QRandomGenerator::system()->generate(bytes.begin(), bytes.end());
-    return bytes.toBase64().toStdString();
+    return QString::fromLatin1(bytes.toBase64());
 }
 
-void encrypt(QPDFWriter& writer, const PdfFinishOptions& options)
+// One pass from the page writer's file to the finished document. The source's objects
+// keep their numbers and are written in the order they stand in the source, so it is read
+// from front to back; what the pass adds gets numbers after the source's.
+//
+// Before writing, the page tree is walked once to learn which objects change: the pages
+// with text (their content becomes [q, own content, Q, text]) and the objects that hold
+// those pages' resources (they get the fonts). Per page only these numbers are kept.
+class FinishingPass
 {
-    const std::string open = options.openPassword.toStdString();
-    const std::string owner = options.ownerPassword.isEmpty() ? randomPassword() : options.ownerPassword.toStdString();
-    const qint32 code = options.permissionCode;
-    const bool print = code & PdfMayPrint;
-    const bool modify = code & PdfMayModify;
-    const bool copy = code & PdfMayCopy;
-    // Accessibility extraction stays allowed: screen readers are not the copying the
-    // code is meant to prevent.
-    writer.setR6EncryptionParameters(open.c_str(), owner.c_str(), true, copy, modify, modify, modify, modify,
-                                     print ? qpdf_r3p_full : qpdf_r3p_none, true);
+public:
+    FinishingPass(PdfFileReader& source, const PdfFinishOptions& options) : m_source(source), m_options(options)
+    {
+        m_nextNumber = source.objectCount();
+        const PdfObject* root = source.trailer().get("Root");
+        if (!root || !root->isReference())
+            throw PdfFileError(QStringLiteral("der Zwischendatei fehlt ihr Katalog"));
+        m_root = quint32(root->number());
+        const PdfObject* info = source.trailer().get("Info");
+        if (info && info->isReference() && source.offsetOf(quint32(info->number())) >= 0)
+            m_info = quint32(info->number());
+        else if (info && info->isDictionary())
+            m_newInfo = *info;
+
+        const PdfObject catalog = source.readObject(m_root).value;
+        if (const PdfObject* metadata = catalog.get("Metadata"); metadata && metadata->isReference())
+            m_metadata = quint32(metadata->number());
+        m_hasText = options.text && !options.text->isEmpty();
+        const PdfObject* pages = catalog.get("Pages");
+        if (m_hasText && pages)
+            collectTextPages(*pages, 0, 0);
+        std::sort(m_textPages.begin(), m_textPages.end());
+        std::sort(m_fontHolders.begin(), m_fontHolders.end());
+        m_fontHolders.erase(std::unique(m_fontHolders.begin(), m_fontHolders.end()), m_fontHolders.end());
+    }
+
+    void writeTo(const QString& target);
+
+private:
+    void collectTextPages(const PdfObject& node, quint32 resourcesHolder, int depth);
+    void writeTextObjects(PdfFileWriter& out);
+    void writeFont(PdfFileWriter& out, const PdfPageLayer::EmbeddedFont& font);
+    void writeSourceObject(PdfFileWriter& out, quint32 number, std::vector<bool>& dropped);
+    void addText(PdfObject& page, quint32 textNumber);
+    void addFonts(PdfObject& holder);
+    // The dictionary under `key`, read from its own object when it is one; an empty one
+    // when there is none.
+    PdfObject dictionaryEntry(const PdfObject& dictionary, std::string_view key);
+    PdfObject trailer(quint32 encryptNumber) const;
+
+    quint32 allocate() { return m_nextNumber++; }
+    bool encrypts() const { return m_options.encrypts(); }
+
+    PdfFileReader& m_source;
+    const PdfFinishOptions& m_options;
+    quint32 m_nextNumber = 0;
+    quint32 m_root = 0;
+    quint32 m_info = 0;                            // the source's document information, 0 for none
+    PdfObject m_newInfo = PdfObject::dictionary(); // written anew when the source has none to amend
+    quint32 m_metadata = 0;                        // the catalog's XMP stream, left out
+    int m_pageCount = 0;
+    quint32 m_nodesVisited = 0;
+    bool m_hasText = false;
+    // Pages with text: object number and page index, sorted by number.
+    std::vector<std::pair<quint32, int>> m_textPages;
+    // Objects whose resources get the fonts: resource dictionaries, or pages (and page
+    // tree nodes) that hold theirs directly. Sorted.
+    std::vector<quint32> m_fontHolders;
+    // What the text layer adds, once written.
+    quint32 m_save = 0, m_restore = 0;
+    PdfObject m_fonts = PdfObject::dictionary(); // resource name -> font
+};
+
+void FinishingPass::collectTextPages(const PdfObject& node, quint32 resourcesHolder, int depth)
+{
+    // A tree deeper than any real one, or one with more nodes than the file has objects,
+    // loops back on itself.
+    if (!node.isReference() || depth > MaxTreeDepth || ++m_nodesVisited > m_source.objectCount())
+        throw PdfFileError(QStringLiteral("der Seitenbaum der Zwischendatei ist fehlerhaft"));
+    const quint32 number = quint32(node.number());
+    const PdfObject value = m_source.readObject(number).value;
+    if (const PdfObject* resources = value.get("Resources"))
+        resourcesHolder = resources->isReference() ? quint32(resources->number()) : number;
+
+    const PdfObject* type = value.get("Type");
+    if (const PdfObject* kids = value.get("Kids"); kids && !(type && type->isName("Page"))) {
+        if (!kids->isArray())
+            throw PdfFileError(QStringLiteral("der Seitenbaum der Zwischendatei ist fehlerhaft"));
+        for (const PdfObject& kid : kids->items())
+            collectTextPages(kid, resourcesHolder, depth + 1);
+        return;
+    }
+    const int index = m_pageCount++;
+    if (!m_options.text->hasPageContent(index))
+        return;
+    m_textPages.emplace_back(number, index);
+    // Without resources of its own or inherited the page gets some of its own.
+    m_fontHolders.push_back(resourcesHolder ? resourcesHolder : number);
+}
+
+void FinishingPass::writeTo(const QString& target)
+{
+    std::unique_ptr<PdfEncryption> encryption;
+    if (encrypts()) {
+        const QString owner = m_options.ownerPassword.isEmpty() ? randomPassword() : m_options.ownerPassword;
+        encryption =
+            std::make_unique<PdfEncryption>(m_options.openPassword, owner, permissionsOf(m_options.permissionCode));
+    }
+    PdfFileWriter out(target, encryption.get());
+    // AES-256 came with PDF 1.7's extension level 8 (declared in the catalog).
+    const std::string& version = m_source.version();
+    out.writeHeader(encrypts() && version < "1.7" ? "1.7" : version);
+
+    if (m_hasText)
+        writeTextObjects(out);
+
+    std::vector<quint32> order;
+    for (quint32 n = 1; n < m_source.objectCount(); ++n) {
+        if (m_source.offsetOf(n) >= 0)
+            order.push_back(n);
+    }
+    std::sort(order.begin(), order.end(),
+              [this](quint32 a, quint32 b) { return m_source.offsetOf(a) < m_source.offsetOf(b); });
+    std::vector<bool> dropped(m_source.objectCount(), false);
+    if (m_metadata < dropped.size())
+        dropped[m_metadata] = true;
+    for (quint32 number : order) {
+        if (!dropped[number])
+            writeSourceObject(out, number, dropped);
+    }
+    std::vector<quint32>().swap(order);
+
+    if (!m_info && (m_options.creationDate.isValid() || m_newInfo.entryCount() > 0)) {
+        m_info = allocate();
+        if (m_options.creationDate.isValid())
+            m_newInfo.set("CreationDate", PdfObject::string(pdfDateString(m_options.creationDate).toStdString()));
+        out.writeObject(m_info, m_newInfo);
+    }
+    quint32 encryptNumber = 0;
+    if (encryption) {
+        encryptNumber = allocate();
+        out.writeUnencrypted(encryptNumber, encryption->dictionary());
+    }
+    out.finish(trailer(encryptNumber), m_nextNumber);
+}
+
+void FinishingPass::writeTextObjects(PdfFileWriter& out)
+{
+    // What the painter drew is enclosed in q ... Q, so the text starts from the page's
+    // initial graphics state.
+    m_save = allocate();
+    out.writeStream(m_save, PdfObject::dictionary(), "q\n");
+    m_restore = allocate();
+    out.writeStream(m_restore, PdfObject::dictionary(), "Q\n");
+    for (const PdfPageLayer::EmbeddedFont& font : m_options.text->embeddedFonts())
+        writeFont(out, font);
+}
+
+void FinishingPass::writeFont(PdfFileWriter& out, const PdfPageLayer::EmbeddedFont& font)
+{
+    using O = PdfObject;
+    const O name = O::name(font.baseFont.toStdString());
+    const TrueTypeFont::Metrics& m = font.metrics;
+
+    const quint32 program = allocate();
+    out.writeStream(program,
+                    O::dictionary({{"Filter", O::name("FlateDecode")}, {"Length1", O::integer(font.programLength)}}),
+                    view(font.program));
+    // Symbolic: the glyphs are addressed by number, not by a standard character set.
+    const int flags = 4 | (m.fixedPitch ? 1 : 0) | (m.italic ? 64 : 0);
+    const quint32 descriptor = allocate();
+    out.writeObject(descriptor, O::dictionary({{"Type", O::name("FontDescriptor")},
+                                               {"FontName", name},
+                                               {"Flags", O::integer(flags)},
+                                               {"FontBBox", O::array({O::integer(m.xMin), O::integer(m.yMin),
+                                                                      O::integer(m.xMax), O::integer(m.yMax)})},
+                                               {"ItalicAngle", O::real(m.italicAngle)},
+                                               {"Ascent", O::integer(m.ascent)},
+                                               {"Descent", O::integer(m.descent)},
+                                               {"CapHeight", O::integer(m.capHeight)},
+                                               {"StemV", O::integer(80)},
+                                               {"FontFile2", O::reference(program)}}));
+    const quint32 cidFont = allocate();
+    out.writeObject(cidFont, O::dictionary({{"Type", O::name("Font")},
+                                            {"Subtype", O::name("CIDFontType2")},
+                                            {"BaseFont", name},
+                                            {"CIDSystemInfo", O::dictionary({{"Registry", O::string("Adobe")},
+                                                                             {"Ordering", O::string("Identity")},
+                                                                             {"Supplement", O::integer(0)}})},
+                                            {"CIDToGIDMap", O::name("Identity")},
+                                            {"FontDescriptor", O::reference(descriptor)},
+                                            {"W", font.widths}}));
+    const quint32 toUnicode = allocate();
+    out.writeStream(toUnicode, flateStreamDictionary(), view(font.toUnicode));
+    const quint32 type0 = allocate();
+    out.writeObject(type0, O::dictionary({{"Type", O::name("Font")},
+                                          {"Subtype", O::name("Type0")},
+                                          {"BaseFont", name},
+                                          {"Encoding", O::name("Identity-H")},
+                                          {"DescendantFonts", O::array({O::reference(cidFont)})},
+                                          {"ToUnicode", O::reference(toUnicode)}}));
+    m_fonts.set(font.resourceName.toStdString(), O::reference(type0));
+}
+
+void FinishingPass::writeSourceObject(PdfFileWriter& out, quint32 number, std::vector<bool>& dropped)
+{
+    PdfFileReader::IndirectObject object = m_source.readObject(number);
+    PdfObject& value = object.value;
+    if (number == m_root) {
+        // The writer's XMP packet repeats the document information with its own dates;
+        // without it the document information is the only account.
+        value.remove("Metadata");
+        if (encrypts() && m_source.version() < "2.0") {
+            PdfObject level = PdfObject::dictionary(
+                {{"BaseVersion", PdfObject::name("1.7")}, {"ExtensionLevel", PdfObject::integer(8)}});
+            PdfObject extensions = dictionaryEntry(value, "Extensions");
+            extensions.set("ADBE", std::move(level));
+            value.set("Extensions", std::move(extensions));
+        }
+    }
+    if (number == m_info && m_options.creationDate.isValid() && value.isDictionary())
+        value.set("CreationDate", PdfObject::string(pdfDateString(m_options.creationDate).toStdString()));
+
+    const auto page = std::lower_bound(m_textPages.begin(), m_textPages.end(), std::pair(number, 0));
+    const bool hasText = page != m_textPages.end() && page->first == number;
+    const quint32 textNumber = hasText ? allocate() : 0;
+    if (hasText)
+        addText(value, textNumber);
+    if (std::binary_search(m_fontHolders.begin(), m_fontHolders.end(), number))
+        addFonts(value);
+
+    if (!object.isStream()) {
+        out.writeObject(number, value);
+    } else {
+        // The length goes into the stream's dictionary as written (encryption lengthens
+        // it); the object that held it is left out unless it is already written.
+        if (object.lengthObject && object.lengthObject < dropped.size() && !out.isWritten(object.lengthObject))
+            dropped[object.lengthObject] = true;
+        out.beginStream(number, std::move(value), object.streamLength);
+        m_source.readStreamData(object, [&out](const char* data, size_t size) { out.writeStreamData({data, size}); });
+        out.endStream();
+    }
+
+    if (hasText) {
+        const QByteArray text = m_options.text->pageContent(page->second);
+        if (text.isEmpty())
+            throw PdfFileError(
+                QStringLiteral("der Text der Seite %1 lässt sich nicht zurücklesen").arg(page->second + 1));
+        out.writeStream(textNumber, flateStreamDictionary(), view(text));
+    }
+}
+
+void FinishingPass::addText(PdfObject& page, quint32 textNumber)
+{
+    PdfObject contents = PdfObject::array({PdfObject::reference(m_save)});
+    if (const PdfObject* own = page.get("Contents")) {
+        // One stream, or an array of them (possibly an object of its own).
+        const PdfObject resolved = m_source.resolve(*own);
+        if (resolved.isArray()) {
+            for (const PdfObject& part : resolved.items())
+                contents.append(part);
+        } else {
+            contents.append(*own);
+        }
+    }
+    contents.append(PdfObject::reference(m_restore));
+    contents.append(PdfObject::reference(textNumber));
+    page.set("Contents", std::move(contents));
+}
+
+void FinishingPass::addFonts(PdfObject& holder)
+{
+    if (!holder.isDictionary())
+        return;
+    // A page or page tree node holds its resources; anything else is a resource
+    // dictionary of its own.
+    const PdfObject* type = holder.get("Type");
+    if (!type || !(type->isName("Page") || type->isName("Pages"))) {
+        PdfObject fonts = dictionaryEntry(holder, "Font");
+        for (size_t i = 0; i < m_fonts.entryCount(); ++i)
+            fonts.set(m_fonts.keyAt(i), m_fonts.valueAt(i));
+        holder.set("Font", std::move(fonts));
+        return;
+    }
+    PdfObject resources = dictionaryEntry(holder, "Resources");
+    addFonts(resources);
+    holder.set("Resources", std::move(resources));
+}
+
+PdfObject FinishingPass::dictionaryEntry(const PdfObject& dictionary, std::string_view key)
+{
+    const PdfObject* value = dictionary.get(key);
+    PdfObject resolved = value ? m_source.resolve(*value) : PdfObject();
+    return resolved.isDictionary() ? resolved : PdfObject::dictionary();
+}
+
+PdfObject FinishingPass::trailer(quint32 encryptNumber) const
+{
+    PdfObject t = PdfObject::dictionary();
+    t.set("Root", PdfObject::reference(m_root));
+    if (m_info)
+        t.set("Info", PdfObject::reference(m_info));
+    // The identifier of the source if it has one; readers want one in encrypted files.
+    const PdfObject* id = m_source.trailer().get("ID");
+    if (id && id->isArray() && id->items().size() == 2) {
+        t.set("ID", *id);
+    } else {
+        QByteArray bytes(16, Qt::Uninitialized);
+        QRandomGenerator::system()->generate(bytes.begin(), bytes.end());
+        const PdfObject part = PdfObject::string(bytes.toStdString());
+        t.set("ID", PdfObject::array({part, part}));
+    }
+    if (encryptNumber)
+        t.set("Encrypt", PdfObject::reference(encryptNumber));
+    return t;
 }
 
 } // namespace
@@ -184,39 +380,12 @@ QString pdfDateString(const QDateTime& when)
 QString finishPdf(const QString& source, const QString& target, const PdfFinishOptions& options)
 {
     try {
-        // The source is read through a memory map: the library reads an object at a time
-        // and seeks before each read, which costs a hundred system calls a page on a file.
-        // The map outlives the document, which reads stream data from it until written.
-        QFile input(source);
-        const uchar* mapped =
-            input.open(QIODevice::ReadOnly) && input.size() > 0 ? input.map(0, input.size()) : nullptr;
-        QPDF pdf;
-        pdf.setSuppressWarnings(true);
-        const QByteArray sourceName = QFile::encodeName(source);
-        if (mapped)
-            pdf.processMemoryFile(sourceName.constData(), reinterpret_cast<const char*>(mapped), size_t(input.size()));
-        else
-            pdf.processFile(sourceName.constData());
-
-        if (options.text)
-            addText(pdf, *options.text);
-        if (options.creationDate.isValid())
-            setCreationDate(pdf, options.creationDate);
-        // The writer's XMP packet repeats the document information with its own dates;
-        // without it the document information above is the only account.
-        pdf.getRoot().removeKey("/Metadata");
-
-        const QByteArray targetName = QFile::encodeName(target);
-        QPDFWriter writer(pdf, targetName.constData());
-        // Streams pass through as the writer stored them: none is decoded and compressed
-        // again (content streams decoded above stay decoded). Objects are written one by
-        // one as the writer did, not packed into compressed object streams.
-        writer.setDecodeLevel(qpdf_dl_none);
-        writer.setCompressStreams(false);
-        writer.setObjectStreamMode(qpdf_o_disable);
-        if (options.encrypts())
-            encrypt(writer, options);
-        writer.write();
+        PdfFileReader reader(source);
+        FinishingPass(reader, options).writeTo(target);
+    } catch (const PdfFileError& e) {
+        return e.reason();
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("zu wenig Arbeitsspeicher");
     } catch (const std::exception& e) {
         return QString::fromLocal8Bit(e.what());
     }

@@ -7,10 +7,11 @@ class PdfPageLayer;
 
 // The pass over a finished QPdfWriter file that adds what the writer cannot do itself:
 // the pages' text written by the document's own text layer, encryption with passwords
-// and permissions, and a chosen creation date. It reads one
-// file and writes another, copying stream data from the source file as it is (never
-// decoded and compressed again), so a long document is never held in memory and the
-// pass costs little more than the encryption itself.
+// and permissions, and a chosen creation date. It reads one file and writes another an
+// object at a time (PdfFileReader.h, PdfFileWriter.h), copying stream data as it is
+// stored (never decoded and compressed again). What it keeps is a few numbers per object
+// and per page, never the objects: a document of 100,000 pages costs some MiB, and the
+// pass costs little more than reading, encrypting and writing the file.
 struct PdfFinishOptions
 {
     // Opens the document with full rights. When encryption is wanted but this is empty,

@@ -168,6 +168,38 @@ QSet<QString>& namesInWriting()
     return names;
 }
 
+// Holds an automatic name as taken while its document is written.
+class NameReservation
+{
+public:
+    explicit NameReservation(const Target& target) : m_name(target.automatic ? target.path : QString())
+    {
+        if (!m_name.isEmpty())
+            namesInWriting().insert(m_name);
+    }
+    ~NameReservation()
+    {
+        if (!m_name.isEmpty())
+            namesInWriting().remove(m_name);
+    }
+    NameReservation(const NameReservation&) = delete;
+    NameReservation& operator=(const NameReservation&) = delete;
+
+private:
+    QString m_name;
+};
+
+// The component with the job's security settings, started, at the resolution it finds.
+void startComponent(PdfComponent& pdf, const JobSettings& settings)
+{
+    probeResolution(pdf);
+    pdf.setOpenPassword(settings.pdfOpenPassword);
+    pdf.setOwnerPassword(settings.pdfOwnerPassword);
+    pdf.setPermissionCode(PdfComponent::permissionCode(settings.pdfMayPrint, settings.pdfMayCopy, settings.pdfMayEdit));
+    pdf.setCreationDate(QDateTime::currentDateTime());
+    pdf.startEngine();
+}
+
 // The steps shared by both outputs; `choosePath` names the file once the page size is
 // known and the progress bars are set, just before the document begins.
 OutputOutcome makeJobPdf(const Job& job, const OutputRequest& request, OutputProgress& progress, PdfVariant variant,
@@ -175,12 +207,7 @@ OutputOutcome makeJobPdf(const Job& job, const OutputRequest& request, OutputPro
 {
     const JobSettings& settings = job.settings;
     PdfComponent pdf;
-    probeResolution(pdf);
-    pdf.setOpenPassword(settings.pdfOpenPassword);
-    pdf.setOwnerPassword(settings.pdfOwnerPassword);
-    pdf.setPermissionCode(PdfComponent::permissionCode(settings.pdfMayPrint, settings.pdfMayCopy, settings.pdfMayEdit));
-    pdf.setCreationDate(QDateTime::currentDateTime());
-    pdf.startEngine();
+    startComponent(pdf, settings);
 
     const QSize page =
         pagesizes::pagePixels(variant, job.landscape, pdf.horizontalResolution(), pdf.verticalResolution());
@@ -190,13 +217,7 @@ OutputOutcome makeJobPdf(const Job& job, const OutputRequest& request, OutputPro
     if (!target.problem.isEmpty())
         return OutputOutcome::failure(target.problem);
     const QString& path = target.path;
-    struct Reservation
-    {
-        QString name;
-        ~Reservation() { namesInWriting().remove(name); }
-    } reservation{target.automatic ? path : QString()};
-    if (target.automatic)
-        namesInWriting().insert(path);
+    const NameReservation reservation(target);
     const OutputOutcome begun = pdf.beginDocument(path, target.automatic ? PdfComponent::KeepExisting : 0);
     if (!begun.ok())
         return begun;

@@ -6,7 +6,7 @@
 #include <QDateTime>
 #include <QString>
 
-class JobSettings;
+struct JobSettings;
 
 // The PDF outputs: the job's pages of the request's range, each drawn as the printer
 // draws it (background picture, watermark, every line through the line renderer), then

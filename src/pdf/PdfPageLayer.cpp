@@ -186,20 +186,18 @@ std::vector<PdfPageLayer::EmbeddedFont> PdfPageLayer::embeddedFonts() const
         font.metrics = f->data.metrics();
 
         // Runs of neighbouring glyphs share one entry: first [w1 w2 ...].
-        PdfContent w;
-        w << '[';
+        font.widths = PdfObject::array();
         for (size_t g = 0; g < f->used.size();) {
             if (!f->used[g]) {
                 ++g;
                 continue;
             }
-            w << std::to_string(g) << " [";
+            font.widths.append(PdfObject::integer(qint64(g)));
+            PdfObject run = PdfObject::array();
             for (; g < f->used.size() && f->used[g]; ++g)
-                w.number(f->data.width(quint32(g)));
-            w << "] ";
+                run.append(PdfObject::real(f->data.width(quint32(g))));
+            font.widths.append(std::move(run));
         }
-        w << ']';
-        font.widths = QByteArray(w.bytes().data(), qsizetype(w.bytes().size()));
         out.push_back(std::move(font));
     }
     return out;

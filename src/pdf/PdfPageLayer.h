@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/PageSink.h"
+#include "pdf/PdfObject.h"
 #include "pdf/TrueTypeSubset.h"
 
 #include <QByteArray>
@@ -69,7 +70,7 @@ public:
         QByteArray baseFont;         // subset tag + PostScript name
         QByteArray program;          // the TrueType subset, compressed for FlateDecode
         qsizetype programLength = 0; // its size uncompressed
-        QByteArray widths;           // the CID font's W array, with brackets
+        PdfObject widths;            // the CID font's W array
         QByteArray toUnicode;        // the character map, compressed for FlateDecode
         TrueTypeFont::Metrics metrics;
     };

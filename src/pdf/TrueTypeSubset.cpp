@@ -131,6 +131,50 @@ QByteArray shortNameTable(const QString& family, const QString& style, const QSt
     return table + strings;
 }
 
+struct FontTable
+{
+    const char* tag;
+    QByteArray data;
+};
+
+// A font file of the tables, each on a four-byte boundary, with the directory a reader
+// looks them up in and the whole-file checksum in the head table.
+QByteArray fontFile(std::vector<FontTable> tables)
+{
+    std::erase_if(tables, [](const FontTable& t) { return t.data.isEmpty(); });
+    const quint16 count = quint16(tables.size());
+    quint16 power = 1, log2 = 0;
+    while (power * 2 <= count) {
+        power *= 2;
+        ++log2;
+    }
+    QByteArray out;
+    put32(out, 0x00010000);
+    put16(out, count);
+    put16(out, quint16(power * 16));
+    put16(out, log2);
+    put16(out, quint16(count * 16 - power * 16));
+    quint32 offset = 12 + 16u * count;
+    qsizetype headOffset = 0;
+    for (const FontTable& t : tables) {
+        out.append(t.tag, 4);
+        put32(out, checksum(t.data));
+        put32(out, offset);
+        put32(out, quint32(t.data.size()));
+        if (qstrncmp(t.tag, "head", 4) == 0)
+            headOffset = offset;
+        offset += (quint32(t.data.size()) + 3) & ~3u;
+    }
+    for (const FontTable& t : tables) {
+        out.append(t.data);
+        while (out.size() % 4)
+            out.append('\0');
+    }
+    set32(out, headOffset + 8, 0xB1B0AFBA - checksum(out));
+    return out;
+}
+
+
 } // namespace
 
 TrueTypeFont::TrueTypeFont(const QRawFont& font)
@@ -232,10 +276,8 @@ void TrueTypeFont::addComponents(quint32 glyph, std::vector<bool>& keep, int dep
     }
 }
 
-QByteArray TrueTypeFont::subset(const std::vector<bool>& used) const
+std::vector<bool> TrueTypeFont::keptGlyphs(const std::vector<bool>& used) const
 {
-    if (!m_valid)
-        return {};
     std::vector<bool> keep(size_t(m_glyphCount), false);
     keep[0] = true;
     for (size_t g = 0; g < used.size() && g < keep.size(); ++g) {
@@ -244,6 +286,14 @@ QByteArray TrueTypeFont::subset(const std::vector<bool>& used) const
             addComponents(quint32(g), keep, 0);
         }
     }
+    return keep;
+}
+
+QByteArray TrueTypeFont::subset(const std::vector<bool>& used) const
+{
+    if (!m_valid)
+        return {};
+    const std::vector<bool> keep = keptGlyphs(used);
 
     // Outlines of the kept glyphs, each starting on a four-byte boundary, with long offsets.
     QByteArray glyf;
@@ -270,49 +320,18 @@ QByteArray TrueTypeFont::subset(const std::vector<bool>& used) const
             set16(hmtx, qsizetype(m_horizontalMetrics) * 4 + qsizetype(g - m_horizontalMetrics) * 2, 0);
     }
     QByteArray head = m_head;
-    set32(head, 8, 0);  // checkSumAdjustment, set below
+    set32(head, 8, 0);  // checkSumAdjustment, set by fontFile()
     set16(head, 50, 1); // long offsets
 
     // The tables the page writer's own subsets carry, which every reader accepts: no
     // character map (glyphs are addressed by number) and no hinting programs, so readers
     // draw the outlines as designed at every size.
-    struct Table
-    {
-        const char* tag;
-        QByteArray data;
-    };
-    std::vector<Table> tables = {{"OS/2", m_os2}, {"glyf", glyf}, {"head", head}, {"hhea", m_hhea},
-                                 {"hmtx", hmtx},  {"loca", loca}, {"maxp", m_maxp}, {"name", m_name}};
-    std::erase_if(tables, [](const Table& t) { return t.data.isEmpty(); });
-
-    const quint16 count = quint16(tables.size());
-    quint16 power = 1, log2 = 0;
-    while (power * 2 <= count) {
-        power *= 2;
-        ++log2;
-    }
-    QByteArray out;
-    put32(out, 0x00010000);
-    put16(out, count);
-    put16(out, quint16(power * 16));
-    put16(out, log2);
-    put16(out, quint16(count * 16 - power * 16));
-    quint32 offset = 12 + 16u * count;
-    qsizetype headOffset = 0;
-    for (const Table& t : tables) {
-        out.append(t.tag, 4);
-        put32(out, checksum(t.data));
-        put32(out, offset);
-        put32(out, quint32(t.data.size()));
-        if (qstrncmp(t.tag, "head", 4) == 0)
-            headOffset = offset;
-        offset += (quint32(t.data.size()) + 3) & ~3u;
-    }
-    for (const Table& t : tables) {
-        out.append(t.data);
-        while (out.size() % 4)
-            out.append('\0');
-    }
-    set32(out, headOffset + 8, 0xB1B0AFBA - checksum(out));
-    return out;
+    return fontFile({{"OS/2", m_os2},
+                     {"glyf", glyf},
+                     {"head", head},
+                     {"hhea", m_hhea},
+                     {"hmtx", hmtx},
+                     {"loca", loca},
+                     {"maxp", m_maxp},
+                     {"name", m_name}});
 }

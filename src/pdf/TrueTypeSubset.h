@@ -49,6 +49,8 @@ private:
     // The outline data of a glyph, empty for a glyph without outline.
     QByteArray glyphData(quint32 glyph) const;
     void addComponents(quint32 glyph, std::vector<bool>& keep, int depth) const;
+    // The glyphs a subset keeps: glyph 0, the used ones and the glyphs they are made of.
+    std::vector<bool> keptGlyphs(const std::vector<bool>& used) const;
 
     bool m_valid = false;
     int m_glyphCount = 0;

@@ -98,7 +98,9 @@ ParsedFile parse(const QString& fileName)
     const QByteArray& bytes = *content;
     if (bytes.contains("\r\n"))
         parsed.lineEnding = QStringLiteral("\r\n");
-    auto decode = QStringDecoder(QStringDecoder::System);
+    // Stateless: an incomplete character at the end reads as a replacement character, as
+    // it does before a line end, and as the writer sees it.
+    auto decode = QStringDecoder(QStringDecoder::System, QStringDecoder::Flag::Stateless);
     QString text = decode(bytes);
     text.remove(u'\r');
     parsed.rawLines = text.split(u'\n');
@@ -226,13 +228,13 @@ QList<RawLine> rawLines(const QByteArray& bytes)
     return lines;
 }
 
+// A line as the reader sees it: a character cut off at the line's end is a replacement
+// character, and carriage returns anywhere in it are gone.
 Line classifyRaw(const RawLine& raw)
 {
-    QByteArray text = raw.text;
-    if (text.endsWith('\r'))
-        text.chop(1);
-    QStringDecoder decode(QStringDecoder::System);
-    const QString decoded = decode(text);
+    QStringDecoder decode(QStringDecoder::System, QStringDecoder::Flag::Stateless);
+    QString decoded = decode(raw.text);
+    decoded.remove(u'\r');
     return classify(decoded);
 }
 

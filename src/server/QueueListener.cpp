@@ -144,8 +144,8 @@ bool QueueListener::listen()
     }
     m_listenFd = fd;
     m_socketPath = QString::fromStdString(path);
-    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, &QueueListener::acceptConnections);
+    m_listenNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_listenNotifier, &QSocketNotifier::activated, this, &QueueListener::acceptConnections);
     return true;
 }
 
@@ -154,8 +154,15 @@ void QueueListener::acceptConnections()
     static const long cups = cupsUid();
     for (;;) {
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0)
+        if (fd < 0) {
+            // Out of descriptors or memory: the connection stays queued and would wake the
+            // listener again at once; it is taken a second later, when some may be free.
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                m_listenNotifier->setEnabled(false);
+                QTimer::singleShot(1000, m_listenNotifier, [n = m_listenNotifier] { n->setEnabled(true); });
+            }
             return;
+        }
         const long peer = queuelink::peerUid(fd);
         if (peer < 0 || (peer != 0 && peer != long(::getuid()) && peer != cups)) {
             ::close(fd);

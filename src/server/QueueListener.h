@@ -7,6 +7,8 @@
 #include <functional>
 #include <string_view>
 
+class QSocketNotifier;
+
 namespace queuelink {
 struct Header;
 }
@@ -65,6 +67,7 @@ private:
     QList<Connection*> m_connections;
     QString m_socketPath;
     int m_listenFd = -1;
+    QSocketNotifier* m_listenNotifier = nullptr;
     int m_folderFd = -1; // locked while this server listens
     qint64 m_largestJob;
 };
