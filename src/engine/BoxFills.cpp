@@ -96,11 +96,19 @@ void BoxFills::paint(QPainter& painter, PageSink* sink)
     std::sort(m_fills.begin(), m_fills.end(),
               [](const Fill& a, const Fill& b) { return qGray(a.colour) > qGray(b.colour); });
     const QTransform toDevice = sink ? painter.combinedTransform() : QTransform();
-    painter.save();
-    painter.setPen(Qt::NoPen);
+    // A sink usually takes every fill and line itself; the painter's state is touched only
+    // for what it leaves, as saving and restoring it costs more than the drawing.
+    bool saved = false;
+    const auto painterState = [&] {
+        if (!saved)
+            painter.save();
+        saved = true;
+    };
     for (const Fill& fill : m_fills) {
         if (fill.rects.empty() || (sink && sink->fillRects(fill.colour, toDevice, fill.rects)))
             continue;
+        painterState();
+        painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(fill.colour));
         // One rectangle per fill: viewers snap a fill that is a single rectangle to
         // whole device pixels, so thin rules stay crisp instead of turning into grey
@@ -108,17 +116,17 @@ void BoxFills::paint(QPainter& painter, PageSink* sink)
         for (const QRectF& rect : fill.rects)
             painter.drawRects(&rect, 1);
     }
-    if (!m_lines.empty()) {
+    for (const Line& line : m_lines) {
+        if (sink && sink->strokeLine(toDevice, line.line, line.width))
+            continue;
+        painterState();
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setBrush(Qt::NoBrush);
-        for (const Line& line : m_lines) {
-            if (sink && sink->strokeLine(toDevice, line.line, line.width))
-                continue;
-            painter.setPen(QPen(Qt::black, line.width, Qt::SolidLine, Qt::FlatCap));
-            painter.drawLine(line.line);
-        }
+        painter.setPen(QPen(Qt::black, line.width, Qt::SolidLine, Qt::FlatCap));
+        painter.drawLine(line.line);
     }
-    painter.restore();
+    if (saved)
+        painter.restore();
     clear();
 }
 

@@ -14,6 +14,17 @@
 
 namespace {
 
+// Whether `text` holds `marker`. Few records hold the marker's first character at all, and
+// looking for one character is far cheaper than looking for a string.
+bool holds(const QString& text, QLatin1StringView marker)
+{
+    const QChar first = QLatin1Char(marker.front());
+    for (qsizetype at = text.indexOf(first); at >= 0; at = text.indexOf(first, at + 1))
+        if (QStringView(text).sliced(at).startsWith(marker))
+            return true;
+    return false;
+}
+
 // A record over 1 MiB holding a NUL character is binary data without line ends.
 constexpr qsizetype LongRecord = 1 << 20;
 
@@ -286,9 +297,9 @@ LoadResult loadJob(const QString& printFile, const LoadOptions& options)
             result.problem = QStringLiteral("Die Datei enthält Binärdaten ohne Zeilenenden.");
             return result;
         }
-        if (printableTally(record.text) > defaults.landscapeTally || record.text.contains(QStringLiteral("^Q")))
+        if (printableTally(record.text) > defaults.landscapeTally || holds(record.text, QLatin1StringView("^Q")))
             job.landscape = true;
-        if (record.text.contains(QStringLiteral("@INI"))) {
+        if (holds(record.text, QLatin1StringView("@INI"))) {
             QString named = rules::trimBlanks(QStringView(record.text).mid(4)).toString();
             iniName = named.remove(u'\r');
         }

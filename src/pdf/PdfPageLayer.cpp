@@ -104,6 +104,7 @@ struct PdfPageLayer::Spill
     tempjournal::Note note; // outlives the file it notes
     QTemporaryFile file{QDir::temp().filePath(QStringLiteral("druckserver-text-XXXXXX"))};
     bool usable = false;
+    qint64 end = 0; // where the next page goes; asking the file would flush its buffer
 };
 
 PdfPageLayer::PdfPageLayer() : m_writer(std::make_unique<PdfPageWriter>(*this)) {}
@@ -217,8 +218,10 @@ void PdfPageLayer::store(int index, QByteArray content)
             m_spill->note.set(m_spill->file.fileName());
     }
     QFile& file = m_spill->file;
-    if (m_spill->usable && file.seek(file.size()) && file.write(content) == content.size()) {
-        page.offset = file.size() - content.size();
+    if (m_spill->usable && (file.pos() == m_spill->end || file.seek(m_spill->end)) &&
+        file.write(content) == content.size()) {
+        page.offset = m_spill->end;
+        m_spill->end += content.size();
         return;
     }
     page.inMemory = std::move(content);
