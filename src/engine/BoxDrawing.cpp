@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -46,7 +47,7 @@ int dashCount(char32_t c)
 
 struct Geometry
 {
-    BoxFills& fills;
+    std::vector<QRectF>& strokes;
     QRectF cell;
     double t;       // light line width
     double g;       // distance of each line of a double line from the centre
@@ -87,7 +88,7 @@ struct Geometry
     {
         const QRectF r = horizontal ? QRectF(from, across - width / 2, to - from, width)
                                     : QRectF(across - width / 2, from, width, to - from);
-        fills.addRect(r);
+        strokes.push_back(r);
     }
 
     // Where a line at `side` (-1 or +1 across the arm) coming from the edge of arm `d`
@@ -187,6 +188,49 @@ void drawBlock(BoxFills& fills, const QRectF& cell, char32_t c, double overlap)
     }
 }
 
+// The strokes of one character in a cell at the origin. A listing draws the same few
+// characters in cells of one size thousands of times, so each thread keeps the strokes of
+// the latest ones and moves them to the cell at hand.
+struct Strokes
+{
+    char32_t c;
+    QSizeF cell;
+    double lineWidth;
+    double overlap;
+    double minimumWidth;
+    std::vector<QRectF> rects;
+};
+
+const std::vector<QRectF>& armStrokes(char32_t c, const QSizeF& cell, double lineWidth, double overlap,
+                                      double minimumWidth)
+{
+    constexpr size_t Kept = 64;
+    thread_local std::vector<Strokes> kept;
+    for (const Strokes& s : kept)
+        if (s.c == c && s.cell.width() == cell.width() && s.cell.height() == cell.height() && s.lineWidth == lineWidth && s.overlap == overlap &&
+            s.minimumWidth == minimumWidth)
+            return s.rects;
+    if (kept.size() >= Kept)
+        kept.clear();
+    Strokes& made = kept.emplace_back(Strokes{c, cell, lineWidth, overlap, minimumWidth, {}});
+    // Keep lines, and the two lines of a double line, inside narrow cells (condensed or
+    // scaled-down documents) so neighbouring verticals never merge.
+    const double room = std::min(cell.width(), cell.height());
+    const double t = std::max(std::min(lineWidth, room / 6), minimumWidth);
+    const double g = std::min(1.25 * t, room * 0.3);
+    const char* arms = Arms[c - 0x2500];
+    const Geometry geometry{made.rects,
+                            QRectF(QPointF(0, 0), cell),
+                            t,
+                            g,
+                            overlap,
+                            {Style(arms[0]), Style(arms[1]), Style(arms[2]), Style(arms[3])},
+                            dashCount(c)};
+    for (Direction d : {Up, Right, Down, Left})
+        geometry.drawArm(d);
+    return made.rects;
+}
+
 } // namespace
 
 namespace boxdrawing {
@@ -199,20 +243,14 @@ void draw(BoxFills& fills, const QRectF& cell, char32_t c, double lineWidth, dou
         drawBlock(fills, cell, c, overlap);
         return;
     }
-    // Keep lines, and the two lines of a double line, inside narrow cells (condensed or
-    // scaled-down documents) so neighbouring verticals never merge.
-    const double room = std::min(cell.width(), cell.height());
-    const double t = std::max(std::min(lineWidth, room / 6), minimumWidth);
-    const double g = std::min(1.25 * t, room * 0.3);
     if (c >= 0x2571 && c <= 0x2573) {
+        const double t = std::max(std::min(lineWidth, std::min(cell.width(), cell.height()) / 6), minimumWidth);
         drawDiagonals(fills, cell, c, t);
         return;
     }
-    const char* arms = Arms[c - 0x2500];
-    Geometry geometry{
-        fills, cell, t, g, overlap, {Style(arms[0]), Style(arms[1]), Style(arms[2]), Style(arms[3])}, dashCount(c)};
-    for (Direction d : {Up, Right, Down, Left})
-        geometry.drawArm(d);
+    const QPointF at = cell.topLeft();
+    for (const QRectF& stroke : armStrokes(c, cell.size(), lineWidth, overlap, minimumWidth))
+        fills.addRect(stroke.translated(at));
 }
 
 } // namespace boxdrawing

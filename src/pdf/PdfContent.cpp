@@ -8,13 +8,14 @@
 PdfContent& PdfContent::number(double value)
 {
     // Four decimals are a ten-thousandth of a device pixel or of a text unit.
-    const double scaled = std::round(value * 10000.0);
+    const double scaled = value * 10000.0;
     if (!(std::abs(scaled) < 9e15)) {
         // Out of range (or not a number): nothing sensible to draw, but the stream stays valid.
         m_bytes.append(std::isfinite(value) ? (value < 0 ? "-32767 " : "32767 ") : "0 ");
         return *this;
     }
-    long long whole = static_cast<long long>(scaled);
+    // Rounded half away from zero as std::round does, without a call into the maths library.
+    long long whole = static_cast<long long>(scaled + (scaled < 0 ? -0.5 : 0.5));
     if (whole < 0) {
         m_bytes.push_back('-');
         whole = -whole;

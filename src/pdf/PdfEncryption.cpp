@@ -1,6 +1,5 @@
 #include "pdf/PdfEncryption.h"
 
-#include <QCryptographicHash>
 #include <QRandomGenerator>
 
 #include <qpdf/QPDFCryptoImpl.hh>
@@ -23,10 +22,14 @@ std::string passwordBytes(const QString& password)
     return utf8.toStdString();
 }
 
-std::string sha2(QCryptographicHash::Algorithm algorithm, std::string_view data)
+// SHA-2 of `bits` (256, 384 or 512) through the crypto provider: the password hash below
+// takes thousands of them, and the provider's are several times faster than Qt's.
+std::string sha2(QPDFCryptoImpl& crypto, int bits, std::string_view data)
 {
-    const QByteArray digest = QCryptographicHash::hash(QByteArrayView(data.data(), qsizetype(data.size())), algorithm);
-    return digest.toStdString();
+    crypto.SHA2_init(bits);
+    crypto.SHA2_update(reinterpret_cast<const unsigned char*>(data.data()), data.size());
+    crypto.SHA2_finalize();
+    return crypto.SHA2_digest();
 }
 
 // AES in CBC mode (with an initialisation vector) or ECB (without), on whole blocks only.
@@ -54,7 +57,7 @@ std::string passwordHash(QPDFCryptoImpl& crypto, std::string_view password, std:
 {
     std::string input(password);
     input.append(salt).append(userEntry);
-    std::string k = sha2(QCryptographicHash::Sha256, input);
+    std::string k = sha2(crypto, 256, input);
     for (int round = 1;; ++round) {
         std::string once(password);
         once.append(k).append(userEntry);
@@ -68,9 +71,8 @@ std::string passwordHash(QPDFCryptoImpl& crypto, std::string_view password, std:
         int sum = 0;
         for (size_t i = 0; i < Block; ++i)
             sum += static_cast<unsigned char>(e[i]);
-        constexpr QCryptographicHash::Algorithm next[] = {QCryptographicHash::Sha256, QCryptographicHash::Sha384,
-                                                          QCryptographicHash::Sha512};
-        k = sha2(next[sum % 3], e);
+        constexpr int next[] = {256, 384, 512};
+        k = sha2(crypto, next[sum % 3], e);
         if (round >= 64 && static_cast<unsigned char>(e.back()) <= round - 32)
             break;
     }
