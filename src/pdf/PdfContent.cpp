@@ -75,7 +75,11 @@ struct PdfDeflater::Stream
 
 PdfDeflater::PdfDeflater(int level) : m_stream(std::make_unique<Stream>())
 {
-    m_stream->ready = deflateInit(&m_stream->z, level) == Z_OK;
+    // A smaller hash table than zlib's default: it is cleared for every stream, and a page's
+    // content is small enough that the table's size hardly changes the result.
+    constexpr int WindowBits = 15;
+    constexpr int MemoryLevel = 6;
+    m_stream->ready = deflateInit2(&m_stream->z, level, Z_DEFLATED, WindowBits, MemoryLevel, Z_DEFAULT_STRATEGY) == Z_OK;
 }
 
 PdfDeflater::~PdfDeflater()
