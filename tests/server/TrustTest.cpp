@@ -256,3 +256,24 @@ TEST(Stranger, FromThePrinterQueueStaysAStrangerWherePrintFilesAreTrusted)
     ASSERT_TRUE(polling.idle());
     EXPECT_EQ(office.pdfs(ownFolder).size(), 1);
 }
+
+// A job with a settings file of its own keeps it while it waits: another job read meanwhile,
+// with the default settings, changes neither where it goes nor anything else.
+TEST(OwnSettings, AWaitingJobPrintsIntoItsOwnFolderWhateverJobIsReadMeanwhile)
+{
+    Office office("TrustPrintFiles=1\n");
+    const QString ownFolder = office.dirs.root() + "/eigene";
+    QDir().mkpath(ownFolder);
+    TempFolders::writeFile(office.dirs.appData() + "/eigene.ini",
+                           "[Pserver]\nPDFFolder=" + ownFolder.toLocal8Bit() +
+                               "\nAutoStart=1\nHideMode=1\nAutoStartDelay=1500\nPdfPrint=0\n");
+    Polling polling;
+    polling.tickOn(office.dirs, "@INI D:\\EIGENE.INI\r\nAuftrag A\r\n");
+    ASSERT_EQ(polling.server.jobs().size(), 1);
+    polling.tickOn(office.dirs, "Auftrag B\r\n");
+    ASSERT_TRUE(polling.idle());
+    ASSERT_EQ(office.pdfs(ownFolder).size(), 1);
+    EXPECT_EQ(pdftools::pageTexts(ownFolder + "/" + office.pdfs(ownFolder).first()).join("").trimmed(), "Auftrag A");
+    ASSERT_EQ(office.pdfs().size(), 1);
+    EXPECT_EQ(pdftools::pageTexts(office.pdfFolder + "/" + office.pdfs().first()).join("").trimmed(), "Auftrag B");
+}
