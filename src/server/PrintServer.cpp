@@ -88,11 +88,15 @@ PrintServer::PrintServer(QObject* parent) : QObject(parent)
     // A print file that changes is looked at once instead of at the next tick; the tick
     // stays for writers the system does not tell of.
     m_folderEvents = std::make_unique<FolderEvents>([this](const QString& name) {
-        if (name.compare(PrintFileName, Qt::CaseInsensitive) == 0 && isPolling())
-            QTimer::singleShot(0, this, [this] {
-                if (isPolling())
-                    pollOnce();
-            });
+        // A writer's every write is an event: one look at the folder waits at a time.
+        if (name.compare(PrintFileName, Qt::CaseInsensitive) != 0 || !isPolling() || m_eventPollQueued)
+            return;
+        m_eventPollQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_eventPollQueued = false;
+            if (isPolling())
+                pollOnce();
+        });
     });
     m_watch.setFolderEvents(m_folderEvents.get());
 }

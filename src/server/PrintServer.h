@@ -109,6 +109,7 @@ private:
     PrintSpool m_spool;
     PrintFileWatch m_watch;
     std::unique_ptr<FolderEvents> m_folderEvents;
+    bool m_eventPollQueued = false; // a look at the folder for an event waits in the event loop
     QTimer m_pollTimer;
     QIcon m_idleIcon;
     QIcon m_readingIcon;
