@@ -22,6 +22,11 @@ constexpr size_t BitmapPagesAhead = 2;
 // than they save.
 constexpr qint32 MinimumLinePages = 8;
 
+size_t pagesAhead(ParallelPages::Kind kind)
+{
+    return kind == ParallelPages::Kind::Lines ? LinePagesAhead : BitmapPagesAhead;
+}
+
 // Makes the pages of one worker; lives on that worker's thread.
 class PageMaker
 {
@@ -167,16 +172,20 @@ ParallelPages::Built ParallelPages::take(qint32 page)
     const size_t worker = size_t(page - m_setup.request.fromPage) % m_made.size();
     std::unique_lock lock(m_lock);
     m_changed.wait(lock, [&] { return !m_made[worker].empty(); });
+    // Only a worker whose pages were all waiting to be taken may be waiting itself; waking
+    // anybody else costs a system call a page.
+    const bool workerMayWait = m_made[worker].size() >= pagesAhead(m_setup.kind);
     Built built = std::move(m_made[worker].front());
     m_made[worker].pop_front();
     lock.unlock();
-    m_changed.notify_all();
+    if (workerMayWait)
+        m_changed.notify_all();
     return built;
 }
 
 void ParallelPages::work(size_t worker)
 {
-    const size_t ahead = m_setup.kind == Kind::Lines ? LinePagesAhead : BitmapPagesAhead;
+    const size_t ahead = pagesAhead(m_setup.kind);
     std::unique_ptr<PageMaker> maker;
     const qint32 step = qint32(m_made.size());
     for (qint32 page = m_setup.request.fromPage + qint32(worker); page <= m_setup.request.toPage; page += step) {
@@ -200,8 +209,10 @@ void ParallelPages::work(size_t worker)
         m_changed.wait(lock, [&] { return m_stop || m_made[worker].size() < ahead; });
         if (m_stop)
             return;
+        const bool takerMayWait = m_made[worker].empty();
         m_made[worker].push_back(std::move(built));
         lock.unlock();
-        m_changed.notify_all();
+        if (takerMayWait)
+            m_changed.notify_all();
     }
 }
