@@ -207,8 +207,8 @@ const std::vector<QRectF>& armStrokes(char32_t c, const QSizeF& cell, double lin
     constexpr size_t Kept = 64;
     thread_local std::vector<Strokes> kept;
     for (const Strokes& s : kept)
-        if (s.c == c && s.cell.width() == cell.width() && s.cell.height() == cell.height() && s.lineWidth == lineWidth && s.overlap == overlap &&
-            s.minimumWidth == minimumWidth)
+        if (s.c == c && s.cell.width() == cell.width() && s.cell.height() == cell.height() &&
+            s.lineWidth == lineWidth && s.overlap == overlap && s.minimumWidth == minimumWidth)
             return s.rects;
     if (kept.size() >= Kept)
         kept.clear();
@@ -219,12 +219,9 @@ const std::vector<QRectF>& armStrokes(char32_t c, const QSizeF& cell, double lin
     const double t = std::max(std::min(lineWidth, room / 6), minimumWidth);
     const double g = std::min(1.25 * t, room * 0.3);
     const char* arms = Arms[c - 0x2500];
-    const Geometry geometry{made.rects,
-                            QRectF(QPointF(0, 0), cell),
-                            t,
-                            g,
-                            overlap,
-                            {Style(arms[0]), Style(arms[1]), Style(arms[2]), Style(arms[3])},
+    const Geometry geometry{made.rects,  QRectF(QPointF(0, 0), cell),
+                            t,           g,
+                            overlap,     {Style(arms[0]), Style(arms[1]), Style(arms[2]), Style(arms[3])},
                             dashCount(c)};
     for (Direction d : {Up, Right, Down, Left})
         geometry.drawArm(d);

@@ -297,7 +297,9 @@ LoadResult loadJob(const QString& printFile, const LoadOptions& options)
             result.problem = QStringLiteral("Die Datei enthält Binärdaten ohne Zeilenenden.");
             return result;
         }
-        if (printableTally(record.text) > defaults.landscapeTally || holds(record.text, QLatin1StringView("^Q")))
+        // A record no longer than the tally cannot hold more printable characters.
+        if ((record.text.size() > defaults.landscapeTally && printableTally(record.text) > defaults.landscapeTally) ||
+            holds(record.text, QLatin1StringView("^Q")))
             job.landscape = true;
         if (holds(record.text, QLatin1StringView("@INI"))) {
             QString named = rules::trimBlanks(QStringView(record.text).mid(4)).toString();

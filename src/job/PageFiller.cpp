@@ -22,13 +22,10 @@ void PageFiller::store(const QString& text, Sink& sink, bool containsNul)
 void PageFiller::addText(const QString& record, Sink& sink)
 {
     QString text = m_prefix.isEmpty() ? record : m_prefix + record;
-    // Most lines hold no marker at all; one look at the characters spares the searches.
-    bool markers = false;
-    bool nul = false;
-    for (QChar c : std::as_const(text)) {
-        markers = markers || c == u'\f' || c == u'^';
-        nul = nul || c == u'\0';
-    }
+    // Most lines hold no marker at all; a look for single characters spares the searches.
+    const QStringView view(text);
+    const bool markers = view.contains(u'\f') || view.contains(u'^');
+    const bool nul = view.contains(u'\0');
     if (markers) {
         text.replace(QChar(u'\f'), QStringLiteral("^N"));
         text.remove(QStringLiteral("^Q"));

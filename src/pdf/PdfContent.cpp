@@ -79,7 +79,8 @@ PdfDeflater::PdfDeflater(int level) : m_stream(std::make_unique<Stream>())
     // content is small enough that the table's size hardly changes the result.
     constexpr int WindowBits = 15;
     constexpr int MemoryLevel = 6;
-    m_stream->ready = deflateInit2(&m_stream->z, level, Z_DEFLATED, WindowBits, MemoryLevel, Z_DEFAULT_STRATEGY) == Z_OK;
+    m_stream->ready =
+        deflateInit2(&m_stream->z, level, Z_DEFLATED, WindowBits, MemoryLevel, Z_DEFAULT_STRATEGY) == Z_OK;
 }
 
 PdfDeflater::~PdfDeflater()

@@ -237,8 +237,9 @@ TEST(Stranger, FromThePrinterQueueStaysAStrangerWherePrintFilesAreTrusted)
     Office office("TrustPrintFiles=1\n");
     const QString ownFolder = office.dirs.root() + "/eigene";
     QDir().mkpath(ownFolder);
-    TempFolders::writeFile(office.dirs.appData() + "/eigene.ini", "[Pserver]\nPDFFolder=" + ownFolder.toLocal8Bit() +
-                                                                      "\nAutoStart=1\nHideMode=1\nAutoStartDelay=0\nPdfPrint=0\n");
+    TempFolders::writeFile(office.dirs.appData() + "/eigene.ini",
+                           "[Pserver]\nPDFFolder=" + ownFolder.toLocal8Bit() +
+                               "\nAutoStart=1\nHideMode=1\nAutoStartDelay=0\nPdfPrint=0\n");
     const QByteArray job = "@INI D:\\EIGENE.INI\r\nAuftrag\r\n";
     Polling polling;
     const QString upload = office.dirs.root() + "/upload";
