@@ -250,4 +250,41 @@ void draw(BoxFills& fills, const QRectF& cell, char32_t c, double lineWidth, dou
         fills.addRect(stroke.translated(at));
 }
 
+void Line::begin(double height, double lineWidth, double overlap, double minimumWidth)
+{
+    m_line.height = height;
+    m_line.lineWidth = lineWidth;
+    m_line.overlap = overlap;
+    m_line.minimumWidth = minimumWidth;
+    m_line.cells.clear();
+}
+
+void Line::add(char32_t c, double left, double width)
+{
+    m_line.cells.push_back({c, left, width});
+}
+
+void Line::drawInto(BoxFills& fills, double top)
+{
+    if (m_line.cells.empty())
+        return;
+    // A page has a few kinds of framed lines: rules, rows, the top and the bottom.
+    constexpr size_t Kept = 8;
+    auto drawn = std::find_if(m_kept.begin(), m_kept.end(), [&](const Drawn& d) { return d.shape == m_line; });
+    if (drawn == m_kept.end()) {
+        if (m_kept.size() < Kept) {
+            drawn = m_kept.emplace(m_kept.end());
+        } else {
+            drawn = m_kept.begin() + qsizetype(m_nextToReplace);
+            m_nextToReplace = (m_nextToReplace + 1) % Kept;
+        }
+        drawn->shape = m_line;
+        drawn->strokes.clear();
+        for (const Cell& cell : m_line.cells)
+            draw(drawn->strokes, QRectF(cell.left, 0, cell.width, m_line.height), cell.c, m_line.lineWidth,
+                 m_line.overlap, m_line.minimumWidth);
+    }
+    fills.appendMoved(drawn->strokes, top);
+}
+
 } // namespace boxdrawing

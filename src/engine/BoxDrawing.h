@@ -1,8 +1,10 @@
 #pragma once
 
+#include "engine/BoxFills.h"
+
 #include <QRectF>
 
-class BoxFills;
+#include <vector>
 
 // Box-drawing and block characters (U+2500..U+259F) drawn as geometry instead of font
 // glyphs. Fonts draw frame characters at their own size and position, so frames break
@@ -24,5 +26,47 @@ inline bool isBoxCharacter(char32_t c)
 // but never thinner than `minimumWidth` (one pixel on bitmaps, where thinner lines may
 // fall between pixel centres and vanish). Characters outside the range draw nothing.
 void draw(BoxFills& fills, const QRectF& cell, char32_t c, double lineWidth, double overlap, double minimumWidth = 0);
+
+// The frame characters of one line, drawn as draw() draws them, for lines that come again:
+// a listing draws the same verticals in the same columns line after line, and the strokes
+// of a line it drew before are only moved down to the new line. Cells are added left to
+// right between begin() and drawInto().
+class Line
+{
+public:
+    // The line's cells are `height` tall; the rest as for draw().
+    void begin(double height, double lineWidth, double overlap, double minimumWidth);
+    void add(char32_t c, double left, double width);
+    // Adds the line's strokes with its top at `top` to `fills`, merged among themselves
+    // but not with what `fills` holds already.
+    void drawInto(BoxFills& fills, double top);
+
+private:
+    struct Cell
+    {
+        char32_t c;
+        double left;
+        double width;
+        bool operator==(const Cell&) const = default;
+    };
+    struct Shape
+    {
+        double height = 0;
+        double lineWidth = 0;
+        double overlap = 0;
+        double minimumWidth = 0;
+        std::vector<Cell> cells;
+        bool operator==(const Shape&) const = default;
+    };
+    struct Drawn
+    {
+        Shape shape;
+        BoxFills strokes; // with the line's top at 0
+    };
+
+    Shape m_line;
+    std::vector<Drawn> m_kept;
+    size_t m_nextToReplace = 0;
+};
 
 } // namespace boxdrawing

@@ -79,6 +79,23 @@ void BoxFills::addLine(const QLineF& line, double width)
     m_lines.push_back({line, width});
 }
 
+void BoxFills::appendMoved(const BoxFills& other, double dy)
+{
+    for (const Fill& from : other.m_fills) {
+        if (from.rects.empty())
+            continue;
+        auto it = std::find_if(m_fills.begin(), m_fills.end(), [&](const Fill& f) { return f.colour == from.colour; });
+        if (it == m_fills.end()) {
+            m_fills.push_back({from.colour, {}});
+            it = m_fills.end() - 1;
+        }
+        for (const QRectF& rect : from.rects)
+            it->rects.push_back(rect.translated(0, dy));
+    }
+    for (const Line& line : other.m_lines)
+        m_lines.push_back({line.line.translated(0, dy), line.width});
+}
+
 bool BoxFills::isEmpty() const
 {
     return m_lines.empty() &&

@@ -25,6 +25,10 @@ public:
     // A stroke at any angle, drawn antialiased with flat caps.
     void addLine(const QLineF& line, double width);
 
+    // Adds what `other` gathered, moved down by `dy`, as it stands: merged among itself,
+    // not with what this holds.
+    void appendMoved(const BoxFills& other, double dy);
+
     bool isEmpty() const;
     // Paints what was gathered, lighter colours first so black lines stay on top of
     // shades, and empties the batch. Keeps its buffers for the next line.

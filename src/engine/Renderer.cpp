@@ -86,6 +86,7 @@ struct Renderer::PendingRun
 struct Renderer::LineBuffers
 {
     BoxFills fills;
+    boxdrawing::Line frames;
     std::vector<std::unique_ptr<PendingRun>> runs;
     size_t used = 0;
 
@@ -154,14 +155,14 @@ void Renderer::draw(const RendererLine& line)
         buffers.runs[i]->reset();
     buffers.used = 0;
     buffers.fills.clear();
+    buffers.frames.begin(m_regionHeight, lineWidth, overlap, m_minimumStroke);
 
     for (size_t i = 0; i < line.items.size(); ++i) {
         const RendererItem& item = line.items[i];
         if (item.kind == RendererItem::Glyph) {
             addGlyph(runFor(line, item), line, i);
         } else if (item.kind == RendererItem::Box) {
-            const QRectF cell(deviceX(item.x), m_regionTop, item.width * pixelsPerInch, m_regionHeight);
-            boxdrawing::draw(buffers.fills, cell, item.ch, lineWidth, overlap, m_minimumStroke);
+            buffers.frames.add(item.ch, deviceX(item.x), item.width * pixelsPerInch);
         } else if (item.kind == RendererItem::Code && item.barCode >= 0 &&
                    size_t(item.barCode) < line.barCodes.size()) {
             const BarCode& code = line.barCodes[size_t(item.barCode)];
@@ -177,6 +178,8 @@ void Renderer::draw(const RendererLine& line)
         if (run.hasItems)
             endUnderline(run, deviceX(line.items[run.lastItem].x) + run.cellWidth);
     }
+
+    buffers.frames.drawInto(buffers.fills, m_regionTop);
 
     // Text over shades, so a shaded field stays readable.
     buffers.fills.paint(m_painter, m_geometry.pageSink);
