@@ -45,6 +45,19 @@ struct Office
     {
         return QDir(folder.isEmpty() ? pdfFolder : folder).entryList({"*.pdf"}, QDir::Files);
     }
+    // A folder of its own below the scratch folder.
+    QString folder(const QString& name) const
+    {
+        const QString path = dirs.root() + u'/' + name;
+        QDir().mkpath(path);
+        return path;
+    }
+    // A settings file a job may name, in the AppData folder (drive D:).
+    void jobSettings(const QString& name, const QString& pdfFolder, const QByteArray& more) const
+    {
+        TempFolders::writeFile(dirs.appData() + u'/' + name,
+                               "[Pserver]\nPDFFolder=" + pdfFolder.toLocal8Bit() + "\n" + more);
+    }
     QStringList aside() const
     {
         return QDir(dirs.appData() + "/fehlerhaft").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
@@ -122,11 +135,8 @@ TEST(Stranger, CannotRewriteFilesAsItsSettingsFile)
 TEST(Stranger, CannotRedirectOutputNorChangeAWaitingJob)
 {
     Office office("PdfSignatur=geheim\nAutoStartDelay=700\n");
-    const QString publicFolder = office.dirs.root() + "/public";
-    QDir().mkpath(publicFolder);
-    TempFolders::writeFile(office.dirs.appData() + "/fremd.ini",
-                           "[Pserver]\nPDFFolder=" + publicFolder.toLocal8Bit() +
-                               "\nPdfSignatur=\nAutoStart=1\nHideMode=1\nAutoStartDelay=0\n");
+    const QString publicFolder = office.folder("public");
+    office.jobSettings("fremd.ini", publicFolder, "PdfSignatur=\nAutoStart=1\nHideMode=1\nAutoStartDelay=0\n");
     Polling polling;
     polling.tickOn(office.dirs, "@INI D:\\SPOOL\\JOB-0000000001.DAT\r\nAuftrag A\r\n");
     ASSERT_EQ(polling.server.jobs().size(), 1);
@@ -235,11 +245,8 @@ TEST(Stranger, CannotMakeASpoolEntryUnreadable)
 TEST(Stranger, FromThePrinterQueueStaysAStrangerWherePrintFilesAreTrusted)
 {
     Office office("TrustPrintFiles=1\n");
-    const QString ownFolder = office.dirs.root() + "/eigene";
-    QDir().mkpath(ownFolder);
-    TempFolders::writeFile(office.dirs.appData() + "/eigene.ini",
-                           "[Pserver]\nPDFFolder=" + ownFolder.toLocal8Bit() +
-                               "\nAutoStart=1\nHideMode=1\nAutoStartDelay=0\nPdfPrint=0\n");
+    const QString ownFolder = office.folder("eigene");
+    office.jobSettings("eigene.ini", ownFolder, "AutoStart=1\nHideMode=1\nAutoStartDelay=0\nPdfPrint=0\n");
     const QByteArray job = "@INI D:\\EIGENE.INI\r\nAuftrag\r\n";
     Polling polling;
     const QString upload = office.dirs.root() + "/upload";
@@ -263,11 +270,8 @@ TEST(Stranger, FromThePrinterQueueStaysAStrangerWherePrintFilesAreTrusted)
 TEST(OwnSettings, AWaitingJobPrintsIntoItsOwnFolderWhateverJobIsReadMeanwhile)
 {
     Office office("TrustPrintFiles=1\n");
-    const QString ownFolder = office.dirs.root() + "/eigene";
-    QDir().mkpath(ownFolder);
-    TempFolders::writeFile(office.dirs.appData() + "/eigene.ini",
-                           "[Pserver]\nPDFFolder=" + ownFolder.toLocal8Bit() +
-                               "\nAutoStart=1\nHideMode=1\nAutoStartDelay=1500\nPdfPrint=0\n");
+    const QString ownFolder = office.folder("eigene");
+    office.jobSettings("eigene.ini", ownFolder, "AutoStart=1\nHideMode=1\nAutoStartDelay=1500\nPdfPrint=0\n");
     Polling polling;
     polling.tickOn(office.dirs, "@INI D:\\EIGENE.INI\r\nAuftrag A\r\n");
     ASSERT_EQ(polling.server.jobs().size(), 1);
