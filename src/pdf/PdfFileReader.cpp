@@ -158,14 +158,19 @@ void PdfFileReader::fail() const
     throw PdfFileError(QStringLiteral("unerwarteter Aufbau der Zwischendatei bei Byte %1").arg(position()));
 }
 
+// Both look at the buffer directly: a document of many pages is mostly short tokens
+// between blanks, and going through peek() for every byte costs a third of the pass.
 void PdfFileReader::skipWhitespace()
 {
-    for (int c = peek(); c >= 0; c = peek()) {
+    for (;;) {
+        if (m_pos == m_end && !fill())
+            return;
+        const int c = static_cast<unsigned char>(m_buffer[m_pos]);
         if (c == '%') {
-            while (c >= 0 && c != '\r' && c != '\n')
-                c = get();
+            for (int d = c; d >= 0 && d != '\r' && d != '\n';)
+                d = get();
         } else if (isWhitespace(c)) {
-            get();
+            ++m_pos;
         } else {
             return;
         }
@@ -175,9 +180,18 @@ void PdfFileReader::skipWhitespace()
 std::string PdfFileReader::readToken()
 {
     std::string token;
-    while (isRegular(peek()))
-        token += char(get());
-    return token;
+    for (;;) {
+        if (m_pos == m_end && !fill())
+            return token;
+        size_t end = m_pos;
+        while (end < m_end && isRegular(static_cast<unsigned char>(m_buffer[end])))
+            ++end;
+        token.append(m_buffer.data() + m_pos, end - m_pos);
+        const bool bufferEnded = end == m_end;
+        m_pos = end;
+        if (!bufferEnded)
+            return token;
+    }
 }
 
 std::string PdfFileReader::readKeyword()
