@@ -291,7 +291,12 @@ void Renderer::addGlyph(PendingRun& run, const RendererLine& line, size_t index)
     // Positions on a grid of 1/256 text unit (far below a thousandth of a point), so
     // glyphs whole cells apart are exactly whole units apart.
     const double x = (left + (run.cellWidth - glyph.advance * run.sx) / 2) / (run.sx * run.textScale);
-    const QPointF position(std::round(x * 256) / 256, 0);
+    // Rounded half away from zero as std::round rounds, without its call into the maths
+    // library: this runs for every character.
+    const double steps = x * 256;
+    const double rounded = std::abs(steps) < 1e15 ? double(static_cast<long long>(steps + (steps < 0 ? -0.5 : 0.5)))
+                                                  : std::round(steps);
+    const QPointF position(rounded / 256, 0);
     if (glyph.fallback) {
         run.fallbackIndexes.push_back(glyph.index);
         run.fallbackPositions.push_back(position);

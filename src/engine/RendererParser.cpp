@@ -295,15 +295,20 @@ bool plainLineInkEnd(QStringView text, RendererModes& modes, double pitchScale, 
         return false;
     // No national character set turns a character into a blank or a blank into another,
     // so the ink ends at the last character that is no blank, whatever the set.
-    qsizetype inkedCells = 0;
+    // The check runs over the whole line without a branch, so the compiler can look at
+    // many characters at once: control characters, surrogates and escape parameters.
     const char16_t* chars = text.utf16();
+    bool special = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t u = chars[i];
-        if (u < 0x20 || (u >= 0x7F && u < 0xA0) || QChar::isSurrogate(u) || escape::isParameter(QChar(u)))
-            return false;
-        if (u != u' ' && u != 0xA0)
-            inkedCells = i + 1;
+        special |= (u < 0x20) | (char16_t(u - 0x7F) < 0x21) | ((u & 0xF800) == 0xD800) |
+                   (char16_t(u - escape::ParameterBase) <= 0xFF);
     }
+    if (special)
+        return false;
+    qsizetype inkedCells = text.size();
+    while (inkedCells > 0 && (chars[inkedCells - 1] == u' ' || chars[inkedCells - 1] == 0xA0))
+        --inkedCells;
     if (modes.underline)
         inkedCells = text.size();
     // As after any line: double width by SO has ended.
