@@ -40,6 +40,7 @@ public:
             const char16_t u = c.unicode();
             if (u == Esc) {
                 i = escapeSequence(i);
+                m_styleKnown = false;
                 continue;
             }
             if (escape::isParameter(c))
@@ -51,6 +52,7 @@ public:
             }
             if (u < 0x20 || (u >= 0x7F && u < 0xA0)) {
                 control(u);
+                m_styleKnown = false;
                 continue;
             }
             put(u);
@@ -97,23 +99,30 @@ private:
     {
         if (m_line.items.size() >= MaxItems)
             return;
-        const double width = cell();
+        // The modes change only in escape sequences and control characters: what they make
+        // of a character is worked out once for the characters between.
+        if (!m_styleKnown) {
+            m_cellWidth = cell();
+            m_attributes = 0;
+            if (m_modes.heavy())
+                m_attributes |= RendererItem::Bold;
+            if (m_modes.italic)
+                m_attributes |= RendererItem::Italic;
+            if (m_modes.underline)
+                m_attributes |= RendererItem::Underline;
+            if (m_modes.doubleHeight)
+                m_attributes |= RendererItem::DoubleHeight;
+            m_styleKnown = true;
+        }
         RendererItem item;
         item.x = m_x;
-        item.width = width;
+        item.width = m_cellWidth;
         item.font = quint16(m_font);
         item.ch = charsets::national(m_modes.charset, c);
         item.kind = boxdrawing::isBoxCharacter(item.ch) ? RendererItem::Box : RendererItem::Glyph;
-        if (m_modes.heavy())
-            item.attributes |= RendererItem::Bold;
-        if (m_modes.italic)
-            item.attributes |= RendererItem::Italic;
-        if (m_modes.underline)
-            item.attributes |= RendererItem::Underline;
-        if (m_modes.doubleHeight)
-            item.attributes |= RendererItem::DoubleHeight;
+        item.attributes = m_attributes;
         add(item);
-        m_x += width;
+        m_x += m_cellWidth;
     }
 
     void add(const RendererItem& item)
@@ -278,6 +287,9 @@ private:
     double m_x = 0;
     int m_font = 0;
     QByteArray m_params;
+    bool m_styleKnown = false; // m_cellWidth and m_attributes follow the modes
+    double m_cellWidth = 0;
+    quint8 m_attributes = 0;
 };
 
 } // namespace
