@@ -275,6 +275,15 @@ bool replaceFile(const QString& fileName, const QByteArray& bytes)
     return true;
 }
 
+// The bytes of a settings file about to be changed: none when it does not exist yet,
+// nothing at all when it exists but is no file to write settings into.
+std::optional<QByteArray> currentBytes(const QString& fileName)
+{
+    if (!QFileInfo::exists(fileName))
+        return QByteArray();
+    return safefiles::readRegularFile(fileName, safefiles::LargestSettingsFile);
+}
+
 } // namespace
 
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
@@ -282,13 +291,10 @@ bool WritePrivateProfileString(const QString& section, const QString& key, const
 {
     // Only the line of the key changes (or one is added); every other byte of the file
     // stays as it was, its line ends and anything that is no settings text included.
-    QByteArray bytes;
-    if (QFileInfo::exists(fileName)) {
-        const std::optional<QByteArray> content = safefiles::readRegularFile(fileName, safefiles::LargestSettingsFile);
-        if (!content)
-            return false;
-        bytes = *content;
-    }
+    const std::optional<QByteArray> existing = currentBytes(fileName);
+    if (!existing)
+        return false;
+    const QByteArray& bytes = *existing;
     QList<RawLine> lines = rawLines(bytes);
     const QByteArray lineEnd = bytes.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
     const QString wantedSection = trimBlanks(section).toString();
@@ -355,13 +361,10 @@ bool WritePrivateProfileString(const QString& section, const QString& key, const
 
 bool editAtomically(const QString& fileName, const std::function<bool(const QString& copy)>& edit)
 {
-    QByteArray bytes;
-    if (QFileInfo::exists(fileName)) {
-        const std::optional<QByteArray> content = safefiles::readRegularFile(fileName, safefiles::LargestSettingsFile);
-        if (!content)
-            return false;
-        bytes = *content;
-    }
+    const std::optional<QByteArray> existing = currentBytes(fileName);
+    if (!existing)
+        return false;
+    const QByteArray& bytes = *existing;
     const QFileInfo info(fileName);
     QByteArray copy =
         QFile::encodeName(info.absolutePath()) + "/." + QFile::encodeName(info.fileName()) + ".edit-XXXXXX";
