@@ -220,6 +220,22 @@ QString PrintFileReader::decode(const uchar* data, qsizetype size) const
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     qsizetype pos = 0;
     while (pos < size) {
+        // Both code pages keep ASCII as it is: blocks without other bytes and without ESC
+        // are only widened, which the compiler does a block at a time.
+        constexpr qsizetype Block = 16;
+        while (pos + Block <= size) {
+            unsigned special = 0;
+            for (qsizetype k = 0; k < Block; ++k)
+                special |= unsigned(data[pos + k] >= 0x80) | unsigned(data[pos + k] == Esc);
+            if (special)
+                break;
+            for (qsizetype k = 0; k < Block; ++k)
+                out[k] = char16_t(data[pos + k]);
+            out += Block;
+            pos += Block;
+        }
+        if (pos == size)
+            break;
         const uchar byte = data[pos];
         if (byte != Esc) {
             *out++ = m_table[byte];
