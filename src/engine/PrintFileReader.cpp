@@ -220,33 +220,46 @@ QString PrintFileReader::decode(const uchar* data, qsizetype size) const
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     qsizetype pos = 0;
     while (pos < size) {
-        // Both code pages keep ASCII as it is: blocks without other bytes and without ESC
-        // are only widened, which the compiler does a block at a time.
+        // A block without ESC is a plain translation, and where it holds only ASCII (both
+        // code pages keep it as it is) a plain widening: the compiler does either without a
+        // branch a byte. A block with an escape sequence, and the end, go byte by byte.
         constexpr qsizetype Block = 16;
-        while (pos + Block <= size) {
-            unsigned special = 0;
-            for (qsizetype k = 0; k < Block; ++k)
-                special |= unsigned(data[pos + k] >= 0x80) | unsigned(data[pos + k] == Esc);
-            if (special)
-                break;
-            for (qsizetype k = 0; k < Block; ++k)
-                out[k] = char16_t(data[pos + k]);
-            out += Block;
-            pos += Block;
+        qsizetype slowUntil = size;
+        if (pos + Block <= size) {
+            unsigned escapes = 0;
+            unsigned high = 0;
+            for (qsizetype k = 0; k < Block; ++k) {
+                escapes |= unsigned(data[pos + k] == Esc);
+                high |= unsigned(data[pos + k] >= 0x80);
+            }
+            if (!escapes) {
+                if (high) {
+                    for (qsizetype k = 0; k < Block; ++k)
+                        out[k] = m_table[data[pos + k]];
+                } else {
+                    for (qsizetype k = 0; k < Block; ++k)
+                        out[k] = char16_t(data[pos + k]);
+                }
+                out += Block;
+                pos += Block;
+                continue;
+            }
+            slowUntil = pos + Block;
         }
-        if (pos == size)
-            break;
-        const uchar byte = data[pos];
-        if (byte != Esc) {
-            *out++ = m_table[byte];
+        while (pos < slowUntil) {
+            const uchar byte = data[pos];
+            if (byte != Esc) {
+                *out++ = m_table[byte];
+                ++pos;
+                continue;
+            }
+            // A sequence may reach beyond the block; the next block starts after it.
+            const qsizetype sequence = sequenceEnd(data, pos, size, false);
+            *out++ = char16_t(Esc);
             ++pos;
-            continue;
+            while (pos < sequence)
+                *out++ = char16_t(escape::ParameterBase + data[pos++]);
         }
-        const qsizetype sequence = sequenceEnd(data, pos, size, false);
-        *out++ = char16_t(Esc);
-        ++pos;
-        while (pos < sequence)
-            *out++ = char16_t(escape::ParameterBase + data[pos++]);
     }
     return text;
 }
