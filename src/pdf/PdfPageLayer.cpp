@@ -236,7 +236,9 @@ QByteArray PdfPageLayer::pageContent(int index) const
         return page.inMemory;
     QFile& file = m_spill->file;
     QByteArray content;
-    if (file.seek(page.offset))
+    // Pages are mostly read in the order they were stored: a seek flushes and asks the
+    // system even where the file already stands.
+    if (file.pos() == page.offset || file.seek(page.offset))
         content = file.read(page.size);
     return content.size() == page.size ? content : QByteArray();
 }
