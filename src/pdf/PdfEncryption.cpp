@@ -1,6 +1,5 @@
 #include "pdf/PdfEncryption.h"
 
-#include <QRandomGenerator>
 
 #include <qpdf/QPDFCryptoImpl.hh>
 #include <qpdf/QPDFCryptoProvider.hh>
@@ -137,11 +136,14 @@ PdfObject PdfEncryption::dictionary() const
 
 std::string PdfEncryption::randomBytes(size_t count)
 {
-    // Taken from the system in batches: a stream's or string's vector costs no system call.
+    // From the crypto provider's generator, in batches: every stream and string needs a
+    // vector of its own, and the processor's random instruction, which the system
+    // generator uses for every byte, is slow in virtual machines.
     if (m_randomPool.size() < count) {
-        QByteArray fresh(4096, Qt::Uninitialized);
-        QRandomGenerator::system()->generate(fresh.begin(), fresh.end());
-        m_randomPool.append(fresh.constData(), size_t(fresh.size()));
+        constexpr size_t Batch = 4096;
+        const size_t before = m_randomPool.size();
+        m_randomPool.resize(before + Batch);
+        m_crypto->provideRandomData(reinterpret_cast<unsigned char*>(m_randomPool.data() + before), Batch);
     }
     std::string bytes = m_randomPool.substr(m_randomPool.size() - count);
     m_randomPool.resize(m_randomPool.size() - count);
