@@ -18,6 +18,8 @@ namespace {
 // few enough that a long document is never held in memory.
 constexpr size_t LinePagesAhead = 16;
 constexpr size_t BitmapPagesAhead = 2;
+// Pages a worker makes before it wakes the taker that waits for them.
+constexpr size_t WakeBatch = 4;
 // Below this many pages of lines the workers' start (each loads its fonts) costs more
 // than they save.
 constexpr qint32 MinimumLinePages = 8;
@@ -171,7 +173,11 @@ ParallelPages::Built ParallelPages::take(qint32 page)
 {
     const size_t worker = size_t(page - m_setup.request.fromPage) % m_made.size();
     std::unique_lock lock(m_lock);
-    m_changed.wait(lock, [&] { return !m_made[worker].empty(); });
+    if (m_made[worker].empty()) {
+        m_takerWaitsFor = worker;
+        m_changed.wait(lock, [&] { return !m_made[worker].empty(); });
+        m_takerWaitsFor = NoWorker;
+    }
     // Only a worker whose pages were all waiting to be taken may be waiting itself; waking
     // anybody else costs a system call a page.
     const bool workerMayWait = m_made[worker].size() >= pagesAhead(m_setup.kind);
@@ -209,10 +215,13 @@ void ParallelPages::work(size_t worker)
         m_changed.wait(lock, [&] { return m_stop || m_made[worker].size() < ahead; });
         if (m_stop)
             return;
-        const bool takerMayWait = m_made[worker].empty();
         m_made[worker].push_back(std::move(built));
+        // A taker waiting for these pages is woken once a few are ready, not for each one:
+        // waking it costs a system call on both sides.
+        const bool wake = m_takerWaitsFor == worker &&
+                          (m_made[worker].size() >= std::min(WakeBatch, ahead) || page + step > m_setup.request.toPage);
         lock.unlock();
-        if (takerMayWait)
+        if (wake)
             m_changed.notify_all();
     }
 }

@@ -86,5 +86,7 @@ private:
     std::condition_variable m_changed;
     std::vector<std::deque<Built>> m_made; // per worker, in its page order
     bool m_stop = false;
+    static constexpr size_t NoWorker = size_t(-1);
+    size_t m_takerWaitsFor = NoWorker; // the worker whose next page the taker waits for
     std::vector<std::thread> m_workers;
 };
