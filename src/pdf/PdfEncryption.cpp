@@ -1,6 +1,5 @@
 #include "pdf/PdfEncryption.h"
 
-
 #include <qpdf/QPDFCryptoImpl.hh>
 #include <qpdf/QPDFCryptoProvider.hh>
 
