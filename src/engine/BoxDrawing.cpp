@@ -268,8 +268,16 @@ void Line::drawInto(BoxFills& fills, double top)
 {
     if (m_line.cells.empty())
         return;
-    // A page has a few kinds of framed lines: rules, rows, the top and the bottom.
+    // A page has a few kinds of framed lines: rules, rows, the top and the bottom. Lines
+    // wider than any page holds are drawn as they come, so what is kept stays small.
     constexpr size_t Kept = 8;
+    constexpr size_t MostCellsKept = 512;
+    if (m_line.cells.size() > MostCellsKept) {
+        for (const Cell& cell : m_line.cells)
+            draw(fills, QRectF(cell.left, top, cell.width, m_line.height), cell.c, m_line.lineWidth, m_line.overlap,
+                 m_line.minimumWidth);
+        return;
+    }
     auto drawn = std::find_if(m_kept.begin(), m_kept.end(), [&](const Drawn& d) { return d.shape == m_line; });
     if (drawn == m_kept.end()) {
         if (m_kept.size() < Kept) {
