@@ -45,16 +45,21 @@ bool join(QRectF& kept, const QRectF& r)
 
 } // namespace
 
+std::vector<BoxFills::Fill>::iterator BoxFills::fillOf(QRgb colour)
+{
+    auto it = std::find_if(m_fills.begin(), m_fills.end(), [colour](const Fill& f) { return f.colour == colour; });
+    if (it != m_fills.end())
+        return it;
+    m_fills.push_back({colour, {}});
+    return m_fills.end() - 1;
+}
+
 void BoxFills::addRect(const QRectF& rect, QRgb colour)
 {
     if (!(rect.width() > 0) || !(rect.height() > 0) || !std::isfinite(rect.left()) || !std::isfinite(rect.top()) ||
         !std::isfinite(rect.width()) || !std::isfinite(rect.height()))
         return;
-    auto it = std::find_if(m_fills.begin(), m_fills.end(), [colour](const Fill& f) { return f.colour == colour; });
-    if (it == m_fills.end()) {
-        m_fills.push_back({colour, {}});
-        it = m_fills.end() - 1;
-    }
+    const auto it = fillOf(colour);
     // A stroke may bridge two kept ones (the left arm of a cell between its right arm
     // and the previous cell), so a grown rectangle is offered to the others again.
     std::vector<QRectF>& rects = it->rects;
@@ -84,11 +89,7 @@ void BoxFills::appendMoved(const BoxFills& other, double dy)
     for (const Fill& from : other.m_fills) {
         if (from.rects.empty())
             continue;
-        auto it = std::find_if(m_fills.begin(), m_fills.end(), [&](const Fill& f) { return f.colour == from.colour; });
-        if (it == m_fills.end()) {
-            m_fills.push_back({from.colour, {}});
-            it = m_fills.end() - 1;
-        }
+        const auto it = fillOf(from.colour);
         for (const QRectF& rect : from.rects)
             it->rects.push_back(rect.translated(0, dy));
     }

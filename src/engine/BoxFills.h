@@ -48,6 +48,9 @@ private:
         double width;
     };
 
+    // The fill of `colour`, made when there is none yet.
+    std::vector<Fill>::iterator fillOf(QRgb colour);
+
     std::vector<Fill> m_fills;
     std::vector<Line> m_lines;
 };
