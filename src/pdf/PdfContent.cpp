@@ -1,6 +1,6 @@
 #include "pdf/PdfContent.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <charconv>
 #include <cmath>
@@ -68,42 +68,34 @@ PdfContent& PdfContent::code2(quint32 value)
 
 struct PdfDeflater::Stream
 {
-    z_stream z{};
-    bool ready = false;
+    libdeflate_compressor* compressor = nullptr;
     std::string output;
 };
 
 PdfDeflater::PdfDeflater(int level) : m_stream(std::make_unique<Stream>())
 {
-    // A smaller hash table than zlib's default: it is cleared for every stream, and a page's
-    // content is small enough that the table's size hardly changes the result.
-    constexpr int WindowBits = 15;
-    constexpr int MemoryLevel = 6;
-    m_stream->ready =
-        deflateInit2(&m_stream->z, level, Z_DEFLATED, WindowBits, MemoryLevel, Z_DEFAULT_STRATEGY) == Z_OK;
+    // A whole-buffer compressor: every stream is in memory before it is compressed, and
+    // one call on the whole buffer is about twice as fast as zlib's streaming deflate at
+    // the same level, with a result at least as small.
+    m_stream->compressor = libdeflate_alloc_compressor(level);
 }
 
 PdfDeflater::~PdfDeflater()
 {
-    if (m_stream->ready)
-        deflateEnd(&m_stream->z);
+    libdeflate_free_compressor(m_stream->compressor);
 }
 
 QByteArray PdfDeflater::deflate(std::string_view data)
 {
-    if (!m_stream->ready)
+    if (!m_stream->compressor)
         return {};
-    z_stream& z = m_stream->z;
-    deflateReset(&z);
     // Compressed into a buffer kept from call to call, then copied at its real size: a
     // document keeps every page's result until it is finished.
     std::string& out = m_stream->output;
-    out.resize(deflateBound(&z, uLong(data.size())));
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = uInt(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = uInt(out.size());
-    if (::deflate(&z, Z_FINISH) != Z_STREAM_END)
+    out.resize(libdeflate_zlib_compress_bound(m_stream->compressor, data.size()));
+    const size_t size =
+        libdeflate_zlib_compress(m_stream->compressor, data.data(), data.size(), out.data(), out.size());
+    if (size == 0)
         return {};
-    return QByteArray(out.data(), qsizetype(z.total_out));
+    return QByteArray(out.data(), qsizetype(size));
 }

@@ -1,10 +1,14 @@
 #include "pdf/PdfEncryption.h"
 
-#include <qpdf/QPDFCryptoImpl.hh>
-#include <qpdf/QPDFCryptoProvider.hh>
+#include <nettle/aes.h>
+#include <nettle/cbc.h>
+#include <nettle/sha2.h>
+#include <sys/random.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 
@@ -20,42 +24,59 @@ std::string passwordBytes(const QString& password)
     return utf8.toStdString();
 }
 
-// SHA-2 of `bits` (256, 384 or 512) through the crypto provider: the password hash below
-// takes thousands of them, and the provider's are several times faster than Qt's.
-std::string sha2(QPDFCryptoImpl& crypto, int bits, std::string_view data)
+// SHA-2 of `bits` (256, 384 or 512): the password hash below takes thousands of them.
+std::string sha2(int bits, std::string_view data)
 {
-    crypto.SHA2_init(bits);
-    crypto.SHA2_update(reinterpret_cast<const unsigned char*>(data.data()), data.size());
-    crypto.SHA2_finalize();
-    return crypto.SHA2_digest();
+    const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
+    std::string digest(size_t(bits / 8), '\0');
+    auto* out = reinterpret_cast<uint8_t*>(digest.data());
+    if (bits == 256) {
+        sha256_ctx context;
+        sha256_init(&context);
+        sha256_update(&context, data.size(), bytes);
+        sha256_digest(&context, digest.size(), out);
+    } else {
+        sha512_ctx context;
+        bits == 384 ? sha384_init(&context) : sha512_init(&context);
+        sha512_update(&context, data.size(), bytes);
+        bits == 384 ? sha384_digest(&context, digest.size(), out) : sha512_digest(&context, digest.size(), out);
+    }
+    return digest;
 }
 
-// AES in CBC mode (with an initialisation vector) or ECB (without), on whole blocks only.
-std::string aes(QPDFCryptoImpl& crypto, std::string_view key, const std::string* iv, std::string_view data)
+// AES-128 or -256 (by the key's length) in CBC mode with an initialisation vector, or in
+// ECB mode without one, on whole blocks only.
+std::string aes(std::string_view key, const std::string* iv, std::string_view data)
 {
-    unsigned char chain[Block] = {};
+    const auto* keyBytes = reinterpret_cast<const uint8_t*>(key.data());
+    const auto* in = reinterpret_cast<const uint8_t*>(data.data());
+    const size_t length = data.size() / Block * Block;
+    std::string out(length, '\0');
+    auto* outBytes = reinterpret_cast<uint8_t*>(out.data());
+    uint8_t chain[Block] = {};
     if (iv)
         std::memcpy(chain, iv->data(), Block);
-    crypto.rijndael_init(true, reinterpret_cast<const unsigned char*>(key.data()), key.size(), iv != nullptr, chain);
-    std::string out(data.size(), '\0');
-    for (size_t at = 0; at + Block <= data.size(); at += Block) {
-        unsigned char in[Block];
-        std::memcpy(in, data.data() + at, Block);
-        crypto.rijndael_process(in, reinterpret_cast<unsigned char*>(out.data() + at));
+    if (key.size() == 16) {
+        aes128_ctx context;
+        aes128_set_encrypt_key(&context, keyBytes);
+        iv ? cbc_aes128_encrypt(&context, chain, length, outBytes, in) : aes128_encrypt(&context, length, outBytes, in);
+    } else {
+        aes256_ctx context;
+        aes256_set_encrypt_key(&context, keyBytes);
+        iv ? cbc_aes256_encrypt(&context, chain, length, outBytes, in) : aes256_encrypt(&context, length, outBytes, in);
     }
-    crypto.rijndael_finalize();
     return out;
 }
 
 // The password hash of revision 6: SHA-256 of password and salt (and, for the owner, the
 // user entry), then at least 64 rounds in which AES-128 of the repeated input chooses the
 // next hash among SHA-256, -384 and -512, until the last byte of a round allows the end.
-std::string passwordHash(QPDFCryptoImpl& crypto, std::string_view password, std::string_view salt,
+std::string passwordHash(std::string_view password, std::string_view salt,
                          std::string_view userEntry)
 {
     std::string input(password);
     input.append(salt).append(userEntry);
-    std::string k = sha2(crypto, 256, input);
+    std::string k = sha2(256, input);
     for (int round = 1;; ++round) {
         std::string once(password);
         once.append(k).append(userEntry);
@@ -64,13 +85,13 @@ std::string passwordHash(QPDFCryptoImpl& crypto, std::string_view password, std:
         for (int i = 0; i < 64; ++i)
             repeated += once;
         const std::string iv = k.substr(16, 16);
-        const std::string e = aes(crypto, std::string_view(k).substr(0, 16), &iv, repeated);
+        const std::string e = aes(std::string_view(k).substr(0, 16), &iv, repeated);
         // The first 16 bytes as a number modulo 3 equal the sum of the bytes modulo 3.
         int sum = 0;
         for (size_t i = 0; i < Block; ++i)
             sum += static_cast<unsigned char>(e[i]);
         constexpr int next[] = {256, 384, 512};
-        k = sha2(crypto, next[sum % 3], e);
+        k = sha2(next[sum % 3], e);
         if (round >= 64 && static_cast<unsigned char>(e.back()) <= round - 32)
             break;
     }
@@ -81,10 +102,11 @@ std::string passwordHash(QPDFCryptoImpl& crypto, std::string_view password, std:
 } // namespace
 
 PdfEncryption::PdfEncryption(const QString& openPassword, const QString& ownerPassword, quint32 permissions)
-    : m_crypto(QPDFCryptoProvider::getImpl()),
+    : m_key(std::make_unique<aes256_ctx>()),
       m_permissionsValue(qint32(ReservedPermissionBits | (permissions & ~ReservedPermissionBits & ~3u)))
 {
     m_fileKey = randomBytes(32);
+    aes256_set_encrypt_key(m_key.get(), reinterpret_cast<const uint8_t*>(m_fileKey.data()));
     const std::string user = passwordBytes(openPassword);
     const std::string owner = passwordBytes(ownerPassword);
     const std::string zeroVector(Block, '\0');
@@ -92,13 +114,13 @@ PdfEncryption::PdfEncryption(const QString& openPassword, const QString& ownerPa
     // Each password gets a salt to check it by and one to unlock the file key with.
     const std::string userCheckSalt = randomBytes(SaltSize);
     const std::string userKeySalt = randomBytes(SaltSize);
-    m_user = passwordHash(*m_crypto, user, userCheckSalt, {}) + userCheckSalt + userKeySalt;
-    m_userKey = aes(*m_crypto, passwordHash(*m_crypto, user, userKeySalt, {}), &zeroVector, m_fileKey);
+    m_user = passwordHash(user, userCheckSalt, {}) + userCheckSalt + userKeySalt;
+    m_userKey = aes(passwordHash(user, userKeySalt, {}), &zeroVector, m_fileKey);
 
     const std::string ownerCheckSalt = randomBytes(SaltSize);
     const std::string ownerKeySalt = randomBytes(SaltSize);
-    m_owner = passwordHash(*m_crypto, owner, ownerCheckSalt, m_user) + ownerCheckSalt + ownerKeySalt;
-    m_ownerKey = aes(*m_crypto, passwordHash(*m_crypto, owner, ownerKeySalt, m_user), &zeroVector, m_fileKey);
+    m_owner = passwordHash(owner, ownerCheckSalt, m_user) + ownerCheckSalt + ownerKeySalt;
+    m_ownerKey = aes(passwordHash(owner, ownerKeySalt, m_user), &zeroVector, m_fileKey);
 
     // The permissions, sealed with the file key: P (little-endian), four bytes of ones,
     // 'T' for encrypted metadata, "adb", four random bytes.
@@ -107,7 +129,7 @@ PdfEncryption::PdfEncryption(const QString& openPassword, const QString& ownerPa
         perms[size_t(i)] = char((quint32(m_permissionsValue) >> (8 * i)) & 0xff);
     perms.replace(8, 4, "Tadb");
     perms.replace(12, 4, randomBytes(4));
-    m_perms = aes(*m_crypto, m_fileKey, nullptr, perms);
+    m_perms = aes(m_fileKey, nullptr, perms);
 }
 
 PdfEncryption::~PdfEncryption() = default;
@@ -135,14 +157,18 @@ PdfObject PdfEncryption::dictionary() const
 
 std::string PdfEncryption::randomBytes(size_t count)
 {
-    // From the crypto provider's generator, in batches: every stream and string needs a
-    // vector of its own, and the processor's random instruction, which the system
-    // generator uses for every byte, is slow in virtual machines.
+    // From the system's generator, in batches: every stream and string needs a vector of
+    // its own.
     if (m_randomPool.size() < count) {
         constexpr size_t Batch = 4096;
         const size_t before = m_randomPool.size();
         m_randomPool.resize(before + Batch);
-        m_crypto->provideRandomData(reinterpret_cast<unsigned char*>(m_randomPool.data() + before), Batch);
+        for (size_t filled = 0; filled < Batch;) {
+            const ssize_t got = getrandom(m_randomPool.data() + before + filled, Batch - filled, 0);
+            if (got < 0 && errno != EINTR)
+                throw std::runtime_error("no random numbers from the system");
+            filled += got > 0 ? size_t(got) : 0;
+        }
     }
     std::string bytes = m_randomPool.substr(m_randomPool.size() - count);
     m_randomPool.resize(m_randomPool.size() - count);
@@ -161,22 +187,18 @@ std::string PdfEncryption::encrypt(std::string_view plain)
 
 void PdfEncryption::begin(std::string& out)
 {
-    // The provider may work on the vector in place until the stream ends.
     const std::string iv = randomBytes(Block);
     std::memcpy(m_chain, iv.data(), Block);
-    m_crypto->rijndael_init(true, reinterpret_cast<const unsigned char*>(m_fileKey.data()), m_fileKey.size(), true,
-                            m_chain);
     out += iv;
     m_pending.clear();
 }
 
-void PdfEncryption::processBlock(const unsigned char* in, std::string& out)
+void PdfEncryption::processBlocks(const char* in, size_t length, std::string& out)
 {
-    unsigned char block[Block];
-    std::memcpy(block, in, Block);
     const size_t at = out.size();
-    out.resize(at + Block);
-    m_crypto->rijndael_process(block, reinterpret_cast<unsigned char*>(out.data() + at));
+    out.resize(at + length);
+    cbc_aes256_encrypt(m_key.get(), m_chain, length, reinterpret_cast<uint8_t*>(out.data() + at),
+                       reinterpret_cast<const uint8_t*>(in));
 }
 
 void PdfEncryption::update(std::string_view plain, std::string& out)
@@ -187,13 +209,13 @@ void PdfEncryption::update(std::string_view plain, std::string& out)
         plain.remove_prefix(taken);
         if (m_pending.size() < Block)
             return;
-        processBlock(reinterpret_cast<const unsigned char*>(m_pending.data()), out);
+        processBlocks(m_pending.data(), Block, out);
         m_pending.clear();
     }
-    out.reserve(out.size() + plain.size());
-    for (; plain.size() >= Block; plain.remove_prefix(Block))
-        processBlock(reinterpret_cast<const unsigned char*>(plain.data()), out);
-    m_pending.assign(plain);
+    const size_t whole = plain.size() / Block * Block;
+    if (whole > 0)
+        processBlocks(plain.data(), whole, out);
+    m_pending.assign(plain.substr(whole));
 }
 
 void PdfEncryption::end(std::string& out)
@@ -201,7 +223,6 @@ void PdfEncryption::end(std::string& out)
     // PKCS#5: 1 to 16 bytes, each holding their count.
     const size_t padding = Block - m_pending.size();
     m_pending.append(padding, char(padding));
-    processBlock(reinterpret_cast<const unsigned char*>(m_pending.data()), out);
+    processBlocks(m_pending.data(), Block, out);
     m_pending.clear();
-    m_crypto->rijndael_finalize();
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-class QPDFCryptoImpl;
+struct aes256_ctx;
 
 // PDF's standard security with AES-256 (revision 6 of the standard security handler):
 // one random file key encrypts every string and stream of the document; the open
@@ -18,8 +18,6 @@ class QPDFCryptoImpl;
 // Strings and streams are encrypted alike: a random 16-byte initialisation vector, then
 // the data in AES-256-CBC with the file key, padded to whole blocks (PKCS#5). A stream is
 // encrypted as it is written, piece by piece, so its data is never held whole.
-//
-// AES and the random numbers come from qpdf's crypto provider, the hashes from Qt.
 class PdfEncryption
 {
 public:
@@ -62,10 +60,10 @@ public:
     void end(std::string& out);
 
 private:
-    void processBlock(const unsigned char* in, std::string& out);
+    void processBlocks(const char* in, size_t length, std::string& out);
     std::string randomBytes(size_t count);
 
-    std::shared_ptr<QPDFCryptoImpl> m_crypto;
+    std::unique_ptr<aes256_ctx> m_key; // the file key, expanded
     std::string m_fileKey;
     std::string m_randomPool;
     qint32 m_permissionsValue = 0;
