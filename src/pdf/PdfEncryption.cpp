@@ -71,8 +71,7 @@ std::string aes(std::string_view key, const std::string* iv, std::string_view da
 // The password hash of revision 6: SHA-256 of password and salt (and, for the owner, the
 // user entry), then at least 64 rounds in which AES-128 of the repeated input chooses the
 // next hash among SHA-256, -384 and -512, until the last byte of a round allows the end.
-std::string passwordHash(std::string_view password, std::string_view salt,
-                         std::string_view userEntry)
+std::string passwordHash(std::string_view password, std::string_view salt, std::string_view userEntry)
 {
     std::string input(password);
     input.append(salt).append(userEntry);
