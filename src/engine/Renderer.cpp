@@ -56,6 +56,7 @@ struct Renderer::PendingRun
     std::shared_ptr<GlyphCache::Face> drawingFace; // the fonts the glyphs are drawn in
     double sx = 1;                                 // stretch of the glyphs to their cell
     double textScale = 1;                          // drawingFace is this much smaller, the transform this much larger
+    double textUnitsPerPixel = 1;                  // 1 / (sx * textScale)
     double sy = 1;
     double cellWidth = 0; // device pixels
     double baseline = 0;
@@ -219,6 +220,7 @@ Renderer::PendingRun& Renderer::runFor(const RendererLine& line, const RendererI
             run.sy = setup.sy;
             run.textScale = setup.textScale;
             run.cellWidth = setup.cellWidth;
+            run.textUnitsPerPixel = 1.0 / (run.sx * run.textScale);
             run.baseline = m_regionTop + setup.baselineBelowTop;
             return run;
         }
@@ -260,6 +262,8 @@ Renderer::PendingRun& Renderer::runFor(const RendererLine& line, const RendererI
                           : cache.face(family, key.bold, key.italic, face.font.pixelSize() / run.textScale,
                                        m_antialiasedText);
 
+    run.textUnitsPerPixel = 1.0 / (run.sx * run.textScale);
+
     if (buffers.setups.size() >= MaxRunSetups)
         buffers.setups.clear();
     buffers.setups.push_back({key, family, m_geometry.bandHeight, m_geometry.pointSize, m_geometry.dotsPerInchX,
@@ -289,8 +293,9 @@ void Renderer::addGlyph(PendingRun& run, const RendererLine& line, size_t index)
 
     const GlyphCache::Glyph& glyph = run.face->glyph(item.ch);
     // Positions on a grid of 1/256 text unit (far below a thousandth of a point), so
-    // glyphs whole cells apart are exactly whole units apart.
-    const double x = (left + (run.cellWidth - glyph.advance * run.sx) / 2) / (run.sx * run.textScale);
+    // glyphs whole cells apart are exactly whole units apart. A multiplication by the
+    // reciprocal, not a division: this runs for every character.
+    const double x = (left + (run.cellWidth - glyph.advance * run.sx) / 2) * run.textUnitsPerPixel;
     // Rounded half away from zero as std::round rounds, without its call into the maths
     // library: this runs for every character.
     const double steps = x * 256;
