@@ -233,8 +233,8 @@ Renderer::PendingRun& Renderer::runFor(const RendererLine& line, const RendererI
     const double fullReference = run.face->referenceAdvance;
     const double fullHeight = run.face->ascent + run.face->descent;
     if (fullHeight > m_geometry.bandHeight && fullHeight > 0)
-        run.face = cache.face(family, key.bold, key.italic, fullSize * m_geometry.bandHeight / fullHeight,
-                              m_antialiasedText);
+        run.face =
+            cache.face(family, key.bold, key.italic, fullSize * m_geometry.bandHeight / fullHeight, m_antialiasedText);
     const GlyphCache::Face& face = *run.face;
 
     // The glyph is stretched to its cell as the font's advance at full size is to a
@@ -257,10 +257,9 @@ Renderer::PendingRun& Renderer::runFor(const RendererLine& line, const RendererI
     // of 10, which makes a page of text a third smaller. The shapes are the same.
     const double cellUnits = std::max(1.0, std::round(fullReference));
     run.textScale = fullReference > 0 ? fullReference / cellUnits : 1.0;
-    run.drawingFace = run.textScale == 1.0
-                          ? run.face
-                          : cache.face(family, key.bold, key.italic, face.font.pixelSize() / run.textScale,
-                                       m_antialiasedText);
+    run.drawingFace = run.textScale == 1.0 ? run.face
+                                           : cache.face(family, key.bold, key.italic,
+                                                        face.font.pixelSize() / run.textScale, m_antialiasedText);
 
     run.textUnitsPerPixel = 1.0 / (run.sx * run.textScale);
 
@@ -299,8 +298,8 @@ void Renderer::addGlyph(PendingRun& run, const RendererLine& line, size_t index)
     // Rounded half away from zero as std::round rounds, without its call into the maths
     // library: this runs for every character.
     const double steps = x * 256;
-    const double rounded = std::abs(steps) < 1e15 ? double(static_cast<long long>(steps + (steps < 0 ? -0.5 : 0.5)))
-                                                  : std::round(steps);
+    const double rounded =
+        std::abs(steps) < 1e15 ? double(static_cast<long long>(steps + (steps < 0 ? -0.5 : 0.5))) : std::round(steps);
     const QPointF position(rounded / 256, 0);
     if (glyph.fallback) {
         run.fallbackIndexes.push_back(glyph.index);

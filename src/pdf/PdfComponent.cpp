@@ -1,6 +1,7 @@
 #include "pdf/PdfComponent.h"
 
 #include "engine/Canvas.h"
+#include "pdf/PdfEncryption.h"
 #include "pdf/PdfFinish.h"
 #include "pdf/PdfPageLayer.h"
 #include "platform/SafeFiles.h"
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <future>
 #include <system_error>
 
 namespace {
@@ -78,6 +80,10 @@ struct PdfComponent::Document
     bool pageOpen = false;
     int pageCount = 0;
     PdfComponent::TextFrame frame; // of the open page
+    // The encryption, made on another thread while the pages are drawn, for the security
+    // settings as they were when the document began.
+    std::future<std::unique_ptr<PdfEncryption>> encryption;
+    PdfFinishOptions encryptionFor;
 
     bool failed() const { return !failure.ok(); }
 };
@@ -143,7 +149,21 @@ OutputOutcome PdfComponent::beginDocument(const QString& path, int flags)
     doc.writer->setTitle(target.completeBaseName());
     doc.canvas = std::make_unique<Canvas>(doc.writer.get());
     doc.canvas->setPageSink(&doc.text);
+    doc.encryptionFor = finishOptions(doc);
+    if (doc.encryptionFor.encrypts())
+        doc.encryption = std::async(std::launch::async, makePdfEncryption, doc.encryptionFor);
     return OutputOutcome::done();
+}
+
+PdfFinishOptions PdfComponent::finishOptions(const Document& doc) const
+{
+    PdfFinishOptions options;
+    options.ownerPassword = m_ownerPassword;
+    options.openPassword = m_openPassword;
+    options.permissionCode = m_permissionCode;
+    options.creationDate = m_creationDate;
+    options.text = &doc.text;
+    return options;
 }
 
 void PdfComponent::beginPage()
@@ -276,12 +296,12 @@ OutputOutcome PdfComponent::finishDocument(Document& doc)
     finishedNote.set(finished.fileName());
     finished.close();
 
-    PdfFinishOptions options;
-    options.ownerPassword = m_ownerPassword;
-    options.openPassword = m_openPassword;
-    options.permissionCode = m_permissionCode;
-    options.creationDate = m_creationDate;
-    options.text = &doc.text;
+    PdfFinishOptions options = finishOptions(doc);
+    const std::unique_ptr<PdfEncryption> encryption = doc.encryption.valid() ? doc.encryption.get() : nullptr;
+    const PdfFinishOptions& madeFor = doc.encryptionFor;
+    if (options.openPassword == madeFor.openPassword && options.ownerPassword == madeFor.ownerPassword &&
+        options.permissionCode == madeFor.permissionCode)
+        options.encryption = encryption.get();
     const QString problem = finishPdf(doc.pages->fileName(), finished.fileName(), options);
     if (!problem.isEmpty())
         return OutputOutcome::failure(

@@ -8,6 +8,8 @@
 
 #include <memory>
 
+struct PdfFinishOptions;
+
 class Canvas;
 class QImage;
 
@@ -111,6 +113,7 @@ private:
 
     void abandonDocument();
     OutputOutcome finishDocument(Document& doc);
+    PdfFinishOptions finishOptions(const Document& doc) const;
 
     bool m_started = false;
     int m_xRes = DefaultResolution;

@@ -149,13 +149,13 @@ void FinishingPass::collectTextPages(const PdfObject& node, quint32 resourcesHol
 
 void FinishingPass::writeTo(const QString& target)
 {
-    std::unique_ptr<PdfEncryption> encryption;
-    if (encrypts()) {
-        const QString owner = m_options.ownerPassword.isEmpty() ? randomPassword() : m_options.ownerPassword;
-        encryption =
-            std::make_unique<PdfEncryption>(m_options.openPassword, owner, permissionsOf(m_options.permissionCode));
+    std::unique_ptr<PdfEncryption> madeHere;
+    PdfEncryption* encryption = m_options.encryption;
+    if (encrypts() && !encryption) {
+        madeHere = makePdfEncryption(m_options);
+        encryption = madeHere.get();
     }
-    PdfFileWriter out(target, encryption.get());
+    PdfFileWriter out(target, encryption);
     // AES-256 came with PDF 1.7's extension level 8 (declared in the catalog).
     const std::string& version = m_source.version();
     out.writeHeader(encrypts() && version < "1.7" ? "1.7" : version);
@@ -375,6 +375,14 @@ QString pdfDateString(const QDateTime& when)
         .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
         .arg(minutes / 60, 2, 10, QLatin1Char('0'))
         .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+std::unique_ptr<PdfEncryption> makePdfEncryption(const PdfFinishOptions& options)
+{
+    if (!options.encrypts())
+        return nullptr;
+    const QString owner = options.ownerPassword.isEmpty() ? randomPassword() : options.ownerPassword;
+    return std::make_unique<PdfEncryption>(options.openPassword, owner, permissionsOf(options.permissionCode));
 }
 
 QString finishPdf(const QString& source, const QString& target, const PdfFinishOptions& options)

@@ -3,6 +3,9 @@
 #include <QDateTime>
 #include <QString>
 
+#include <memory>
+
+class PdfEncryption;
 class PdfPageLayer;
 
 // The pass over a finished QPdfWriter file that adds what the writer cannot do itself:
@@ -27,6 +30,9 @@ struct PdfFinishOptions
     // Text to put on top of each page, with its fonts; the pages of the layer are the
     // pages of the source in order.
     const PdfPageLayer* text = nullptr;
+    // The encryption made ahead by makePdfEncryption() for these options; when null and
+    // encryption is wanted, the pass makes it.
+    PdfEncryption* encryption = nullptr;
 
     bool encrypts() const { return permissionCode != 0 || !ownerPassword.isEmpty() || !openPassword.isEmpty(); }
 };
@@ -38,6 +44,11 @@ enum PdfPermissionBit : qint32
     PdfMayModify = 4,
     PdfMayCopy = 8,
 };
+
+// The encryption `options` ask for, null without. Deriving its keys from the passwords
+// takes some milliseconds on purpose (AES-256's password hash), so a document makes it
+// while its pages are drawn rather than when it is finished.
+std::unique_ptr<PdfEncryption> makePdfEncryption(const PdfFinishOptions& options);
 
 // Rewrites `source` into `target` (overwritten if present). Returns an empty text on
 // success, otherwise the reason the pass failed; `target` may then hold a partial file,
