@@ -197,7 +197,10 @@ PrintFileReader::Status PrintFileReader::next(Record& record)
                     return Status::TooLong;
                 record.offset = m_bufferStart + m_pos;
                 record.raw = QByteArrayView(data + m_pos, recordEnd - m_pos);
-                record.text = decode(data + m_pos, recordEnd - m_pos);
+                if (m_skimming)
+                    record.text.clear();
+                else
+                    record.text = decode(data + m_pos, recordEnd - m_pos);
                 m_pos = nextStart;
                 return Status::Record;
             }
@@ -211,6 +214,11 @@ PrintFileReader::Status PrintFileReader::next(Record& record)
         if (!fill() && m_readError)
             return Status::ReadError;
     }
+}
+
+QString PrintFileReader::text(const Record& record) const
+{
+    return decode(reinterpret_cast<const uchar*>(record.raw.data()), record.raw.size());
 }
 
 QString PrintFileReader::decode(const uchar* data, qsizetype size) const

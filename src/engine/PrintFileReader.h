@@ -27,7 +27,7 @@ class PrintFileReader
 public:
     struct Record
     {
-        QString text;       // decoded
+        QString text;       // decoded (empty while the reader skims)
         qint64 offset = 0;  // where its bytes start in the file
         QByteArrayView raw; // its bytes as they stand in the file; valid until the next call
     };
@@ -58,6 +58,12 @@ public:
     void openBytes(QByteArray bytes);
 
     Status next(Record& record);
+    // While skimming, records come with their bytes only; text() decodes one on demand.
+    // Decoding keeps length and ASCII: byte i becomes text unit i, and an ASCII character
+    // of the text stands as that byte in the record (outside escape sequences), so a
+    // search for ASCII in the bytes finds every place the text could hold it.
+    void setSkimming(bool skimming) { m_skimming = skimming; }
+    QString text(const Record& record) const;
     // The next record starts at `offset`, which a record of this file reported.
     void seek(qint64 offset);
     // Bytes of the file that hold records (without a final end-of-file byte).
@@ -69,6 +75,7 @@ private:
     bool fill();
     QString decode(const uchar* data, qsizetype size) const;
 
+    bool m_skimming = false;
     int m_fd = -1;
     const char16_t* m_table = nullptr;
     qsizetype m_step = 0;

@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include <string_view>
+
 namespace {
 
 // Whether `text` holds `marker`. Few records hold the marker's first character at all, and
@@ -289,23 +291,32 @@ LoadResult loadJob(const QString& printFile, const LoadOptions& options)
     PrintFileReader::Record record;
     PrintFileReader::Status status;
     qint64 records = 0;
+    // Most records need no text here: one decoded only where its bytes could hold what the
+    // pass looks for (a record no longer than the tally cannot hold more printable characters).
+    reader.setSkimming(true);
     while ((status = reader.next(record)) == PrintFileReader::Status::Record) {
         run(options.betweenRecords);
         ++records;
-        if (record.text.size() > LongRecord && record.text.contains(QChar(u'\0'))) {
+        const std::string_view bytes(record.raw.data(), size_t(record.raw.size()));
+        const bool binary = bytes.size() > size_t(LongRecord) && bytes.find('\0') != std::string_view::npos;
+        const bool wide = bytes.size() > size_t(defaults.landscapeTally);
+        if (!binary && !wide && bytes.find("^Q") == std::string_view::npos &&
+            bytes.find("@INI") == std::string_view::npos)
+            continue;
+        const QString text = reader.text(record);
+        if (binary && text.contains(QChar(u'\0'))) {
             result.status = LoadResult::Status::Faulty;
             result.problem = QStringLiteral("Die Datei enthält Binärdaten ohne Zeilenenden.");
             return result;
         }
-        // A record no longer than the tally cannot hold more printable characters.
-        if ((record.text.size() > defaults.landscapeTally && printableTally(record.text) > defaults.landscapeTally) ||
-            holds(record.text, QLatin1StringView("^Q")))
+        if ((wide && printableTally(text) > defaults.landscapeTally) || holds(text, QLatin1StringView("^Q")))
             job.landscape = true;
-        if (holds(record.text, QLatin1StringView("@INI"))) {
-            QString named = rules::trimBlanks(QStringView(record.text).mid(4)).toString();
+        if (holds(text, QLatin1StringView("@INI"))) {
+            QString named = rules::trimBlanks(QStringView(text).mid(4)).toString();
             iniName = named.remove(u'\r');
         }
     }
+    reader.setSkimming(false);
     if (status != PrintFileReader::Status::End) {
         result.status = LoadResult::Status::Faulty;
         result.problem = faultyBecause(status);
