@@ -2,8 +2,10 @@
 #include "platform/FreedMemory.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 
 #include <cstdio>
+#include <thread>
 
 // druckserver-pdf PRINTFILE OUTPUT.pdf [SETTINGS.INI]
 // Converts a print file into a PDF as the server's "Pdf-Dokument" output would, without
@@ -19,6 +21,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "Aufruf: druckserver-pdf DRUCKDATEI AUSGABE.pdf [EINSTELLUNGEN.INI]\n");
         return 1;
     }
+    // The system's font list takes milliseconds to build, and the first page needs it; it
+    // is built on the otherwise idle core while the print file is read.
+    std::jthread fontList([] { QFontDatabase::families(); });
     const OutputOutcome outcome = convertPrintFileToPdf(args[1], args[2], args.size() > 3 ? args[3] : QString());
     if (!outcome.ok()) {
         std::fprintf(stderr, "%s\n", outcome.message.toLocal8Bit().constData());
