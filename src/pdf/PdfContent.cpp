@@ -53,13 +53,19 @@ PdfContent& PdfContent::hex4(quint32 value)
 
 PdfContent& PdfContent::code2(quint32 value)
 {
-    for (const char byte : {char((value >> 8) & 0xFF), char(value & 0xFF)}) {
-        if (byte == '(' || byte == ')' || byte == '\\') {
-            m_bytes.push_back('\\');
+    const char bytes[2] = {char((value >> 8) & 0xFF), char(value & 0xFF)};
+    auto plain = [](char byte) { return byte != '(' && byte != ')' && byte != '\\' && byte != '\r'; };
+    if (plain(bytes[0]) && plain(bytes[1])) {
+        m_bytes.append(bytes, 2);
+        return *this;
+    }
+    for (const char byte : bytes) {
+        if (plain(byte)) {
             m_bytes.push_back(byte);
         } else if (byte == '\r') {
             m_bytes.append("\\r"); // a bare carriage return would be read as a line feed
         } else {
+            m_bytes.push_back('\\');
             m_bytes.push_back(byte);
         }
     }

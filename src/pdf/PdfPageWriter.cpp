@@ -167,13 +167,18 @@ bool PdfPageWriter::drawGlyphs(const QRawFont& font, const QTransform& toDevice,
     Font* f = fontFor(font);
     if (!f || !f->embeddable)
         return false;
-    for (quint32 g : glyphs) {
-        if (g >= quint32(f->data.glyphCount()))
-            return false;
-    }
     const double size = font.pixelSize();
     if (size <= 0)
         return false;
+    // Glyph advances in text space, looked up once: every loop below needs them.
+    const double unitsPerWidth = size / 1000.0;
+    std::vector<double>& advances = m_advances;
+    advances.resize(glyphs.size());
+    for (size_t i = 0; i < glyphs.size(); ++i) {
+        if (glyphs[i] >= quint32(f->data.glyphCount()))
+            return false;
+        advances[i] = f->data.width(glyphs[i]) * unitsPerWidth;
+    }
 
     setFillColour(qRgb(0, 0, 0));
     enterText(true);
@@ -184,7 +189,6 @@ bool PdfPageWriter::drawGlyphs(const QRawFont& font, const QTransform& toDevice,
         m_currentSize = size;
     }
     // Text space is the run's space with y upwards; glyph advances are the widths.
-    auto advance = [&](size_t i) { return f->data.width(glyphs[i]) * size / 1000.0; };
     // Character spacing takes the distance between neighbouring cells (the smallest step
     // forward: blanks put no glyph between words), so a word needs no number between its
     // glyphs.
@@ -193,7 +197,7 @@ bool PdfPageWriter::drawGlyphs(const QRawFont& font, const QTransform& toDevice,
     for (size_t i = 1; i < glyphs.size(); ++i) {
         if (positions[i].y() != positions[i - 1].y() || positions[i].x() <= positions[i - 1].x())
             continue;
-        const double step = positions[i].x() - positions[i - 1].x() - advance(i - 1);
+        const double step = positions[i].x() - positions[i - 1].x() - advances[i - 1];
         if (!found || step < spacing)
             spacing = step;
         found = true;
@@ -224,7 +228,7 @@ bool PdfPageWriter::drawGlyphs(const QRawFont& font, const QTransform& toDevice,
             m_page.number(-gap * 1000.0 / size) << '(';
         }
         m_page.code2(glyphs[i]);
-        pen = at.x() + advance(i) + m_currentSpacing;
+        pen = at.x() + advances[i] + m_currentSpacing;
         if (!usedOnPage[glyphs[i]]) {
             usedOnPage[glyphs[i]] = true;
             m_used.push_back({f->index, glyphs[i], characters[i]});

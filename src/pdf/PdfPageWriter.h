@@ -61,6 +61,7 @@ private:
     std::vector<QRectF> m_black;                      // black rectangles not written yet
     std::vector<PdfPageLayer::UsedGlyph> m_used;      // glyphs of the open page, first use first
     std::vector<std::vector<bool>> m_usedOnPage;      // per font: whether m_used has the glyph
+    std::vector<double> m_advances;                   // of the glyphs drawGlyphs draws
     // A page's content packs almost as well at the fastest level as at the default.
     PdfDeflater m_deflater{1};
     double m_pointsPerPixel = 1;
