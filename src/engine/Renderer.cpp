@@ -125,7 +125,7 @@ double Renderer::marginInches(qint32 leftMargin)
     return leftMargin > 0 ? std::min<double>(leftMargin, 10000) / 10.0 : 0.0;
 }
 
-double Renderer::deviceX(double inches) const
+inline double Renderer::deviceX(double inches) const
 {
     return (m_geometry.marginInches + inches) * m_geometry.dotsPerInchX * m_geometry.horizontalScale;
 }
@@ -161,7 +161,12 @@ void Renderer::draw(const RendererLine& line)
     for (size_t i = 0; i < line.items.size(); ++i) {
         const RendererItem& item = line.items[i];
         if (item.kind == RendererItem::Glyph) {
-            addGlyph(runFor(line, item), line, i);
+            // Neighbouring characters mostly share their style: the last run is checked here,
+            // without a call.
+            PendingRun* run = m_lastRun;
+            if (!run || !(run->key == runKey(item)))
+                run = &runFor(line, item);
+            addGlyph(*run, line, i);
         } else if (item.kind == RendererItem::Box) {
             buffers.frames.add(item.ch, deviceX(item.x), item.width * pixelsPerInch);
         } else if (item.kind == RendererItem::Code && item.barCode >= 0 &&
@@ -196,9 +201,6 @@ Renderer::PendingRun& Renderer::runFor(const RendererLine& line, const RendererI
 {
     LineBuffers& buffers = *m_buffers;
     const RunKey key = runKey(item);
-    // Neighbouring characters mostly share their style.
-    if (m_lastRun && m_lastRun->key == key)
-        return *m_lastRun;
     for (size_t i = 0; i < buffers.used; ++i) {
         if (buffers.runs[i]->key == key)
             return *(m_lastRun = buffers.runs[i].get());
@@ -284,7 +286,7 @@ void Renderer::addGlyph(PendingRun& run, const RendererLine& line, size_t index)
     if (item.has(RendererItem::Underline)) {
         if (run.underlineStart < 0)
             run.underlineStart = left;
-    } else {
+    } else if (run.underlineStart >= 0) {
         endUnderline(run, left);
     }
     if (isBlank(item.ch))

@@ -413,11 +413,7 @@ bool PdfPageWriter::drawPagePicture(const QRectF& target, const QImage& picture)
     palette.clearWith({0x000000, White});
     const bool few = blackAndWhite || collectColours(image, palette);
     const std::vector<QRgb>& colours = palette.colours();
-    const int bits = blackAndWhite     ? 1
-                     : !few            ? 8
-                     : colours.size() <= 4 ? 2
-                     : colours.size() <= 16 ? 4
-                                           : 8;
+    const int bits = blackAndWhite ? 1 : !few ? 8 : colours.size() <= 4 ? 2 : colours.size() <= 16 ? 4 : 8;
     if (!blackAndWhite)
         samples = few ? packedIndexes(image, palette, bits) : packedRgb(image);
     // Stored as one inline picture, so the page needs no resources; as hexadecimal text,
