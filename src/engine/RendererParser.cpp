@@ -28,6 +28,9 @@ public:
         : m_text(text), m_modes(modes), m_pitchScale(pitchScale), m_line(line)
     {
         m_line.clear();
+        // At most one item a character: the items are stored without growing on the way
+        // (the capacity stays from line to line).
+        m_line.items.reserve(size_t(std::min<qsizetype>(text.size(), qsizetype(MaxItems))));
         m_line.fonts.append(fontName);
         m_line.setFontAfter(fontName);
     }
@@ -114,25 +117,30 @@ private:
                 m_attributes |= RendererItem::DoubleHeight;
             m_styleKnown = true;
         }
-        RendererItem item;
+        RendererItem& item = m_line.items.emplace_back();
         item.x = m_x;
         item.width = m_cellWidth;
         item.font = quint16(m_font);
-        item.ch = charsets::national(m_modes.charset, c);
+        item.ch = m_modes.charset == 0 || c > U'~' ? c : charsets::national(m_modes.charset, c);
         item.kind = boxdrawing::isBoxCharacter(item.ch) ? RendererItem::Box : RendererItem::Glyph;
         item.attributes = m_attributes;
-        add(item);
+        noteInk(item);
         m_x += m_cellWidth;
     }
 
     void add(const RendererItem& item)
+    {
+        noteInk(item);
+        m_line.items.push_back(item);
+    }
+
+    void noteInk(const RendererItem& item)
     {
         if (item.inked()) {
             m_line.inkEnd = std::max(m_line.inkEnd, item.x + item.width);
             if (item.has(RendererItem::DoubleHeight))
                 m_line.doubleHeight = true;
         }
-        m_line.items.push_back(item);
     }
 
     // Interprets the sequence whose ESC stands at `at`; returns the index of its last
