@@ -2,6 +2,7 @@
 
 #include <libdeflate.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -11,13 +12,13 @@ PdfContent& PdfContent::number(double value)
     const double scaled = value * 10000.0;
     if (!(std::abs(scaled) < 9e15)) {
         // Out of range (or not a number): nothing sensible to draw, but the stream stays valid.
-        m_bytes.append(std::isfinite(value) ? (value < 0 ? "-32767 " : "32767 ") : "0 ");
+        *this << (std::isfinite(value) ? (value < 0 ? "-32767 " : "32767 ") : "0 ");
         return *this;
     }
     // Rounded half away from zero as std::round does, without a call into the maths library.
     long long whole = static_cast<long long>(scaled + (scaled < 0 ? -0.5 : 0.5));
     if (whole < 0) {
-        m_bytes.push_back('-');
+        *this << '-';
         whole = -whole;
     }
     char text[24];
@@ -38,7 +39,7 @@ PdfContent& PdfContent::number(double value)
         end += digits;
     }
     *end++ = ' ';
-    m_bytes.append(text, size_t(end - text));
+    append(text, size_t(end - text));
     return *this;
 }
 
@@ -47,29 +48,31 @@ PdfContent& PdfContent::hex4(quint32 value)
     static constexpr char digits[] = "0123456789ABCDEF";
     const char hex[4] = {digits[(value >> 12) & 15], digits[(value >> 8) & 15], digits[(value >> 4) & 15],
                          digits[value & 15]};
-    m_bytes.append(hex, 4);
+    append(hex, 4);
     return *this;
 }
 
-PdfContent& PdfContent::code2(quint32 value)
+PdfContent& PdfContent::escapedCode2(char high, char low)
 {
-    const char bytes[2] = {char((value >> 8) & 0xFF), char(value & 0xFF)};
-    auto plain = [](char byte) { return byte != '(' && byte != ')' && byte != '\\' && byte != '\r'; };
-    if (plain(bytes[0]) && plain(bytes[1])) {
-        m_bytes.append(bytes, 2);
-        return *this;
-    }
-    for (const char byte : bytes) {
-        if (plain(byte)) {
-            m_bytes.push_back(byte);
-        } else if (byte == '\r') {
-            m_bytes.append("\\r"); // a bare carriage return would be read as a line feed
-        } else {
-            m_bytes.push_back('\\');
-            m_bytes.push_back(byte);
-        }
+    for (const char byte : {high, low}) {
+        if (byte == '\r')
+            *this << "\\r"; // a bare carriage return would be read as a line feed
+        else if (needsEscape(byte))
+            *this << '\\' << byte;
+        else
+            *this << byte;
     }
     return *this;
+}
+
+void PdfContent::grow(size_t count)
+{
+    const size_t capacity = std::max({m_capacity * 2, m_size + count, size_t(4096)});
+    auto data = std::make_unique_for_overwrite<char[]>(capacity);
+    if (m_size > 0)
+        std::memcpy(data.get(), m_data.get(), m_size);
+    m_data = std::move(data);
+    m_capacity = capacity;
 }
 
 struct PdfDeflater::Stream

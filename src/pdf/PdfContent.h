@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,18 +15,19 @@
 class PdfContent
 {
 public:
-    void clear() { m_bytes.clear(); }
-    bool isEmpty() const { return m_bytes.empty(); }
-    std::string_view bytes() const { return m_bytes; }
+    void clear() { m_size = 0; }
+    bool isEmpty() const { return m_size == 0; }
+    std::string_view bytes() const { return {m_data.get(), m_size}; }
 
     PdfContent& operator<<(std::string_view text)
     {
-        m_bytes.append(text);
+        append(text.data(), text.size());
         return *this;
     }
     PdfContent& operator<<(char c)
     {
-        m_bytes.push_back(c);
+        room(1)[0] = c;
+        m_size += 1;
         return *this;
     }
     // A number followed by a blank.
@@ -34,10 +36,42 @@ public:
     PdfContent& hex4(quint32 value);
     // A two-byte glyph code inside a literal string "(...)": the bytes as they are, with
     // the few a string must escape escaped.
-    PdfContent& code2(quint32 value);
+    PdfContent& code2(quint32 value)
+    {
+        const char high = char((value >> 8) & 0xFF);
+        const char low = char(value & 0xFF);
+        if (needsEscape(high) || needsEscape(low))
+            return escapedCode2(high, low);
+        char* at = room(2);
+        at[0] = high;
+        at[1] = low;
+        m_size += 2;
+        return *this;
+    }
 
 private:
-    std::string m_bytes;
+    static bool needsEscape(char byte) { return byte == '(' || byte == ')' || byte == '\\' || byte == '\r'; }
+    PdfContent& escapedCode2(char high, char low);
+    // Space for `count` more bytes at the end; the caller writes them and counts them.
+    char* room(size_t count)
+    {
+        if (m_capacity - m_size < count)
+            grow(count);
+        return m_data.get() + m_size;
+    }
+    void append(const char* data, size_t count)
+    {
+        std::memcpy(room(count), data, count);
+        m_size += count;
+    }
+    void grow(size_t count);
+
+    // A plain buffer rather than a std::string: a page appends some ten thousand pieces of
+    // a few bytes each, and a string's bookkeeping (its terminating zero) costs more than
+    // the bytes.
+    std::unique_ptr<char[]> m_data;
+    size_t m_size = 0;
+    size_t m_capacity = 0;
 };
 
 // Compresses stream data for FlateDecode, reusing its working memory from one stream to
