@@ -5,6 +5,8 @@
 #include <QPagedPaintDevice>
 #include <QPaintDevice>
 
+#include <utility>
+
 Canvas::Canvas(QPaintDevice* device) : m_device(device), m_painter(&m_ownPainter) {}
 
 Canvas::Canvas(QPainter* activePainter) : m_device(activePainter->device()), m_painter(activePainter) {}
@@ -17,6 +19,8 @@ Canvas::~Canvas()
 
 QPainter& Canvas::painter()
 {
+    if (m_pageDue)
+        std::exchange(m_pageDue, nullptr)();
     if (!m_painter->isActive() && m_painter == &m_ownPainter)
         begin();
     return *m_painter;

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class PageSink;
@@ -34,6 +35,9 @@ public:
     bool begin();   // begins the painter on the device; false when the device refuses
     bool end();     // ends the painter; false when the device reported a failure
     bool newPage(); // next page of a paged device (printer, PDF)
+    // A paged device's next page, made only if something is drawn on it: `open` runs at
+    // the next painter() call. An empty function: no page is due.
+    void setPageDue(std::function<void()> open) { m_pageDue = std::move(open); }
 
     // Logical dots per inch of the device.
     int dpiX() const;
@@ -84,4 +88,5 @@ private:
     PageSink* m_pageSink = nullptr;
     bool m_painterOnly = false;
     std::unique_ptr<RendererState> m_state;
+    std::function<void()> m_pageDue;
 };

@@ -80,6 +80,10 @@ struct PdfComponent::Document
     bool pageOpen = false;
     int pageCount = 0;
     PdfComponent::TextFrame frame; // of the open page
+    // The document's pages: which of them the writer has (those something was painted on,
+    // and the first), and their sizes.
+    std::vector<PdfPagePlacement> placements;
+    int writerPages = 0;
     // The encryption, made on another thread while the pages are drawn, for the security
     // settings as they were when the document began.
     std::future<std::unique_ptr<PdfEncryption>> encryption;
@@ -163,6 +167,7 @@ PdfFinishOptions PdfComponent::finishOptions(const Document& doc) const
     options.permissionCode = m_permissionCode;
     options.creationDate = m_creationDate;
     options.text = &doc.text;
+    options.pages = &doc.placements;
     return options;
 }
 
@@ -182,24 +187,42 @@ void PdfComponent::beginPage(int widthPixels, int heightPixels, int flags)
 
     // The document draws at the resolution it was begun with; pages begun after a
     // change of resolution are sized with the new one.
-    doc.writer->setPageLayout(pageLayout(widthPixels, heightPixels, m_xRes, m_yRes));
-    const bool ok = doc.pageCount == 0 ? doc.canvas->begin() : doc.canvas->newPage();
+    const QPageLayout layout = pageLayout(widthPixels, heightPixels, m_xRes, m_yRes);
+    doc.writer->setPageLayout(layout);
+    const QRect points = layout.fullRectPoints();
+    doc.placements.push_back({-1, double(points.width()), double(points.height())});
+    // The writer makes a page only when something is painted on it: a page of text alone
+    // is made by the finishing pass, which costs far less. Its file begins with a page
+    // of its own.
+    Document* const open = &doc;
+    if (doc.pageCount == 0)
+        openWriterPage(doc);
+    else
+        doc.canvas->setPageDue([open] { openWriterPage(*open); });
+    if (doc.failed())
+        return;
+    // The writer maps device pixels to points from the top of the page, whose height it
+    // writes in whole points.
+    doc.frame = {72.0 / doc.writer->resolution(), double(points.height())};
+    doc.text.beginPage(doc.pageCount, doc.frame.pointsPerPixel, doc.frame.pageHeightPoints);
+    ++doc.pageCount;
+    doc.pageOpen = true;
+}
+
+void PdfComponent::openWriterPage(Document& doc)
+{
+    const bool ok = doc.writerPages == 0 ? doc.canvas->begin() : doc.canvas->newPage();
     if (!ok) {
         doc.failure =
             OutputOutcome::failure(QStringLiteral("Die Seite %1 der PDF-Datei %2 konnte nicht angelegt werden.")
-                                       .arg(doc.pageCount + 1)
+                                       .arg(doc.placements.size())
                                        .arg(native(doc.target)));
         return;
     }
     // Pictures (background, attachment pages, bitmap-mode pages) are stored lossless:
     // JPEG would blur pseudo-graphics and thin lines.
     doc.canvas->painter().setRenderHint(QPainter::LosslessImageRendering);
-    // The writer maps device pixels to points from the top of the page, whose height it
-    // writes in whole points.
-    doc.frame = {72.0 / doc.writer->resolution(), double(doc.writer->pageLayout().fullRectPoints().height())};
-    doc.text.beginPage(doc.pageCount, doc.frame.pointsPerPixel, doc.frame.pageHeightPoints);
-    ++doc.pageCount;
-    doc.pageOpen = true;
+    doc.placements.back().writerPage = doc.writerPages++;
 }
 
 void PdfComponent::endPage()
@@ -278,6 +301,7 @@ OutputOutcome PdfComponent::finishDocument(Document& doc)
     const OutputOutcome notWritten =
         OutputOutcome::failure(QStringLiteral("Die PDF-Datei %1 konnte nicht geschrieben werden.").arg(target));
 
+    doc.canvas->setPageDue({});
     if (!doc.canvas->end())
         return notWritten;
     doc.canvas.reset();

@@ -114,6 +114,7 @@ private:
     void abandonDocument();
     OutputOutcome finishDocument(Document& doc);
     PdfFinishOptions finishOptions(const Document& doc) const;
+    static void openWriterPage(Document& doc);
 
     bool m_started = false;
     int m_xRes = DefaultResolution;

@@ -76,8 +76,12 @@ public:
             m_metadata = quint32(metadata->number());
         m_hasText = options.text && !options.text->isEmpty();
         const PdfObject* pages = catalog.get("Pages");
-        if (m_hasText && pages)
+        planPages(pages);
+        if ((m_hasText || !m_textOnlyPages.empty()) && pages)
             collectTextPages(*pages, 0, 0);
+        if (!m_textOnlyPages.empty() &&
+            (!m_flatTree || std::find(m_pageNumbers.begin(), m_pageNumbers.end(), 0u) != m_pageNumbers.end()))
+            throw PdfFileError(QStringLiteral("der Seitenbaum der Zwischendatei ist fehlerhaft"));
         std::sort(m_textPages.begin(), m_textPages.end());
         std::sort(m_fontHolders.begin(), m_fontHolders.end());
         m_fontHolders.erase(std::unique(m_fontHolders.begin(), m_fontHolders.end()), m_fontHolders.end());
@@ -86,7 +90,9 @@ public:
     void writeTo(const QString& target);
 
 private:
+    void planPages(const PdfObject* pageTree);
     void collectTextPages(const PdfObject& node, quint32 resourcesHolder, int depth);
+    void writeTextOnlyPages(PdfFileWriter& out);
     void writeTextObjects(PdfFileWriter& out);
     void writeFont(PdfFileWriter& out, const PdfPageLayer::EmbeddedFont& font);
     void writeSourceObject(PdfFileWriter& out, quint32 number, std::vector<bool>& dropped);
@@ -107,8 +113,22 @@ private:
     quint32 m_info = 0;                            // the source's document information, 0 for none
     PdfObject m_newInfo = PdfObject::dictionary(); // written anew when the source has none to amend
     quint32 m_metadata = 0;                        // the catalog's XMP stream, left out
-    int m_pageCount = 0;
+    int m_pageCount = 0;                           // writer pages seen
     quint32 m_nodesVisited = 0;
+    // Where the writer's pages stand in the document (by the writer's count), the object
+    // numbers of the document's pages in order, and the pages the pass makes itself: page
+    // index, page object, text object. They are listed under the page tree's root, which
+    // must then hold the writer's pages directly.
+    std::vector<int> m_documentIndexOf;
+    std::vector<quint32> m_pageNumbers;
+    struct TextOnlyPage
+    {
+        int index;
+        quint32 page, text;
+    };
+    std::vector<TextOnlyPage> m_textOnlyPages;
+    quint32 m_pageTree = 0;
+    bool m_flatTree = true;
     bool m_hasText = false;
     // Pages with text: object number and page index, sorted by number.
     std::vector<std::pair<quint32, int>> m_textPages;
@@ -119,6 +139,32 @@ private:
     quint32 m_save = 0, m_restore = 0;
     PdfObject m_fonts = PdfObject::dictionary(); // resource name -> font
 };
+
+void FinishingPass::planPages(const PdfObject* pageTree)
+{
+    if (!m_options.pages)
+        return;
+    const std::vector<PdfPagePlacement>& pages = *m_options.pages;
+    m_pageNumbers.assign(pages.size(), 0);
+    for (size_t index = 0; index < pages.size(); ++index) {
+        const int writerPage = pages[index].writerPage;
+        if (writerPage >= 0) {
+            if (size_t(writerPage) >= m_documentIndexOf.size())
+                m_documentIndexOf.resize(size_t(writerPage) + 1, -1);
+            m_documentIndexOf[size_t(writerPage)] = int(index);
+            continue;
+        }
+        const quint32 page = allocate();
+        const bool hasText = m_hasText && m_options.text->hasPageContent(int(index));
+        m_textOnlyPages.push_back({int(index), page, hasText ? allocate() : 0});
+        m_pageNumbers[index] = page;
+    }
+    if (!m_textOnlyPages.empty()) {
+        if (!pageTree || !pageTree->isReference())
+            throw PdfFileError(QStringLiteral("der Seitenbaum der Zwischendatei ist fehlerhaft"));
+        m_pageTree = quint32(pageTree->number());
+    }
+}
 
 void FinishingPass::collectTextPages(const PdfObject& node, quint32 resourcesHolder, int depth)
 {
@@ -139,8 +185,15 @@ void FinishingPass::collectTextPages(const PdfObject& node, quint32 resourcesHol
             collectTextPages(kid, resourcesHolder, depth + 1);
         return;
     }
-    const int index = m_pageCount++;
-    if (!m_options.text->hasPageContent(index))
+    const int writerPage = m_pageCount++;
+    const int index = writerPage < int(m_documentIndexOf.size()) ? m_documentIndexOf[size_t(writerPage)] : writerPage;
+    if (m_options.pages) {
+        if (index < 0 || size_t(index) >= m_pageNumbers.size())
+            throw PdfFileError(QStringLiteral("die Zwischendatei hat mehr Seiten als das Dokument"));
+        m_pageNumbers[size_t(index)] = number;
+        m_flatTree = m_flatTree && depth == 1;
+    }
+    if (!m_hasText || !m_options.text->hasPageContent(index))
         return;
     m_textPages.emplace_back(number, index);
     // Without resources of its own or inherited the page gets some of its own.
@@ -178,6 +231,7 @@ void FinishingPass::writeTo(const QString& target)
             writeSourceObject(out, number, dropped);
     }
     std::vector<quint32>().swap(order);
+    writeTextOnlyPages(out);
 
     if (!m_info && (m_options.creationDate.isValid() || m_newInfo.entryCount() > 0)) {
         m_info = allocate();
@@ -203,6 +257,29 @@ void FinishingPass::writeTextObjects(PdfFileWriter& out)
     out.writeStream(m_restore, PdfObject::dictionary(), "Q\n");
     for (const PdfPageLayer::EmbeddedFont& font : m_options.text->embeddedFonts())
         writeFont(out, font);
+}
+
+void FinishingPass::writeTextOnlyPages(PdfFileWriter& out)
+{
+    using O = PdfObject;
+    for (const TextOnlyPage& made : m_textOnlyPages) {
+        const PdfPagePlacement& placement = (*m_options.pages)[size_t(made.index)];
+        O page = O::dictionary({{"Type", O::name("Page")},
+                                {"Parent", O::reference(m_pageTree)},
+                                {"MediaBox", O::array({O::integer(0), O::integer(0), O::real(placement.width),
+                                                       O::real(placement.height)})},
+                                {"Resources", O::dictionary({{"Font", m_fonts}})}});
+        if (made.text)
+            page.set("Contents", O::reference(made.text));
+        out.writeObject(made.page, page);
+        if (!made.text)
+            continue;
+        const QByteArray text = m_options.text->pageContent(made.index);
+        if (text.isEmpty())
+            throw PdfFileError(
+                QStringLiteral("der Text der Seite %1 lässt sich nicht zurücklesen").arg(made.index + 1));
+        out.writeStream(made.text, flateStreamDictionary(), view(text));
+    }
 }
 
 void FinishingPass::writeFont(PdfFileWriter& out, const PdfPageLayer::EmbeddedFont& font)
@@ -266,6 +343,14 @@ void FinishingPass::writeSourceObject(PdfFileWriter& out, quint32 number, std::v
             extensions.set("ADBE", std::move(level));
             value.set("Extensions", std::move(extensions));
         }
+    }
+    if (number == m_pageTree && !m_textOnlyPages.empty()) {
+        // The writer's pages and the pass's own, in the document's order.
+        PdfObject kids = PdfObject::array({});
+        for (quint32 page : m_pageNumbers)
+            kids.append(PdfObject::reference(page));
+        value.set("Kids", std::move(kids));
+        value.set("Count", PdfObject::integer(qint64(m_pageNumbers.size())));
     }
     if (number == m_info && m_options.creationDate.isValid() && value.isDictionary())
         value.set("CreationDate", PdfObject::string(pdfDateString(m_options.creationDate).toStdString()));

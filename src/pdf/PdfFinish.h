@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class PdfEncryption;
 class PdfPageLayer;
@@ -15,6 +16,16 @@ class PdfPageLayer;
 // stored (never decoded and compressed again). What it keeps is a few numbers per object
 // and per page, never the objects: a document of 100,000 pages costs some MiB, and the
 // pass costs little more than reading, encrypting and writing the file.
+// A page of the finished document: the writer's page it is (counted from 0), or -1 for
+// a page the writer never made because nothing was painted on it (its text layer is all
+// there is); its size in points.
+struct PdfPagePlacement
+{
+    int writerPage = -1;
+    double width = 0;
+    double height = 0;
+};
+
 struct PdfFinishOptions
 {
     // Opens the document with full rights. When encryption is wanted but this is empty,
@@ -30,6 +41,9 @@ struct PdfFinishOptions
     // Text to put on top of each page, with its fonts; the pages of the layer are the
     // pages of the source in order.
     const PdfPageLayer* text = nullptr;
+    // The document's pages in order; the text layer's pages are these. Null: the
+    // writer's pages as they are.
+    const std::vector<PdfPagePlacement>* pages = nullptr;
     // The encryption made ahead by makePdfEncryption() for these options; when null and
     // encryption is wanted, the pass makes it.
     PdfEncryption* encryption = nullptr;
