@@ -11,14 +11,16 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
-// Made pages a worker may keep ahead of the writer: enough to ride out an uneven page,
-// few enough that a long document is never held in memory.
-constexpr size_t LinePagesAhead = 16;
-constexpr size_t BitmapPagesAhead = 2;
-// Pages a worker makes before it wakes the taker that waits for them.
+// Made pages the workers may keep ahead of the writer: enough to ride out an uneven page
+// or a slower core, few enough that a long document is never held in memory.
+constexpr size_t LinePagesAhead = 32;
+constexpr size_t BitmapPagesAhead = 4;
+// Pages ready before the taker that waits for them is woken: waking it costs a system
+// call on both sides.
 constexpr size_t WakeBatch = 4;
 // Below this many pages of lines the workers' start (each loads its fonts) costs more
 // than they save.
@@ -134,13 +136,12 @@ public:
 
 } // namespace
 
-ParallelPages::ParallelPages(const Setup& setup, int threads) : m_setup(setup)
+ParallelPages::ParallelPages(const Setup& setup, int threads) : m_setup(setup), m_nextPage(setup.request.fromPage)
 {
     const size_t workers = size_t(std::max(threads, 1));
-    m_made.resize(workers);
     m_workers.reserve(workers);
     for (size_t k = 0; k < workers; ++k)
-        m_workers.emplace_back([this, k] { work(k); });
+        m_workers.emplace_back([this] { work(); });
 }
 
 ParallelPages::~ParallelPages()
@@ -171,30 +172,52 @@ int ParallelPages::workersFor(Kind kind, qint32 pages)
 
 ParallelPages::Built ParallelPages::take(qint32 page)
 {
-    const size_t worker = size_t(page - m_setup.request.fromPage) % m_made.size();
     std::unique_lock lock(m_lock);
-    if (m_made[worker].empty()) {
-        m_takerWaitsFor = worker;
-        m_changed.wait(lock, [&] { return !m_made[worker].empty(); });
-        m_takerWaitsFor = NoWorker;
+    // The pages ready from this one on, without a gap: the taker waits until a few are.
+    auto readyRun = [&] {
+        size_t run = 0;
+        while (run < m_ready.size() && m_ready[run])
+            ++run;
+        return run;
+    };
+    const size_t wanted = std::min(WakeBatch, size_t(m_setup.request.toPage - page + 1));
+    if (m_ready.empty() || !m_ready.front()) {
+        m_takerWants = wanted;
+        m_changed.wait(lock, [&] { return readyRun() >= wanted; });
+        m_takerWants = 0;
     }
-    // Only a worker whose pages were all waiting to be taken may be waiting itself; waking
-    // anybody else costs a system call a page.
-    const bool workerMayWait = m_made[worker].size() >= pagesAhead(m_setup.kind);
-    Built built = std::move(m_made[worker].front());
-    m_made[worker].pop_front();
+    Built built = std::move(*m_ready.front());
+    m_ready.pop_front();
+    ++m_taken;
+    // A worker waits only while the window ahead of the taker is full; waking anybody
+    // otherwise costs a system call a page.
+    const bool workersWait = m_workersWaiting > 0;
     lock.unlock();
-    if (workerMayWait)
+    if (workersWait)
         m_changed.notify_all();
     return built;
 }
 
-void ParallelPages::work(size_t worker)
+void ParallelPages::work()
 {
+    // The workers take the next page not yet taken, whichever is free: a worker on a
+    // slower core makes fewer pages instead of holding the others up.
     const size_t ahead = pagesAhead(m_setup.kind);
     std::unique_ptr<PageMaker> maker;
-    const qint32 step = qint32(m_made.size());
-    for (qint32 page = m_setup.request.fromPage + qint32(worker); page <= m_setup.request.toPage; page += step) {
+    for (;;) {
+        qint32 page = 0;
+        {
+            std::unique_lock lock(m_lock);
+            ++m_workersWaiting;
+            m_changed.wait(lock, [&] {
+                return m_stop || m_nextPage > m_setup.request.toPage ||
+                       size_t(m_nextPage - m_setup.request.fromPage) < m_taken + ahead;
+            });
+            --m_workersWaiting;
+            if (m_stop || m_nextPage > m_setup.request.toPage)
+                return;
+            page = m_nextPage++;
+        }
         Built built;
         try {
             if (!maker) {
@@ -212,14 +235,19 @@ void ParallelPages::work(size_t worker)
             built.failed = m_setup.kind == Kind::Bitmap;
         }
         std::unique_lock lock(m_lock);
-        m_changed.wait(lock, [&] { return m_stop || m_made[worker].size() < ahead; });
         if (m_stop)
             return;
-        m_made[worker].push_back(std::move(built));
-        // A taker waiting for these pages is woken once a few are ready, not for each one:
-        // waking it costs a system call on both sides.
-        const bool wake = m_takerWaitsFor == worker &&
-                          (m_made[worker].size() >= std::min(WakeBatch, ahead) || page + step > m_setup.request.toPage);
+        const size_t slot = size_t(page - m_setup.request.fromPage) - m_taken;
+        if (m_ready.size() <= slot)
+            m_ready.resize(slot + 1);
+        m_ready[slot] = std::move(built);
+        bool wake = false;
+        if (m_takerWants > 0) {
+            size_t run = 0;
+            while (run < m_ready.size() && m_ready[run])
+                ++run;
+            wake = run >= m_takerWants;
+        }
         lock.unlock();
         if (wake)
             m_changed.notify_all();

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -17,8 +18,8 @@ struct OutputRequest;
 // Makes the content of a PDF document's pages on worker threads while the page writer's
 // painter, which belongs to one thread, draws the rest of each page in order. What a page
 // looks like depends on the pages before it only through where it starts (the document
-// plan), so the workers share the pages out (worker k takes every n-th) and the pages are
-// taken back in page order.
+// plan), so each worker takes up the next page nobody has, and the pages are taken back
+// in page order.
 //
 // Two kinds of pages:
 // - Lines: the lines of each page written by a PdfPageWriter of the worker's own, against
@@ -79,14 +80,16 @@ public:
     static int workersFor(Kind kind, qint32 pages);
 
 private:
-    void work(size_t worker);
+    void work();
 
     const Setup m_setup;
     std::mutex m_lock;
     std::condition_variable m_changed;
-    std::vector<std::deque<Built>> m_made; // per worker, in its page order
+    qint32 m_nextPage;                        // the next page a worker takes up
+    size_t m_taken = 0;                       // pages taken back so far
+    std::deque<std::optional<Built>> m_ready; // from the next page to take on; empty where not made yet
+    size_t m_takerWants = 0;                  // pages the waiting taker waits to be ready, 0 when none waits
+    size_t m_workersWaiting = 0;
     bool m_stop = false;
-    static constexpr size_t NoWorker = size_t(-1);
-    size_t m_takerWaitsFor = NoWorker; // the worker whose next page the taker waits for
     std::vector<std::thread> m_workers;
 };
