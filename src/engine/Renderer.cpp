@@ -138,8 +138,7 @@ void Renderer::draw(const RendererLine& line)
     m_regionTop = m_geometry.bandTop;
     m_regionHeight = m_geometry.bandHeight * (m_doubleHeightLine ? 2 : 1);
 
-    m_painter.save();
-    m_painter.setPen(Qt::black);
+    m_painterSaved = false;
     const double pixelsPerInch = m_geometry.dotsPerInchX * m_geometry.horizontalScale;
     // On bitmaps a line thinner than a pixel may fall between pixel centres and vanish;
     // vector devices get the exact width.
@@ -175,7 +174,7 @@ void Renderer::draw(const RendererLine& line)
             double heightInches = m_geometry.barHeightPoints / 72.0;
             if (heightInches <= 0)
                 heightInches = code.requestedHeightInches() > 0 ? code.requestedHeightInches() : 1.0 / 6.0;
-            code.draw(m_painter, QPointF(deviceX(item.x), m_regionTop), code.moduleInches() * pixelsPerInch,
+            code.draw(drawingPainter(), QPointF(deviceX(item.x), m_regionTop), code.moduleInches() * pixelsPerInch,
                       heightInches * m_geometry.dotsPerInchY);
         }
     }
@@ -193,8 +192,20 @@ void Renderer::draw(const RendererLine& line)
     const QTransform toDevice = m_painter.combinedTransform();
     for (size_t i = 0; i < buffers.used; ++i)
         paintRun(*buffers.runs[i], base, toDevice);
-    m_painter.setWorldTransform(base);
-    m_painter.restore();
+    if (m_painterSaved)
+        m_painter.restore();
+}
+
+QPainter& Renderer::drawingPainter()
+{
+    // A page sink usually takes the whole line: the painter's state is saved (and its pen
+    // set) only when something is drawn through it, as saving costs more than a line.
+    if (!m_painterSaved) {
+        m_painter.save();
+        m_painter.setPen(Qt::black);
+        m_painterSaved = true;
+    }
+    return m_painter;
 }
 
 Renderer::PendingRun& Renderer::runFor(const RendererLine& line, const RendererItem& item)
@@ -344,8 +355,9 @@ void Renderer::paintRun(const PendingRun& run, const QTransform& base, const QTr
         glyphRun.setRawFont(font);
         glyphRun.setGlyphIndexes(QList<quint32>(glyphs.begin(), glyphs.end()));
         glyphRun.setPositions(QList<QPointF>(at.begin(), at.end()));
-        m_painter.setWorldTransform(transform);
-        m_painter.drawGlyphRun(QPointF(0, 0), glyphRun);
+        QPainter& painter = drawingPainter();
+        painter.setWorldTransform(transform);
+        painter.drawGlyphRun(QPointF(0, 0), glyphRun);
     };
     drawRun(run.drawingFace->font, run.indexes, run.positions, run.characters);
     drawRun(run.drawingFace->fallbackFont, run.fallbackIndexes, run.fallbackPositions, run.fallbackCharacters);

@@ -27,14 +27,14 @@ class Renderer
 public:
     struct Geometry
     {
-        double bandTop = 0;         // top of the line's band, device pixels
-        double bandHeight = 0;      // height of one band; a double-height line takes two
+        double bandTop = 0;    // top of the line's band, device pixels
+        double bandHeight = 0; // height of one band; a double-height line takes two
         double dotsPerInchX = 72;
         double dotsPerInchY = 72;
         double horizontalScale = 1; // the document's scale, at most 1
         double marginInches = 0;
-        double pointSize = 12;      // SignPitch
-        double barHeightPoints = 12; // BarCodePitch
+        double pointSize = 12;        // SignPitch
+        double barHeightPoints = 12;  // BarCodePitch
         PageSink* pageSink = nullptr; // takes text and frames instead of the painter, if set
     };
 
@@ -59,14 +59,17 @@ private:
     void endUnderline(PendingRun& run, double end);
     void paintRun(const PendingRun& run, const QTransform& base, const QTransform& baseToDevice);
     double deviceX(double inches) const;
+    // The painter, its state saved for this line, for what is drawn through it.
+    QPainter& drawingPainter();
 
     QPainter& m_painter;
     Geometry m_geometry;
     double m_regionTop = 0;
     double m_regionHeight = 0;
     bool m_doubleHeightLine = false;
-    double m_minimumStroke = 0; // device pixels
-    bool m_antialiasedText = true; // the painter's hint: glyphs in two colours only when off
+    double m_minimumStroke = 0;       // device pixels
+    bool m_antialiasedText = true;    // the painter's hint: glyphs in two colours only when off
     LineBuffers* m_buffers = nullptr; // this thread's, while a line is drawn
     PendingRun* m_lastRun = nullptr;  // the run the last glyph went to
+    bool m_painterSaved = false;      // by drawingPainter(), for this line
 };
