@@ -13,7 +13,7 @@ const QString FallbackFamily = QStringLiteral("DejaVu Sans Mono");
 
 } // namespace
 
-const GlyphCache::Glyph& GlyphCache::Face::glyph(char32_t c)
+const GlyphCache::Glyph& GlyphCache::Face::glyphFirstTime(char32_t c)
 {
     if (c < 256) {
         if (!m_latin1Known[c]) {

@@ -37,9 +37,16 @@ public:
         double underlinePosition = 0;
         double lineThickness = 0;
 
-        const Glyph& glyph(char32_t c);
+        // Inline for what a page mostly holds: a glyph of Latin-1 already looked up.
+        const Glyph& glyph(char32_t c)
+        {
+            if (c < 256 && m_latin1Known[c])
+                return m_latin1[c];
+            return glyphFirstTime(c);
+        }
 
     private:
+        const Glyph& glyphFirstTime(char32_t c);
         Glyph lookUp(char32_t c);
         std::array<Glyph, 256> m_latin1;
         std::array<bool, 256> m_latin1Known{};

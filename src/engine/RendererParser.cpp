@@ -102,30 +102,31 @@ private:
     {
         if (m_line.items.size() >= MaxItems)
             return;
-        // The modes change only in escape sequences and control characters: what they make
-        // of a character is worked out once for the characters between.
-        if (!m_styleKnown) {
-            m_cellWidth = cell();
-            m_attributes = 0;
-            if (m_modes.heavy())
-                m_attributes |= RendererItem::Bold;
-            if (m_modes.italic)
-                m_attributes |= RendererItem::Italic;
-            if (m_modes.underline)
-                m_attributes |= RendererItem::Underline;
-            if (m_modes.doubleHeight)
-                m_attributes |= RendererItem::DoubleHeight;
-            m_styleKnown = true;
-        }
-        RendererItem& item = m_line.items.emplace_back();
-        item.x = m_x;
-        item.width = m_cellWidth;
-        item.font = quint16(m_font);
-        item.ch = m_modes.charset == 0 || c > U'~' ? c : charsets::national(m_modes.charset, c);
-        item.kind = boxdrawing::isBoxCharacter(item.ch) ? RendererItem::Box : RendererItem::Glyph;
-        item.attributes = m_attributes;
+        if (!m_styleKnown)
+            learnStyle();
+        const char32_t ch = m_modes.charset == 0 || c > U'~' ? c : charsets::national(m_modes.charset, c);
+        const RendererItem::Kind kind = boxdrawing::isBoxCharacter(ch) ? RendererItem::Box : RendererItem::Glyph;
+        const RendererItem& item =
+            m_line.items.emplace_back(RendererItem{kind, m_attributes, quint16(m_font), ch, -1, m_x, m_cellWidth});
         noteInk(item);
         m_x += m_cellWidth;
+    }
+
+    // The modes change only in escape sequences and control characters: what they make of
+    // a character is worked out once for the characters between.
+    void learnStyle()
+    {
+        m_cellWidth = cell();
+        m_attributes = 0;
+        if (m_modes.heavy())
+            m_attributes |= RendererItem::Bold;
+        if (m_modes.italic)
+            m_attributes |= RendererItem::Italic;
+        if (m_modes.underline)
+            m_attributes |= RendererItem::Underline;
+        if (m_modes.doubleHeight)
+            m_attributes |= RendererItem::DoubleHeight;
+        m_styleKnown = true;
     }
 
     void add(const RendererItem& item)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <array>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -50,7 +51,13 @@ public:
     }
 
 private:
-    static bool needsEscape(char byte) { return byte == '(' || byte == ')' || byte == '\\' || byte == '\r'; }
+    static bool needsEscape(char byte) { return EscapedBytes[static_cast<unsigned char>(byte)]; }
+    static constexpr std::array<bool, 256> EscapedBytes = [] {
+        std::array<bool, 256> escaped{};
+        for (const char byte : {'(', ')', '\\', '\r'})
+            escaped[static_cast<unsigned char>(byte)] = true;
+        return escaped;
+    }();
     PdfContent& escapedCode2(char high, char low);
     // Space for `count` more bytes at the end; the caller writes them and counts them.
     char* room(size_t count)
