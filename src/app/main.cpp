@@ -43,6 +43,7 @@ int main(int argc, char** argv)
     app.setDesktopFileName(QStringLiteral("druckserver"));
     app.setWindowIcon(applicationIcon());
     app.setQuitOnLastWindowClosed(false);
+    msgbox::showInWindows();
 
     // A later start reaches the running server through its control channel.
     const QStringList options = app.arguments().mid(1);

@@ -4,6 +4,7 @@
 #include "dialog/OutputDispatch.h"
 #include "job/Job.h"
 #include "pages/PictureFiles.h"
+#include "pdf/PdfNameDialog.h"
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
 #include "preview/PreviewWindow.h"
@@ -89,7 +90,10 @@ public:
             bars[i]->setValue(std::clamp(values[i], bars[i]->minimum(), bars[i]->maximum()));
     }
     void letEventsRun() override { QCoreApplication::processEvents(); }
-    QWidget* window() override { return &m_dialog; }
+    QString askPdfName(const QString& folder, const QString& proposed) override
+    {
+        return askPdfFileName(folder, proposed, &m_dialog);
+    }
 
 private:
     PrintDialog& m_dialog;

@@ -4,21 +4,7 @@
 #include "engine/RendererParser.h"
 #include "engine/RendererState.h"
 
-#include <QPdfWriter>
-#include <QPrinter>
-
 #include <limits>
-
-bool beginDocument(Canvas& dc, const QString& title)
-{
-    // The title must be set before the painter starts the document.
-    if (auto* printer = dynamic_cast<QPrinter*>(dc.device()))
-        printer->setDocName(title);
-    else if (auto* writer = dynamic_cast<QPdfWriter*>(dc.device()))
-        writer->setTitle(title);
-    dc.rendererState().modes.reset();
-    return dc.begin();
-}
 
 LineResult drawLine(Canvas& dc, const LineRequest& request)
 {

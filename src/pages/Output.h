@@ -7,7 +7,6 @@
 #include <QtGlobal>
 
 class Job;
-class QWidget;
 
 // Where a job goes.
 enum class Destination
@@ -56,8 +55,13 @@ public:
     }
     // Lets pending window messages run, so timers and other dialogs stay responsive.
     virtual void letEventsRun() {}
-    // The parent of a window the output opens (the PDF name dialog); none without a window.
-    virtual QWidget* window() { return nullptr; }
+    // Asks for the base name of a PDF file in `folder`, proposing `proposed`, where the
+    // settings want the user asked. An output without windows takes the proposed name.
+    virtual QString askPdfName(const QString& folder, const QString& proposed)
+    {
+        Q_UNUSED(folder);
+        return proposed;
+    }
 };
 
 // One kind of output: printer, fax printer, PDF file or mail.

@@ -6,9 +6,8 @@
 #include "pages/AttachmentPages.h"
 #include "pages/PageDrawing.h"
 #include "pages/PictureFiles.h"
-#include "pdf/PdfComponent.h"
 #include "pdf/ParallelPages.h"
-#include "pdf/PdfNameDialog.h"
+#include "pdf/PdfComponent.h"
 #include "platform/Folders.h"
 #include "settings/SettingsKeys.h"
 
@@ -115,8 +114,15 @@ bool drawPage(PageRun& run, PdfComponent& pdf, qint32 p, bool asBitmap)
             drawDirect(run, surface, p);
             return true;
         }
-        ParallelPages::Setup setup{run.job, run.request, run.plan, *pdf.textLayer(), run.page, surface.dpiX(),
-                                   surface.dpiY(), pdf.textFrame().pointsPerPixel, pdf.textFrame().pageHeightPoints,
+        ParallelPages::Setup setup{run.job,
+                                   run.request,
+                                   run.plan,
+                                   *pdf.textLayer(),
+                                   run.page,
+                                   surface.dpiX(),
+                                   surface.dpiY(),
+                                   pdf.textFrame().pointsPerPixel,
+                                   pdf.textFrame().pageHeightPoints,
                                    ParallelPages::Kind::Bitmap,
                                    pagesizes::bitmapFactor(std::min(surface.dpiX(), surface.dpiY()))};
         const ParallelPages::Built built = ParallelPages::makeHere(setup, p);
@@ -275,7 +281,7 @@ Target chooseName(const Job& job, const OutputRequest& request, OutputProgress& 
         return givenName(settings, given);
     const QString proposed = QStringLiteral("PDFDOC") + freeDocumentStamp(settings);
     if (settings.pdfNameDialog) {
-        const QString answer = cleanPdfName(askPdfFileName(pdfFolder(settings), proposed, progress.window()));
+        const QString answer = cleanPdfName(progress.askPdfName(pdfFolder(settings), proposed));
         if (!answer.isEmpty()) {
             Target target = givenName(settings, answer);
             target.answer = answer;

@@ -1,7 +1,6 @@
 #include "platform/MessageBox.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QGuiApplication>
 
 #include <cstdio>
 
@@ -45,28 +44,17 @@ Answer defaultAnswer(Buttons buttons)
     return Answer::Ok;
 }
 
-QMessageBox::Icon toQt(Icon icon)
+WindowShower& windowShower()
 {
-    switch (icon) {
-    case Icon::Information:
-        return QMessageBox::Information;
-    case Icon::Exclamation:
-        return QMessageBox::Warning;
-    case Icon::Critical:
-        return QMessageBox::Critical;
-    case Icon::Question:
-        return QMessageBox::Question;
-    case Icon::None:
-        break;
-    }
-    return QMessageBox::NoIcon;
+    static WindowShower shower = nullptr;
+    return shower;
 }
 
 } // namespace
 
 bool isHeadless()
 {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (!windowShower() || !qGuiApp)
         return true;
     const QString platform = QGuiApplication::platformName();
     return platform == u"offscreen" || platform == u"minimal";
@@ -96,29 +84,12 @@ Answer show(const QString& text, const QString& title, Icon icon, Buttons button
         return defaultAnswer(buttons);
     }
 
-    QMessageBox box(toQt(icon), shownTitle, text);
-    switch (buttons) {
-    case Buttons::Ok:
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
-    case Buttons::OkCancel:
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        break;
-    case Buttons::YesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        break;
-    }
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    switch (box.exec()) {
-    case QMessageBox::Cancel:
-        return Answer::Cancel;
-    case QMessageBox::Yes:
-        return Answer::Yes;
-    case QMessageBox::No:
-        return Answer::No;
-    default:
-        return Answer::Ok;
-    }
+    return windowShower()(shownTitle, text, icon, buttons);
+}
+
+void setWindowShower(WindowShower shower)
+{
+    windowShower() = shower;
 }
 
 void keepHistory(bool keep)

@@ -6,7 +6,9 @@
 #include <optional>
 
 // Every message box of the program goes through here. With a display it shows a real
-// box; headless (QT_QPA_PLATFORM=offscreen or minimal, or no GUI application) it writes
+// box, in a program that shows its boxes in windows (showInWindows); headless
+// (QT_QPA_PLATFORM=offscreen or minimal, no GUI application, or a program without
+// windows, which then need not load the widget library at all) it writes
 // one line "title: text" to standard error and answers with the default button, so a
 // headless server never blocks. Nothing of a box is kept once it is answered, unless a
 // test asked for the history (keepHistory): tests read what was shown through history()
@@ -46,6 +48,13 @@ Answer show(const QString& text, const QString& title = QString(), Icon icon = I
             Buttons buttons = Buttons::Ok);
 
 bool isHeadless();
+
+// From now on boxes are windows where there is a display (MessageBoxWindow.cpp); a
+// program with windows says so at its start, after its QApplication is made.
+void showInWindows();
+// How showInWindows() shows a box; the window code hands itself in here.
+using WindowShower = Answer (*)(const QString& title, const QString& text, Icon icon, Buttons buttons);
+void setWindowShower(WindowShower shower);
 
 // Writes one line "title: text" to standard error, as a headless box is shown; line
 // breaks in the text become "\n". For what a headless operator must know without a box.

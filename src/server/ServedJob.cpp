@@ -2,6 +2,7 @@
 
 #include "dialog/OutputDispatch.h"
 #include "dialog/PrintDialog.h"
+#include "pdf/PdfNameDialog.h"
 #include "platform/FreedMemory.h"
 #include "platform/MessageBox.h"
 #include "server/PrintSpool.h"
@@ -17,6 +18,11 @@ class UnseenProgress final : public OutputProgress
 {
 public:
     void letEventsRun() override { QCoreApplication::processEvents(); }
+    // The name window appears without a parent, where there is a display.
+    QString askPdfName(const QString& folder, const QString& proposed) override
+    {
+        return askPdfFileName(folder, proposed);
+    }
 };
 
 } // namespace

@@ -1,8 +1,8 @@
 // The PDF and mail outputs of a job: names, security, pictures, and the mail itself
 // against a loopback SMTP peer.
+#include "pdf/PdfOutput.h"
 #include "pdf/MailOutput.h"
 #include "pdf/PdfNameDialog.h"
-#include "pdf/PdfOutput.h"
 #include "support/Ink.h"
 #include "support/PdfTools.h"
 #include "support/SmtpPeer.h"
@@ -36,7 +36,14 @@ struct PdfFixture
     }
     OutputOutcome run(const Job& job, const OutputRequest& request)
     {
-        RecordingProgress progress;
+        // Asks as the print dialog does (through the name window's test hook).
+        struct AskingProgress : RecordingProgress
+        {
+            QString askPdfName(const QString& folder, const QString& proposed) override
+            {
+                return askPdfFileName(folder, proposed);
+            }
+        } progress;
         return PdfOutput().run(job, request, progress);
     }
     // Writes the job to "<name>.pdf".
@@ -329,7 +336,9 @@ TEST(PdfOutput, PagesMadeApartComeInOrderAndABarCodePageIsDrawnWhole)
     PdfFixture fx;
     QStringList records;
     for (int p = 1; p <= 12; ++p)
-        records << QStringLiteral("%1Seite %2").arg(p > 1 ? "\f" : "").arg(p) << (p == 7 ? eanRecord() : QString()) << "" << ""
+        records << QStringLiteral("%1Seite %2").arg(p > 1 ? "\f" : "").arg(p) << (p == 7 ? eanRecord() : QString())
+                << ""
+                << ""
                 << "";
     Job job = jobOf(fx.dirs, records);
     job.settings.pdfFolder = fx.pdfFolder;

@@ -1,8 +1,8 @@
 #include "PdfConverter.h"
 #include "platform/FreedMemory.h"
 
-#include <QApplication>
 #include <QFontDatabase>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +16,7 @@ int main(int argc, char** argv)
     freedmemory::keepLargeBlocksForReuse();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3 || args.size() > 4) {
         std::fprintf(stderr, "Aufruf: druckserver-pdf DRUCKDATEI AUSGABE.pdf [EINSTELLUNGEN.INI]\n");
