@@ -2,7 +2,8 @@
 # Text to PDF, side by side with cups-filters' texttopdf on the same listing (80 columns,
 # 60 lines a page, code page 437 with umlauts and box drawing; texttopdf gets the same
 # text in UTF-8): druckserver-pdf with the default settings (permission code 3, so the
-# finishing pass encrypts), on 1,000 and on 10,000 pages. Then bitmap mode (PdfBitmap=1)
+# finishing pass encrypts), on 1,000 and on 10,000 pages; each writes its PDF into a file
+# (texttopdf, a filter, writes to its standard output, sent to the file). Then bitmap mode (PdfBitmap=1)
 # on 48 pages, and a plain QPdfWriter loop with one drawText per line as a yardstick.
 #
 #   bench/pdf_vs_references.sh [BUILD_DIR] [RUNS]     (default: build, 7)
@@ -48,17 +49,19 @@ PY
 # Runs the commands in turn; prints median wall and processor seconds of each, and the
 # median of the pairwise wall-clock ratios first / second. Arguments: runs, then each
 # command as one string of words separated by blanks (no blanks inside a word; "-" for an
-# empty one).
+# empty one; a last word ">FILE" sends its standard output to FILE).
 cat > "$work/paired.py" <<'PY'
 import resource, statistics, subprocess, sys, time
 runs, commands = int(sys.argv[1]), [[w if w != '-' else '' for w in c.split(' ')] for c in sys.argv[2:]]
+outputs = [c.pop()[1:] if c[-1].startswith('>') else None for c in commands]
 walls, cpus = [[] for _ in commands], [[] for _ in commands]
 for run in range(runs + 1):  # the first round warms the caches and is not counted
     for i, command in enumerate(commands):
         before = resource.getrusage(resource.RUSAGE_CHILDREN)
         start = time.monotonic()
-        if subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0:
-            sys.exit('failed: ' + ' '.join(command))
+        with open(outputs[i] or '/dev/null', 'wb') as out:
+            if subprocess.run(command, stdout=out, stderr=subprocess.DEVNULL).returncode != 0:
+                sys.exit('failed: ' + ' '.join(command))
         wall = time.monotonic() - start
         after = resource.getrusage(resource.RUSAGE_CHILDREN)
         if run > 0:
@@ -75,7 +78,7 @@ versus() {
     python3 "$work/listing.py" "$work/liste$pages.dat" "$pages"
     iconv -f CP437 -t UTF-8 "$work/liste$pages.dat" > "$work/liste$pages.txt"
     set -- $(python3 "$work/paired.py" "$runs" "$tool $work/liste$pages.dat $work/tool.pdf" \
-        "$texttopdf 1 user title 1 - $work/liste$pages.txt")
+        "$texttopdf 1 user title 1 - $work/liste$pages.txt >$work/texttopdf.pdf")
     printf '%6s pages: druckserver-pdf %6.2f s (CPU %6.2f s)  texttopdf %6.2f s (CPU %6.2f s)  ratio %.2f\n' \
         "$pages" "$1" "$2" "$3" "$4" "$5"
 }
