@@ -165,6 +165,12 @@ void Renderer::draw(const RendererLine& line)
             PendingRun* run = m_lastRun;
             if (!run || !(run->key == runKey(item)))
                 run = &runFor(line, item);
+            // A blank between words, with no underline going on, only marks its place.
+            if (run->underlineStart < 0 && !item.has(RendererItem::Underline) && isBlank(item.ch)) {
+                run->lastItem = i;
+                run->hasItems = true;
+                continue;
+            }
             addGlyph(*run, line, i);
         } else if (item.kind == RendererItem::Box) {
             buffers.frames.add(item.ch, deviceX(item.x), item.width * pixelsPerInch);
