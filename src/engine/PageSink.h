@@ -11,6 +11,14 @@
 class QRawFont;
 class QTransform;
 
+// A glyph where the line renderer places it, with the character it stands for.
+struct PlacedGlyph
+{
+    quint32 index = 0;
+    char32_t character = 0;
+    QPointF position;
+};
+
 // Where a canvas may send what the line renderer draws instead of to its painter: a PDF
 // page writes text and frames into its content much more cheaply than the painter's
 // general paths, which position and encode every glyph on its own and write a block of
@@ -25,10 +33,9 @@ public:
     virtual ~PageSink() = default;
 
     // Glyphs of one font at positions in the font's pixel space (the transform maps that
-    // space to the device), and the character each glyph stands for, so the text stays
+    // space to the device), each with the character it stands for, so the text stays
     // searchable and copyable. Text is black.
-    virtual bool drawGlyphs(const QRawFont& font, const QTransform& toDevice, std::span<const quint32> glyphs,
-                            std::span<const QPointF> positions, std::span<const char32_t> characters) = 0;
+    virtual bool drawGlyphs(const QRawFont& font, const QTransform& toDevice, std::span<const PlacedGlyph> glyphs) = 0;
     // Rectangles filled with an opaque colour, each filled on its own.
     virtual bool fillRects(QRgb colour, const QTransform& toDevice, std::span<const QRectF> rects) = 0;
     // Black lines of `width` device pixels with flat ends.

@@ -63,9 +63,7 @@ struct Renderer::PendingRun
     double underlineStart = -1;
     size_t lastItem = 0; // index of the last item added, valid when hasItems
     bool hasItems = false;
-    std::vector<quint32> indexes, fallbackIndexes;
-    std::vector<QPointF> positions, fallbackPositions;
-    std::vector<char32_t> characters, fallbackCharacters; // what the glyphs stand for, for a page sink
+    std::vector<PlacedGlyph> glyphs, fallbackGlyphs;
 
     void reset()
     {
@@ -73,12 +71,8 @@ struct Renderer::PendingRun
         drawingFace.reset();
         underlineStart = -1;
         hasItems = false;
-        indexes.clear();
-        fallbackIndexes.clear();
-        positions.clear();
-        fallbackPositions.clear();
-        characters.clear();
-        fallbackCharacters.clear();
+        glyphs.clear();
+        fallbackGlyphs.clear();
     }
 };
 
@@ -319,16 +313,7 @@ void Renderer::addGlyph(PendingRun& run, const RendererLine& line, size_t index)
     const double steps = x * 256;
     const double rounded =
         std::abs(steps) < 1e15 ? double(static_cast<long long>(steps + (steps < 0 ? -0.5 : 0.5))) : std::round(steps);
-    const QPointF position(rounded / 256, 0);
-    if (glyph.fallback) {
-        run.fallbackIndexes.push_back(glyph.index);
-        run.fallbackPositions.push_back(position);
-        run.fallbackCharacters.push_back(item.ch);
-    } else {
-        run.indexes.push_back(glyph.index);
-        run.positions.push_back(position);
-        run.characters.push_back(item.ch);
-    }
+    (glyph.fallback ? run.fallbackGlyphs : run.glyphs).push_back({glyph.index, item.ch, QPointF(rounded / 256, 0)});
 }
 
 void Renderer::endUnderline(PendingRun& run, double end)
@@ -345,26 +330,33 @@ void Renderer::endUnderline(PendingRun& run, double end)
 
 void Renderer::paintRun(const PendingRun& run, const QTransform& base, const QTransform& baseToDevice)
 {
-    if (run.indexes.empty() && run.fallbackIndexes.empty())
+    if (run.glyphs.empty() && run.fallbackGlyphs.empty())
         return;
     const double scale = run.textScale;
     const QTransform runTransform(run.sx * scale, 0, 0, run.sy * scale, 0, run.baseline);
     const QTransform transform = runTransform * base;
     const QTransform toDevice = runTransform * baseToDevice;
-    auto drawRun = [&](const QRawFont& font, const std::vector<quint32>& glyphs, const std::vector<QPointF>& at,
-                       const std::vector<char32_t>& characters) {
+    auto drawRun = [&](const QRawFont& font, const std::vector<PlacedGlyph>& glyphs) {
         if (glyphs.empty() || !font.isValid())
             return;
-        if (m_geometry.pageSink && m_geometry.pageSink->drawGlyphs(font, toDevice, glyphs, at, characters))
+        if (m_geometry.pageSink && m_geometry.pageSink->drawGlyphs(font, toDevice, glyphs))
             return;
+        QList<quint32> indexes;
+        QList<QPointF> positions;
+        indexes.reserve(qsizetype(glyphs.size()));
+        positions.reserve(qsizetype(glyphs.size()));
+        for (const PlacedGlyph& glyph : glyphs) {
+            indexes.append(glyph.index);
+            positions.append(glyph.position);
+        }
         QGlyphRun glyphRun;
         glyphRun.setRawFont(font);
-        glyphRun.setGlyphIndexes(QList<quint32>(glyphs.begin(), glyphs.end()));
-        glyphRun.setPositions(QList<QPointF>(at.begin(), at.end()));
+        glyphRun.setGlyphIndexes(indexes);
+        glyphRun.setPositions(positions);
         QPainter& painter = drawingPainter();
         painter.setWorldTransform(transform);
         painter.drawGlyphRun(QPointF(0, 0), glyphRun);
     };
-    drawRun(run.drawingFace->font, run.indexes, run.positions, run.characters);
-    drawRun(run.drawingFace->fallbackFont, run.fallbackIndexes, run.fallbackPositions, run.fallbackCharacters);
+    drawRun(run.drawingFace->font, run.glyphs);
+    drawRun(run.drawingFace->fallbackFont, run.fallbackGlyphs);
 }

@@ -139,10 +139,9 @@ void PdfPageLayer::endPage()
     m_pageIndex = -1;
 }
 
-bool PdfPageLayer::drawGlyphs(const QRawFont& font, const QTransform& toDevice, std::span<const quint32> glyphs,
-                              std::span<const QPointF> positions, std::span<const char32_t> characters)
+bool PdfPageLayer::drawGlyphs(const QRawFont& font, const QTransform& toDevice, std::span<const PlacedGlyph> glyphs)
 {
-    return m_pageIndex >= 0 && m_writer->drawGlyphs(font, toDevice, glyphs, positions, characters);
+    return m_pageIndex >= 0 && m_writer->drawGlyphs(font, toDevice, glyphs);
 }
 
 bool PdfPageLayer::fillRects(QRgb colour, const QTransform& toDevice, std::span<const QRectF> rects)

@@ -40,8 +40,7 @@ public:
     void beginPage(int index, double pointsPerPixel, double pageHeightPoints);
     void endPage();
 
-    bool drawGlyphs(const QRawFont& font, const QTransform& toDevice, std::span<const quint32> glyphs,
-                    std::span<const QPointF> positions, std::span<const char32_t> characters) override;
+    bool drawGlyphs(const QRawFont& font, const QTransform& toDevice, std::span<const PlacedGlyph> glyphs) override;
     bool fillRects(QRgb colour, const QTransform& toDevice, std::span<const QRectF> rects) override;
     bool strokeLine(const QTransform& toDevice, const QLineF& line, double width) override;
 

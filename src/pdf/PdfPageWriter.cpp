@@ -158,11 +158,9 @@ bool PdfPageWriter::strokeLine(const QTransform& toDevice, const QLineF& line, d
     return true;
 }
 
-bool PdfPageWriter::drawGlyphs(const QRawFont& font, const QTransform& toDevice, std::span<const quint32> glyphs,
-                               std::span<const QPointF> positions, std::span<const char32_t> characters)
+bool PdfPageWriter::drawGlyphs(const QRawFont& font, const QTransform& toDevice, std::span<const PlacedGlyph> glyphs)
 {
-    if (!m_open || glyphs.empty() || positions.size() != glyphs.size() || characters.size() != glyphs.size() ||
-        !font.isValid())
+    if (!m_open || glyphs.empty() || !font.isValid())
         return false;
     Font* f = fontFor(font);
     if (!f || !f->embeddable)
@@ -175,9 +173,9 @@ bool PdfPageWriter::drawGlyphs(const QRawFont& font, const QTransform& toDevice,
     std::vector<double>& advances = m_advances;
     advances.resize(glyphs.size());
     for (size_t i = 0; i < glyphs.size(); ++i) {
-        if (glyphs[i] >= quint32(f->data.glyphCount()))
+        if (glyphs[i].index >= quint32(f->data.glyphCount()))
             return false;
-        advances[i] = f->data.width(glyphs[i]) * unitsPerWidth;
+        advances[i] = f->data.width(glyphs[i].index) * unitsPerWidth;
     }
 
     setFillColour(qRgb(0, 0, 0));
@@ -195,9 +193,11 @@ bool PdfPageWriter::drawGlyphs(const QRawFont& font, const QTransform& toDevice,
     double spacing = m_currentSpacing;
     bool found = false;
     for (size_t i = 1; i < glyphs.size(); ++i) {
-        if (positions[i].y() != positions[i - 1].y() || positions[i].x() <= positions[i - 1].x())
+        const QPointF& at = glyphs[i].position;
+        const QPointF& before = glyphs[i - 1].position;
+        if (at.y() != before.y() || at.x() <= before.x())
             continue;
-        const double step = positions[i].x() - positions[i - 1].x() - advances[i - 1];
+        const double step = at.x() - before.x() - advances[i - 1];
         if (!found || step < spacing)
             spacing = step;
         found = true;
@@ -212,12 +212,13 @@ bool PdfPageWriter::drawGlyphs(const QRawFont& font, const QTransform& toDevice,
         m_page.number(toDevice.m11()).number(toDevice.m12()).number(-toDevice.m21()).number(-toDevice.m22());
         m_page.number(origin.x()).number(origin.y()) << "Tm [(";
     };
-    startAt(positions[0]);
-    double pen = positions[0].x();
+    startAt(glyphs[0].position);
+    double pen = glyphs[0].position.x();
     std::vector<bool>& usedOnPage = m_usedOnPage[size_t(f->index)];
     for (size_t i = 0; i < glyphs.size(); ++i) {
-        const QPointF& at = positions[i];
-        if (i > 0 && at.y() != positions[i - 1].y()) {
+        const PlacedGlyph& glyph = glyphs[i];
+        const QPointF& at = glyph.position;
+        if (i > 0 && at.y() != glyphs[i - 1].position.y()) {
             m_page << ")] TJ\n";
             startAt(at);
             pen = at.x();
@@ -227,11 +228,11 @@ bool PdfPageWriter::drawGlyphs(const QRawFont& font, const QTransform& toDevice,
             m_page << ')';
             m_page.number(-gap * 1000.0 / size) << '(';
         }
-        m_page.code2(glyphs[i]);
+        m_page.code2(glyph.index);
         pen = at.x() + advances[i] + m_currentSpacing;
-        if (!usedOnPage[glyphs[i]]) {
-            usedOnPage[glyphs[i]] = true;
-            m_used.push_back({f->index, glyphs[i], characters[i]});
+        if (!usedOnPage[glyph.index]) {
+            usedOnPage[glyph.index] = true;
+            m_used.push_back({f->index, glyph.index, glyph.character});
         }
     }
     m_page << ")] TJ\n";

@@ -36,8 +36,7 @@ public:
     // Ends the page and hands over what was written on it: no content when nothing was.
     PdfPageLayer::Page endPage();
 
-    bool drawGlyphs(const QRawFont& font, const QTransform& toDevice, std::span<const quint32> glyphs,
-                    std::span<const QPointF> positions, std::span<const char32_t> characters) override;
+    bool drawGlyphs(const QRawFont& font, const QTransform& toDevice, std::span<const PlacedGlyph> glyphs) override;
     bool fillRects(QRgb colour, const QTransform& toDevice, std::span<const QRectF> rects) override;
     bool strokeLine(const QTransform& toDevice, const QLineF& line, double width) override;
 

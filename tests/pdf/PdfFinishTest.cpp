@@ -50,13 +50,13 @@ QByteArray handMadeSource()
 void drawNew(PdfPageLayer& layer)
 {
     const QRawFont font = QRawFont::fromFont(QFont(QStringLiteral("Liberation Mono"), 12));
-    const QList<quint32> glyphs = font.glyphIndexesForString(QStringLiteral("Neu"));
-    QList<QPointF> positions;
-    for (qsizetype i = 0; i < glyphs.size(); ++i)
-        positions << QPointF(10 + 8 * i, 80);
+    const QList<quint32> indexes = font.glyphIndexesForString(QStringLiteral("Neu"));
     const std::u32string characters = U"Neu";
+    std::vector<PlacedGlyph> glyphs;
+    for (qsizetype i = 0; i < indexes.size(); ++i)
+        glyphs.push_back({indexes[i], characters[size_t(i)], QPointF(10 + 8 * i, 80)});
     layer.beginPage(0, 1.0, 100);
-    ASSERT_TRUE(layer.drawGlyphs(font, QTransform(), glyphs, positions, characters));
+    ASSERT_TRUE(layer.drawGlyphs(font, QTransform(), glyphs));
     layer.endPage();
 }
 
