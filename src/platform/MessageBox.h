@@ -5,12 +5,11 @@
 
 #include <optional>
 
-// Every message box of the program goes through here. With a display it shows a real
-// box, in a program that shows its boxes in windows (showInWindows); headless
-// (QT_QPA_PLATFORM=offscreen or minimal, no GUI application, or a program without
-// windows, which then need not load the widget library at all) it writes
-// one line "title: text" to standard error and answers with the default button, so a
-// headless server never blocks. Nothing of a box is kept once it is answered, unless a
+// Every message box of the program goes through here. In a program that shows its boxes
+// in windows (showInWindows), with a display, it shows a real box. Headless
+// (QT_QPA_PLATFORM=offscreen or minimal, no GUI application, or a program without windows,
+// which then need not load the widget library at all) it writes one line "title: text" to
+// standard error and answers with the default button, so a headless server never blocks. Nothing of a box is kept once it is answered, unless a
 // test asked for the history (keepHistory): tests read what was shown through history()
 // and may answer the next box with setNextAnswer().
 namespace msgbox {
