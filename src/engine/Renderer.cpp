@@ -305,11 +305,10 @@ void Renderer::addGlyph(PendingRun& run, const RendererLine& line, size_t index)
 
     const GlyphCache::Glyph& glyph = run.face->glyph(item.ch);
     // Positions on a grid of 1/256 text unit (far below a thousandth of a point), so
-    // glyphs whole cells apart are exactly whole units apart. A multiplication by the
-    // reciprocal, not a division: this runs for every character.
+    // glyphs whole cells apart are exactly whole units apart. This runs for every
+    // character: a multiplication by the reciprocal instead of a division, and rounded
+    // half away from zero as std::round rounds, without its call into the maths library.
     const double x = (left + (run.cellWidth - glyph.advance * run.sx) / 2) * run.textUnitsPerPixel;
-    // Rounded half away from zero as std::round rounds, without its call into the maths
-    // library: this runs for every character.
     const double steps = x * 256;
     const double rounded =
         std::abs(steps) < 1e15 ? double(static_cast<long long>(steps + (steps < 0 ? -0.5 : 0.5))) : std::round(steps);

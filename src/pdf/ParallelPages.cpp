@@ -170,16 +170,18 @@ int ParallelPages::workersFor(Kind kind, qint32 pages)
     return std::min(cores, 2);
 }
 
+size_t ParallelPages::readyRun() const
+{
+    size_t run = 0;
+    while (run < m_ready.size() && m_ready[run])
+        ++run;
+    return run;
+}
+
 ParallelPages::Built ParallelPages::take(qint32 page)
 {
     std::unique_lock lock(m_lock);
-    // The pages ready from this one on, without a gap: the taker waits until a few are.
-    auto readyRun = [&] {
-        size_t run = 0;
-        while (run < m_ready.size() && m_ready[run])
-            ++run;
-        return run;
-    };
+    // The taker waits until a few pages from this one on are ready.
     const size_t wanted = std::min(WakeBatch, size_t(m_setup.request.toPage - page + 1));
     if (m_ready.empty() || !m_ready.front()) {
         m_takerWants = wanted;
@@ -241,13 +243,7 @@ void ParallelPages::work()
         if (m_ready.size() <= slot)
             m_ready.resize(slot + 1);
         m_ready[slot] = std::move(built);
-        bool wake = false;
-        if (m_takerWants > 0) {
-            size_t run = 0;
-            while (run < m_ready.size() && m_ready[run])
-                ++run;
-            wake = run >= m_takerWants;
-        }
+        const bool wake = m_takerWants > 0 && readyRun() >= m_takerWants;
         lock.unlock();
         if (wake)
             m_changed.notify_all();

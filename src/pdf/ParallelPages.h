@@ -81,6 +81,8 @@ public:
 
 private:
     void work();
+    // Pages made from the next one to take on, without a gap; under m_lock.
+    size_t readyRun() const;
 
     const Setup m_setup;
     std::mutex m_lock;

@@ -194,11 +194,11 @@ void PdfComponent::beginPage(int widthPixels, int heightPixels, int flags)
     // The writer makes a page only when something is painted on it: a page of text alone
     // is made by the finishing pass, which costs far less. Its file begins with a page
     // of its own.
-    Document* const open = &doc;
+    Document* const document = &doc;
     if (doc.pageCount == 0)
         openWriterPage(doc);
     else
-        doc.canvas->setPageDue([open] { openWriterPage(*open); });
+        doc.canvas->setPageDue([document] { openWriterPage(*document); });
     if (doc.failed())
         return;
     // The writer maps device pixels to points from the top of the page, whose height it
